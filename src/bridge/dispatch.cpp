@@ -1,0 +1,140 @@
+// The library's one export. Every operation runs inside an error frame: a
+// host error raised while a library function runs abandons that function
+// and makes this DispatchAPI call return 0. Nested calls (a host command
+// that calls the library again) each catch their own errors.
+#include <windows.h>
+
+#include <new>
+#include <stdexcept>
+
+#include "bridge/entry_points.h"
+#include "bridge/host.h"
+#include "bridge/state.h"
+
+namespace larch {
+
+BridgeState& Bridge() {
+  static BridgeState state;
+  return state;
+}
+
+// Calls a foreign function with one or two 32-bit arguments so that it works
+// whether it was declared cdecl, stdcall or fastcall: the arguments go both
+// in ECX/EDX and on the stack, and the stack pointer is put back afterwards.
+// The frame pointer keeps the unwinder's view of this frame valid while the
+// stack pointer is moved by hand.
+__attribute__((noinline, optimize("no-omit-frame-pointer")))
+uint32_t CallForeign(uint32_t function, uint32_t a, uint32_t b) {
+  uint32_t result;
+  asm volatile(
+      "movl %%esp, %%esi\n\t"
+      "pushl %3\n\t"
+      "pushl %2\n\t"
+      "movl %2, %%ecx\n\t"
+      "movl %3, %%edx\n\t"
+      "call *%1\n\t"
+      "movl %%esi, %%esp\n\t"
+      : "=a"(result)
+      : "r"(function), "r"(a), "r"(b)
+      : "ecx", "edx", "esi", "memory", "cc");
+  return result;
+}
+
+namespace {
+
+uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+
+void SlotAdd(DispatchRecord* r) {
+  SlotTable* t = Bridge().slots;
+  uint32_t index = 0;
+  if (t) {
+    while (t->hint < t->capacity && t->entries[t->hint] != 0) ++t->hint;
+    if (t->hint < t->capacity) {
+      index = t->hint;
+      ++t->used;
+      t->entries[index] = r->word0;
+    }
+  }
+  r->word0 = index;
+}
+
+void SlotRemove(uint32_t i) {
+  SlotTable* t = Bridge().slots;
+  if (!t || i == 0 || i >= t->capacity || t->entries[i] == 0) return;
+  --t->used;
+  t->entries[i] = 0;
+  if (i < t->hint) t->hint = static_cast<uint16_t>(i);
+}
+
+uint32_t SlotGet(uint32_t i) {
+  SlotTable* t = Bridge().slots;
+  if (!t || i == 0 || i >= t->capacity) return 0;
+  return t->entries[i];
+}
+
+void Perform(DispatchRecord* r) {
+  switch (r->operation) {
+    case kOpAttach:
+      Bridge().handles = reinterpret_cast<HandleTable*>(static_cast<uintptr_t>(r->word0));
+      Bridge().slots = reinterpret_cast<SlotTable*>(static_cast<uintptr_t>(r->word4));
+      Bridge().callback = r->function;
+      [[fallthrough]];
+    case kOpGetTable:
+      r->word4 = kInterfaceVersion;
+      r->word0 = Address(PublishedTable());
+      break;
+    case kOpCallParams:
+      CallForeign(r->function, Address(r->arguments), 0);
+      break;
+    case kOpAlloc:
+      r->word0 = AllocHandle(r->word0, static_cast<uint16_t>(r->word4));
+      break;
+    case kOpFree:
+      FreeHandle(r->word0);
+      break;
+    case kOpAddress:
+      r->word0 = Address(HandleAddress(r->word0));
+      break;
+    case kOpCallPair:
+      CallForeign(r->function, r->word0, r->word4);
+      break;
+    case kOpCallValue:
+      r->word0 = CallForeign(r->function, r->word0, Address(r->arguments));
+      break;
+    case kOpSlotAdd:
+      SlotAdd(r);
+      break;
+    case kOpSlotRemove:
+      SlotRemove(r->word0);
+      break;
+    case kOpSlotGet:
+      r->word0 = SlotGet(r->word0);
+      break;
+    default:
+      break;  // unknown operations leave the record untouched
+  }
+}
+
+// Reports a failure that is not already a host error as "out of memory".
+void RaiseMemoryErrorQuietly() {
+  try {
+    RaiseMemoryError();
+  } catch (const HostErrorRaised&) {
+  }
+}
+
+}  // namespace
+}  // namespace larch
+
+extern "C" __declspec(dllexport) int __fastcall DispatchAPI(larch::DispatchRecord* record) {
+  using namespace larch;
+  if (!record) return 0;
+  try {
+    Perform(record);
+  } catch (const HostErrorRaised&) {
+    // The host already knows; the function is abandoned.
+  } catch (...) {
+    RaiseMemoryErrorQuietly();
+  }
+  return 0;
+}

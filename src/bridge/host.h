@@ -1,0 +1,77 @@
+// The library's side of the host channel: service calls, results, raised
+// host errors and the process-wide error code.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "bridge/handles.h"
+#include "bridge/records.h"
+
+namespace larch {
+
+// Thrown when the host marks a service record as failed (or when the
+// library raises an error itself); DispatchAPI catches it, so the running
+// function is abandoned and its scope owners release what they hold.
+struct HostErrorRaised {
+  int number;
+};
+
+// Sends one service request and returns the word the host left at offset 0.
+uint32_t CallHost(uint32_t operation, uint32_t arg1 = 0, uint32_t arg2 = 0, uint32_t arg3 = 0);
+
+[[noreturn]] void RaiseError(int number);
+[[noreturn]] inline void RaiseTypeError() { RaiseError(kErrorType); }
+[[noreturn]] inline void RaiseMemoryError() { RaiseError(kErrorMemory); }
+// Services 27-29 answer minus a host error number when they fail.
+inline int32_t RaiseIfNegative(uint32_t result) {
+  int32_t r = static_cast<int32_t>(result);
+  if (r < 0) RaiseError(-r);
+  return r;
+}
+
+// Results. Each function sends at most one.
+void ReturnValue(const HostValue& value);
+void ReturnText(std::string_view text);  // type 'H'; stops at an embedded NUL
+void ReturnInt(int32_t value, uint16_t width = 10);
+void ReturnLogical(bool flag);
+void ReturnNumber(double value, uint16_t width);
+// Type 'C': the host copies the bytes (which may hold NULs) and the
+// library frees its block afterwards.
+void ReturnBytes(std::string_view bytes);
+
+// Other services.
+void ExecuteCommand(const char* commandLine);
+// Evaluates an expression; a character result comes back as its text.
+struct Evaluated {
+  uint8_t type = 0;
+  std::string text;  // C: the text
+  HostValue raw{};   // as the host filled it
+};
+Evaluated EvaluateExpr(const char* expression);
+// The application identity held in _screen.tag.
+Evaluated ReadAppIdentity();
+
+// Variables passed by reference.
+struct LoadedValue {
+  HostValue raw{};
+  std::string text;  // for 'C' values: the bytes, block already freed
+};
+LoadedValue LoadValue(HostVarRef& ref);
+void StoreValue(HostVarRef& ref, const HostValue& value);
+void StoreText(HostVarRef& ref, std::string_view bytes);
+void StoreInt(HostVarRef& ref, int32_t value, uint16_t width = 10);
+void StoreNumber(HostVarRef& ref, double value, uint16_t width);
+void StoreLogical(HostVarRef& ref, bool flag);
+
+// The window that owns the library's dialogs (an HWND).
+void* HostMainWindow();
+
+// The code of the most recent recorded failure of a system call.
+uint32_t LastSystemError();
+void SetLastSystemError(uint32_t code);
+// Stores GetLastError() into LastSystemError.
+void RecordSystemError();
+
+}  // namespace larch

@@ -1,0 +1,118 @@
+// Process attach, the load and release hooks, and the information functions.
+#include "bridge/lifecycle.h"
+
+#include <string>
+#include <vector>
+
+#include "bridge/cpu_id.h"
+#include "bridge/entry_points.h"
+#include "bridge/host.h"
+#include "bridge/params.h"
+
+namespace larch {
+namespace {
+
+HMODULE g_module = nullptr;
+HMODULE g_dialogInstance = nullptr;
+
+std::vector<QuitAction>& QuitActions() {
+  static std::vector<QuitAction> actions;
+  return actions;
+}
+
+constexpr LANGID kChinesePrc = 0x0804;
+
+std::string ModulePath(HMODULE module) {
+  char buffer[260] = {};
+  GetModuleFileNameA(module, buffer, sizeof buffer);
+  buffer[sizeof buffer - 1] = '\0';
+  return buffer;
+}
+
+void GetExeInfo(ParamBlock* block) {
+  Params p(block);
+  switch (p.integer(1)) {
+    case 1:
+      ReturnText(ModulePath(nullptr));
+      break;
+    case 2:
+      ReturnInt(static_cast<int32_t>(GetCurrentProcessId()));
+      break;
+    default:
+      break;  // no result: the host applies its own default
+  }
+}
+
+void GetFllInfo(ParamBlock* block) {
+  Params p(block);
+  ReturnText(p.integer(1) == 1 ? ModulePath(g_module) : "1.3.0902");
+}
+
+void GetDefaultFontName(ParamBlock*) {
+  // "宋体" in GBK
+  ReturnText(GetUserDefaultLangID() == kChinesePrc ? "\xCB\xCE\xCC\xE5" : "Courier New");
+}
+
+void GetDefaultFontSize(ParamBlock*) { ReturnInt(9, 2); }
+
+void GetMyBackColor(ParamBlock* block) {
+  Params p(block);
+  switch (p.integer(1)) {
+    case 0:
+      ReturnInt(0xEFE8E4);  // 228, 232, 239
+      break;
+    case 1:
+      ReturnInt(0xFFBFBF);  // 191, 191, 255
+      break;
+    default:
+      ReturnInt(0);
+      break;
+  }
+}
+
+void GetCpuID(ParamBlock*) { ReturnText(FormatCpuId(ReadCpuId())); }
+
+void LangIsChinese(ParamBlock*) { ReturnLogical(GetUserDefaultLangID() == kChinesePrc); }
+
+constexpr NamedEntry kEntries[] = {
+    {"GetExeInfo", GetExeInfo},
+    {"GetFllInfo", GetFllInfo},
+    {"GetDefaultFontName", GetDefaultFontName},
+    {"GetDefaultFontSize", GetDefaultFontSize},
+    {"GetMyBackColor", GetMyBackColor},
+    {"GetCpuID", GetCpuID},
+    {"LangIsChinese", LangIsChinese},
+};
+
+}  // namespace
+
+HMODULE LibraryModule() { return g_module; }
+HMODULE DialogInstance() { return g_dialogInstance; }
+
+void AtQuit(QuitAction action) { QuitActions().push_back(action); }
+
+void OnLoadHook() {
+  g_dialogInstance = g_module;
+  Evaluated identity = ReadAppIdentity();
+  if (identity.type == kTypeChar && !identity.text.empty()) return;
+  std::string path = ModulePath(nullptr);
+  std::string name = path.substr(path.find_last_of('\\') + 1);
+  std::string command = "_screen.tag = \"" + name + "\"";
+  ExecuteCommand(command.c_str());
+}
+
+void OnQuitHook() {
+  for (QuitAction action : QuitActions()) action();
+}
+
+EntryList BridgeEntries() { return MakeEntryList(kEntries); }
+
+}  // namespace larch
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    DisableThreadLibraryCalls(instance);
+    larch::g_module = instance;
+  }
+  return TRUE;
+}

@@ -1,0 +1,37 @@
+// Parameter access.
+#include "bridge/params.h"
+
+#include "bridge/host.h"
+
+namespace larch {
+
+char* TerminateTextParam(HostValue& value) {
+  if (!ResizeHandle(value.handle, value.length + 1)) RaiseMemoryError();
+  char* data = HandleAddress(value.handle);
+  if (!data) RaiseMemoryError();
+  data[value.length] = '\0';
+  return data;
+}
+
+TextParam::TextParam(HostValue& value) : handle_(value.handle), length_(value.length), data_(nullptr) {
+  if (value.type != kTypeChar) RaiseTypeError();
+  TerminateTextParam(value);
+  data_ = LockHandle(handle_);
+  if (!data_) RaiseMemoryError();
+}
+
+TextParam::TextParam(TextParam&& other) noexcept
+    : handle_(other.handle_), length_(other.length_), data_(other.data_) {
+  other.data_ = nullptr;
+}
+
+TextParam::~TextParam() {
+  if (data_) UnlockHandle(handle_);
+}
+
+std::string Params::textOr(int n, std::string_view fallback) const {
+  if (!has(n)) return std::string(fallback);
+  return text(n).str();
+}
+
+}  // namespace larch

@@ -1,0 +1,72 @@
+// Typed access to a function's parameters, so that no host function does
+// offset arithmetic or forgets an unlock. Parameters are numbered from 1.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "bridge/handles.h"
+#include "bridge/records.h"
+
+namespace larch {
+
+// A character parameter made NUL-terminated in its own block and locked
+// for the life of this object.
+class TextParam {
+ public:
+  explicit TextParam(HostValue& value);
+  TextParam(const TextParam&) = delete;
+  TextParam& operator=(const TextParam&) = delete;
+  TextParam(TextParam&& other) noexcept;
+  ~TextParam();
+
+  const char* c_str() const { return data_; }
+  char* data() { return data_; }
+  uint32_t size() const { return length_; }
+  bool empty() const { return length_ == 0; }
+  std::string_view view() const { return {data_, length_}; }
+  std::string str() const { return std::string(data_, length_); }
+
+ private:
+  MemHandle handle_;
+  uint32_t length_;
+  char* data_;
+};
+
+// Grows a character parameter's block by one byte and writes a NUL after
+// the data; raises host error 182 when the block cannot grow.
+char* TerminateTextParam(HostValue& value);
+
+class Params {
+ public:
+  explicit Params(ParamBlock* block) : block_(block) {}
+
+  int count() const { return block_->count; }
+  // True when parameter n was passed (optional parameters go by count).
+  bool has(int n) const { return n >= 1 && n <= block_->count; }
+
+  HostValue& value(int n) const { return block_->values[n - 1]; }
+  HostVarRef& ref(int n) const { return reinterpret_cast<HostVarRef&>(block_->values[n - 1]); }
+  uint8_t type(int n) const { return value(n).type; }
+
+  int32_t integer(int n) const { return value(n).integer; }
+  double number(int n) const { return value(n).number; }
+  bool logical(int n) const { return value(n).length != 0; }
+  // Length of a character parameter, read without touching its block.
+  uint32_t length(int n) const { return value(n).length; }
+
+  // A locked, NUL-terminated view of character parameter n.
+  TextParam text(int n) const { return TextParam(value(n)); }
+  // A copy of character parameter n; "" when it was not passed.
+  std::string textOr(int n, std::string_view fallback = {}) const;
+
+  // Integer of parameter n, or the fallback when it was not passed.
+  int32_t integerOr(int n, int32_t fallback) const { return has(n) ? integer(n) : fallback; }
+  bool logicalOr(int n, bool fallback) const { return has(n) ? logical(n) : fallback; }
+
+ private:
+  ParamBlock* block_;
+};
+
+}  // namespace larch

@@ -1,0 +1,8 @@
+// Entry points of this family's published functions.
+#include "bridge/entry_points.h"
+
+namespace larch {
+
+EntryList CryptoEntries() { return {nullptr, 0}; }
+
+}  // namespace larch
