@@ -6,7 +6,8 @@ set -euo pipefail
 
 need=(wine wine32:i386 g++-mingw-w64-i686 mingw-w64-tools xvfb xdotool x11-utils
       imagemagick locales fonts-wqy-microhei cmake ninja-build googletest
-      cabextract gcab python3-pyftpdlib opencc unicode-data openssl bzip2)
+      cabextract gcab python3-pyftpdlib opencc unicode-data openssl bzip2
+      clang libclang-rt-14-dev libgtest-dev)
 
 missing=()
 for p in "${need[@]}"; do
