@@ -1,5 +1,9 @@
 # Portable sources build natively too; win sources need windows.h.
-set(TEXT_PORTABLE_SOURCES)
+set(TEXT_PORTABLE_SOURCES
+  text/parse_string.cpp
+  text/rmb_numerals.cpp
+  text/wildcard.cpp
+)
 set(TEXT_WIN_SOURCES
   text/entries.cpp
 )

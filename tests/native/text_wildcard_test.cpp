@@ -1,0 +1,146 @@
+#include "text/wildcard.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace larch {
+namespace {
+
+// Reference answers by brute force, written independently of the library.
+std::ptrdiff_t BruteSearch(const std::string& t, const std::string& p, std::ptrdiff_t start) {
+  if (start < 0) return -1;
+  for (size_t n = static_cast<size_t>(start); n + p.size() <= t.size(); ++n) {
+    bool same = true;
+    for (size_t k = 0; k < p.size() && same; ++k) same = p[k] == '?' || p[k] == t[n + k];
+    if (same) return static_cast<std::ptrdiff_t>(n);
+  }
+  return -1;
+}
+
+bool BruteMatch(std::string t, std::string p, bool caseSensitive) {
+  if (!caseSensitive) {
+    for (char& c : t) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    for (char& c : p) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  }
+  // can[i][j]: pattern from i matches text from j.
+  std::vector<std::vector<char>> can(p.size() + 1, std::vector<char>(t.size() + 1, 0));
+  can[p.size()][t.size()] = 1;
+  for (size_t i = p.size(); i-- > 0;) {
+    for (size_t j = t.size() + 1; j-- > 0;) {
+      if (p[i] == '*') {
+        can[i][j] = can[i + 1][j] || (j < t.size() && can[i][j + 1]);
+      } else {
+        can[i][j] = j < t.size() && (p[i] == '?' || p[i] == t[j]) && can[i + 1][j + 1];
+      }
+    }
+  }
+  return can[0][0];
+}
+
+std::string RandomText(std::mt19937& rng, const std::string& alphabet, size_t maxLength) {
+  std::uniform_int_distribution<size_t> length(0, maxLength);
+  std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
+  std::string s(length(rng), ' ');
+  for (char& c : s) c = alphabet[pick(rng)];
+  return s;
+}
+
+struct SearchCase {
+  const char* text;
+  const char* pattern;
+  std::ptrdiff_t start;
+  std::ptrdiff_t expected;
+};
+
+TEST(WildcardSearch, Cases) {
+  const SearchCase cases[] = {
+      {"abc", "", 0, 0},        {"abc", "", 3, 3},        {"abc", "", 5, -1},
+      {"abcabc", "b?a", 0, 1},  {"abc", "*", 0, -1},      {"a*c", "*", 0, 1},
+      {"abcabc", "abc", 1, 3},  {"abc", "abc", -1, -1},   {"abc", "abcd", 0, -1},
+      // A failure table built with "?" misses or skips these occurrences.
+      {"aaab", "a?b", 0, 1},    {"aaabb", "a?b", 0, 1},   {"baaba", "a?a", 0, 2},
+      {"xyz\xB9\xFA", "?\xFA", 0, 3},
+  };
+  for (const SearchCase& c : cases) {
+    EXPECT_EQ(WildcardSearch(c.text, c.pattern, c.start), c.expected)
+        << c.text << " / " << c.pattern << " from " << c.start;
+  }
+}
+
+TEST(WildcardSearch, AgreesWithBruteForce) {
+  std::mt19937 rng(2024);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string text = RandomText(rng, "ab?", 24);
+    const std::string pattern = RandomText(rng, "ab?", 6);
+    const std::ptrdiff_t start = std::uniform_int_distribution<int>(-1, 8)(rng);
+    ASSERT_EQ(WildcardSearch(text, pattern, start), BruteSearch(text, pattern, start))
+        << text << " / " << pattern << " from " << start;
+  }
+}
+
+TEST(WildcardSearch, PatternsLongerThanAWord) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::string text = RandomText(rng, "aab", 400);
+    std::string pattern = RandomText(rng, "a?", 150);
+    if (round % 3 == 0 && text.size() > 10) {
+      // Plant an occurrence (with some bytes turned into "?").
+      const size_t at = text.size() / 3;
+      pattern = text.substr(at, std::min<size_t>(text.size() - at, 70 + round % 60));
+      for (size_t k = 0; k < pattern.size(); k += 5) pattern[k] = '?';
+    }
+    ASSERT_EQ(WildcardSearch(text, pattern, 0), BruteSearch(text, pattern, 0))
+        << text << " / " << pattern;
+  }
+}
+
+struct MatchCase {
+  const char* text;
+  const char* pattern;
+  bool caseSensitive;
+  bool expected;
+};
+
+TEST(WildcardMatch, Cases) {
+  const MatchCase cases[] = {
+      {"Hello.txt", "*.TXT", false, true}, {"Hello.txt", "*.TXT", true, false},
+      {"", "", false, true},               {"a", "", false, false},
+      {"", "*", false, true},              {"anything", "*", false, true},
+      {"ab", "ab?", false, false},         {"abc", "ab", false, false},
+      {"abxcd", "a**cd", false, true},     {"aXbXc", "*x*x*", false, true},
+      {"aXbXc", "*x*x*", true, false},     {"abc", "a?c", false, true},
+      {"ab", "a*b*", false, true},         {"aab", "*ab", false, true},
+      {"ab", "*ab*b", false, false},       {"\xC4\xE3\xBA\xC3", "??\xBA?", false, true},
+      {"mississippi", "m*iss*ppi", false, true},
+      {"[A]", "[a]", false, true},         {"\xC1", "\xE1", false, false},
+  };
+  for (const MatchCase& c : cases) {
+    EXPECT_EQ(WildcardMatch(c.text, c.pattern, c.caseSensitive), c.expected)
+        << c.text << " / " << c.pattern << (c.caseSensitive ? " (case)" : "");
+  }
+}
+
+TEST(WildcardMatch, AgreesWithBruteForce) {
+  std::mt19937 rng(99);
+  for (int round = 0; round < 30000; ++round) {
+    const std::string text = RandomText(rng, "abAB", 12);
+    const std::string pattern = RandomText(rng, "aAb?**", 8);
+    const bool caseSensitive = round % 2 == 0;
+    ASSERT_EQ(WildcardMatch(text, pattern, caseSensitive), BruteMatch(text, pattern, caseSensitive))
+        << text << " / " << pattern << (caseSensitive ? " (case)" : "");
+  }
+}
+
+TEST(WildcardMatch, ManyStarsOnALongTextStayLinear) {
+  // Backtracking matchers take a polynomial of high degree here; this one
+  // scans the text once per piece.
+  const std::string text(1 << 20, 'a');
+  EXPECT_FALSE(WildcardMatch(text, "*a*a*a*a*a*b", true));
+  EXPECT_TRUE(WildcardMatch(text + "b", "*a*a*a*a*a*b", true));
+}
+
+}  // namespace
+}  // namespace larch
