@@ -1,0 +1,71 @@
+// Values as the emulated host holds them: variables, array cells, results.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace larch::host {
+
+struct Value {
+  enum class Kind { None, Char, Int, Number, Logical };
+  Kind kind = Kind::None;
+  std::string text;
+  int32_t integer = 0;
+  double number = 0;
+  bool logical = false;
+  uint16_t width = 0;
+
+  static Value Text(std::string s) {
+    Value v;
+    v.kind = Kind::Char;
+    v.text = std::move(s);
+    return v;
+  }
+  static Value Int(int32_t i, uint16_t width = 10) {
+    Value v;
+    v.kind = Kind::Int;
+    v.integer = i;
+    v.width = width;
+    return v;
+  }
+  static Value Num(double n, uint16_t width = 0) {
+    Value v;
+    v.kind = Kind::Number;
+    v.number = n;
+    v.width = width;
+    return v;
+  }
+  static Value Bool(bool b) {
+    Value v;
+    v.kind = Kind::Logical;
+    v.logical = b;
+    return v;
+  }
+
+  // The host's type letter: C, I, N, L, or U for none.
+  char typeLetter() const;
+  // How the host's `?` command prints the value.
+  std::string display() const;
+  bool operator==(const Value& other) const;
+};
+
+struct Array {
+  uint16_t rows = 0;
+  uint16_t columns = 0;  // 0 for a one-dimensional array
+  std::vector<Value> cells;
+
+  size_t width() const { return columns == 0 ? 1 : columns; }
+  // Subscripts count from 1; nullptr when out of range.
+  Value* at(uint16_t row, uint16_t column);
+  const Value* at(uint16_t row, uint16_t column) const;
+};
+
+struct Variable {
+  std::string name;
+  bool isArray = false;
+  Value scalar;
+  Array array;
+};
+
+}  // namespace larch::host

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything, and runs every test: the
+# native unit tests, the fuzz targets for a fixed number of runs, and the
+# Wine tests through the host emulator under a virtual display.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+bash scripts/setup.sh
+bash scripts/build.sh
+
+status=0
+ctest --test-dir build/native --output-on-failure -j 2 || status=1
+for target in build/fuzz/tests/fuzz/*_fuzz; do
+  [ -x "$target" ] || continue
+  echo "fuzz: $(basename "$target")"
+  "$target" -runs="${LARCH_FUZZ_RUNS:-20000}" -seed=1 >/dev/null 2>&1 || { echo "fuzz target failed: $target"; status=1; }
+done
+bash scripts/with-wine.sh ctest --test-dir build/win --output-on-failure --timeout 300 || status=1
+exit $status

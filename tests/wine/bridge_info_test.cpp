@@ -1,0 +1,116 @@
+// The load hook, the information functions and the published table.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cctype>
+#include <regex>
+
+#include "test_support.h"
+
+namespace larch::test {
+namespace {
+
+struct OnLoadCase {
+  Value before;
+  std::string after;
+  bool commandRun;
+};
+
+TEST(OnLoad, SetsTheIdentityOnlyWhenItIsNotAText) {
+  const OnLoadCase cases[] = {
+      {Value::Text(""), "larch_tests.exe", true},
+      {Value::Bool(false), "larch_tests.exe", true},
+      {Value::Int(3), "larch_tests.exe", true},
+      {Value::Text("MyApp"), "MyApp", false},
+  };
+  for (const OnLoadCase& c : cases) {
+    HostOptions o = HostEmulator::DefaultOptions();
+    o.screenTag = c.before;
+    HostEmulator emu(o);
+    EXPECT_EQ(emu.screenTag.text, c.after) << c.before.display();
+    EXPECT_EQ(emu.commands.size(), c.commandRun ? 1u : 0u) << c.before.display();
+  }
+}
+
+TEST(Info, ExeAndLibraryPaths) {
+  HostEmulator emu;
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  EXPECT_EQ(emu.call("GetExeInfo", {Value::Int(1)}).value.text, exe);
+  CallResult pid = emu.call("GetExeInfo", {Value::Int(2)});
+  EXPECT_EQ(pid.value.integer, static_cast<int32_t>(GetCurrentProcessId()));
+  EXPECT_EQ(pid.value.width, 10);
+  EXPECT_FALSE(emu.call("GetExeInfo", {Value::Int(3)}).sent());
+
+  char dll[MAX_PATH];
+  GetModuleFileNameA(emu.module(), dll, MAX_PATH);
+  EXPECT_EQ(emu.call("GetFllInfo", {Value::Int(1)}).value.text, dll);
+  for (int kind : {0, 2, -1}) EXPECT_EQ(emu.call("GetFllInfo", {Value::Int(kind)}).value.text, "1.3.0902");
+}
+
+TEST(Info, BackColoursAndFontSize) {
+  HostEmulator emu;
+  const std::pair<int, int32_t> colours[] = {{0, 15722724}, {1, 16760767}, {2, 0}, {-1, 0}};
+  for (auto [index, colour] : colours) {
+    CallResult r = emu.call("GetMyBackColor", {Value::Int(index)});
+    EXPECT_EQ(r.value.integer, colour) << index;
+    EXPECT_EQ(r.value.width, 10);
+  }
+  CallResult size = emu.call("GetDefaultFontSize");
+  EXPECT_EQ(size.value.integer, 9);
+  EXPECT_EQ(size.value.width, 2);
+}
+
+TEST(Info, CpuIdHasVendorAndFourWords) {
+  HostEmulator emu;
+  std::string id = emu.call("GetCpuID").value.text;
+  EXPECT_EQ(id.size(), 48u);
+  EXPECT_TRUE(std::regex_match(id, std::regex("[ -~]{12}(-[0-9A-F]{8}){4}"))) << id;
+}
+
+// The process's locale comes from LANG; ctest runs this test under both.
+TEST(Info, LanguageDependentResults) {
+  HostEmulator emu;
+  bool chinese = GetUserDefaultLangID() == 0x0804;
+  const char* lang = getenv("LANG");
+  if (lang) EXPECT_EQ(chinese, std::string(lang).rfind("zh_CN", 0) == 0) << lang;
+  EXPECT_EQ(emu.call("LangIsChinese").value.logical, chinese);
+  EXPECT_EQ(Hex(emu.call("GetDefaultFontName").value.text), chinese ? "CB CE CC E5" : Hex("Courier New"));
+}
+
+TEST(Table, RowsFollowThePublishedOrderAndCountTheirLetters) {
+  HostEmulator emu;
+  const auto& rows = emu.rows();
+  ASSERT_GE(rows.size(), 9u);
+  EXPECT_EQ(rows[0].name, "ONLOAD");
+  EXPECT_EQ(rows[1].name, "ONQUIT");
+  for (const auto& row : rows) {
+    if (row.count < 0) continue;
+    int letters = 0;
+    for (char c : row.types) letters += std::isalpha(static_cast<unsigned char>(c)) || c == '?';
+    EXPECT_EQ(row.count, letters) << row.name;
+    EXPECT_NE(row.entry, 0u) << row.name;
+  }
+  // Present rows appear in the published order with the published types.
+  struct Expected {
+    const char* name;
+    const char* types;
+    int count;
+  };
+  const Expected published[] = {
+#include "published_rows.inc"
+  };
+  size_t at = 0;
+  for (const auto& row : rows) {
+    while (at < std::size(published) && row.name != published[at].name) ++at;
+    ASSERT_LT(at, std::size(published)) << row.name << " is not published or out of order";
+    EXPECT_EQ(row.types, published[at].types) << row.name;
+    EXPECT_EQ(row.count, published[at].count) << row.name;
+  }
+  // Once every family is in, the table is the published list exactly.
+  if (rows.size() == std::size(published)) SUCCEED() << "all 142 rows published";
+  EXPECT_LE(rows.size(), 142u);
+}
+
+}  // namespace
+}  // namespace larch::test
