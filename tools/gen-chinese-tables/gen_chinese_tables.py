@@ -43,8 +43,13 @@ STROKE_BITS = 5
 MAX_STROKE_KEY = (1 << STROKE_BITS) - 1
 PINYIN_RANKS = 1 << (16 - STROKE_BITS)
 
-# GB2312 level 1, the characters that GB2312 orders by pinyin.
-LEVEL1_FIRST, LEVEL1_LAST = 0xB0A1, 0xD7F9
+# GB2312 level 1, the characters that GB2312 orders by pinyin: rows 0xB0 to
+# 0xD7, trail bytes 0xA1 to 0xFE.
+def is_level1(code):
+    return 0xB0A1 <= code <= 0xD7F9 and (code & 0xFF) >= 0xA1
+
+# Price of a level-1 character placed against all its readings.
+OUT_OF_ORDER = 3
 
 TONE_MARKS = {"\u0304": 1, "\u0301": 2, "\u030C": 3, "\u0300": 4}
 
@@ -140,6 +145,16 @@ def parse_pinyin(reading):
     return "".join(out), tone
 
 
+def syllable_order(syllable):
+    """Sort key of a syllable: ü sorts as u, with the ü form second, so lu,
+    lü, luan, lüe, lun follow one another as in GB2312."""
+    return syllable.replace("v", "u"), syllable
+
+
+def reading_order(reading):
+    return syllable_order(reading[0]), reading[1]
+
+
 def readings_of(char, fields):
     """Every reading of a character, kMandarin's first."""
     found = []
@@ -167,7 +182,7 @@ def level1_readings(level1, fields):
         for syllable, tone in readings:
             choice.setdefault(syllable, tone)
         options.append((first, choice))
-    syllables = sorted({s for _, choice in options for s in choice})
+    syllables = sorted({s for _, choice in options for s in choice}, key=syllable_order)
     column = {s: k for k, s in enumerate(syllables)}
     inf = float("inf")
     best = [0.0] * len(syllables)
@@ -179,8 +194,10 @@ def level1_readings(level1, fields):
             if best[k] < running:
                 running, arg = best[k], k
             prefix.append((running, arg))
-        row = [inf] * len(syllables)
-        came = [-1] * len(syllables)
+        # A character none of whose readings fits the order takes the
+        # syllable of its place, at a price that keeps this rare.
+        row = [prefix[k][0] + OUT_OF_ORDER for k in range(len(syllables))]
+        came = [prefix[k][1] for k in range(len(syllables))]
         for syllable in choice:
             k = column[syllable]
             cost, arg = prefix[k]
@@ -195,7 +212,7 @@ def level1_readings(level1, fields):
         path.append(k)
         k = came[k]
     path.reverse()
-    return {char: (syllables[k], options[i][1][syllables[k]])
+    return {char: (syllables[k], options[i][1].get(syllables[k], 5))
             for i, (char, k) in enumerate(zip(level1, path))}
 
 
@@ -203,7 +220,7 @@ def level1_readings(level1, fields):
 
 def sort_keys(fields, strokes_field):
     codes = list(gbk_codes())
-    level1 = [c for _, code, c in codes if c and LEVEL1_FIRST <= code <= LEVEL1_LAST]
+    level1 = [c for _, code, c in codes if c and is_level1(code)]
     readings = level1_readings(level1, fields)
     for _, code, char in codes:
         if char and char not in readings:
@@ -213,7 +230,8 @@ def sort_keys(fields, strokes_field):
 
     boundary_letter = {char: letter for letter, char in PINYIN_ROWS}
     # Tone 0 puts a boundary character before every reading of its letter.
-    ordered = sorted(set(readings.values()) | {(l.lower(), 0) for l, _ in PINYIN_ROWS})
+    ordered = sorted(set(readings.values()) | {(l.lower(), 0) for l, _ in PINYIN_ROWS},
+                     key=reading_order)
     assert len(ordered) < PINYIN_RANKS, "too many pinyin ranks"
     rank = {r: k + 1 for k, r in enumerate(ordered)}  # 0: sorts before all
 
@@ -266,11 +284,12 @@ def pair_tables(fields, variants, opencc):
     # (through GBK), the result has to be a GBK character.
     to_simplified = []
     for c in sorted(big5 & gbk):
-        t = opencc["TWVariantsRev"].get(c, c)
-        t = opencc["TSCharacters"].get(t, t if t != c else None)
+        variant = opencc["TWVariantsRev"].get(c, c)
+        t = opencc["TSCharacters"].get(variant)
+        if t is None and variant != c:
+            t = variant
         if t is None:
-            t = first_variant(variants["kSimplifiedVariant"].get(c), c)
-        t = t or c
+            t = first_variant(variants["kSimplifiedVariant"].get(c), c) or c
         if t != c and bmp(c) and bmp(t) and t in gbk:
             to_simplified.append((c, t))
     return to_simplified, to_traditional

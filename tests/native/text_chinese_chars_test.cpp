@@ -1,0 +1,103 @@
+#include "text/chinese_chars.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "text/chinese_tables.h"
+#include "text_gbk.h"
+
+namespace larch {
+namespace {
+
+using testing::Gbk;
+
+TEST(ChineseTables, PairsAreSortedForLookup) {
+  for (size_t k = 1; k < kTraditionalToSimplifiedCount; ++k) {
+    ASSERT_LT(kTraditionalToSimplified[k - 1].from, kTraditionalToSimplified[k].from) << k;
+  }
+  for (size_t k = 1; k < kSimplifiedToTraditionalCount; ++k) {
+    ASSERT_LT(kSimplifiedToTraditional[k - 1].from, kSimplifiedToTraditional[k].from) << k;
+  }
+}
+
+TEST(ChineseCounterpart, BothDirections) {
+  struct Case {
+    char16_t simplified;
+    char16_t traditional;
+  };
+  // OpenCC's defaults for one-to-many characters, Taiwan forms that Big5 has.
+  const Case toTraditional[] = {{u'国', u'國'}, {u'发', u'發'}, {u'后', u'後'}, {u'干', u'幹'},
+                                {u'台', u'臺'}, {u'为', u'為'}, {u'众', u'眾'}, {u'伪', u'偽'},
+                                {u'启', u'啟'}, {u'里', u'裡'}, {u'A', u'A'},  {u'國', u'國'}};
+  for (const Case& c : toTraditional) {
+    EXPECT_EQ(ChineseCounterpart(c.simplified, ChineseForm::Traditional), c.traditional)
+        << std::hex << static_cast<int>(c.simplified);
+  }
+  const Case toSimplified[] = {{u'国', u'國'}, {u'发', u'發'}, {u'发', u'髮'}, {u'后', u'後'},
+                               {u'为', u'為'}, {u'众', u'眾'}, {u'里', u'裡'}, {u'干', u'乾'},
+                               {u'A', u'A'},   {u'国', u'国'}};
+  for (const Case& c : toSimplified) {
+    EXPECT_EQ(ChineseCounterpart(c.traditional, ChineseForm::Simplified), c.simplified)
+        << std::hex << static_cast<int>(c.traditional);
+  }
+}
+
+TEST(PinyinInitials, Text) {
+  struct Case {
+    const char* utf8;
+    const char* initials;
+  };
+  const Case cases[] = {
+      {"abc 123,.", "abc 123,."},
+      {"abc中文", "abcZW"},
+      // Boundary characters classify under their own rows; 啊 sorts with 阿.
+      {"阿啊八匝廓", "AABZL"},
+      {"北京欢迎你", "BJHYN"},
+      {"长城", "CC"},
+      {"驴女略", "LNL"},
+      {"，。（）", "，。（）"},  // symbols sort before all characters
+      {"鑫犇", "XB"},            // outside GB2312 level 1: by their first reading
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PinyinInitials(Gbk(c.utf8)), Gbk(c.initials)) << c.utf8;
+  }
+  EXPECT_EQ(PinyinInitials("ab\xB0"), "ab\xB0");  // a lone last lead byte
+}
+
+TEST(StrokeCounts, ModesAndCounts) {
+  struct Case {
+    const char* utf8;
+    const char* total;
+    const char* each;
+  };
+  const Case cases[] = {
+      {"abc", "0", ""},
+      {"一二", "3", "0102"},
+      {"a一b二c", "3", "0102"},
+      {"北雨国", "21", "050808"},
+      {"丣並乾亁僵", "53", "0708111215"},
+      {"灩", "29", "29"},
+      {"灪", "0", ""},        // at the last row's character: counts nothing
+      {"，", "0", ""},        // symbols sort before 一
+      {"齉", "0", ""},        // 36 strokes: beyond the last row
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(StrokeCounts(Gbk(c.utf8), 0), c.total) << c.utf8;
+    EXPECT_EQ(StrokeCounts(Gbk(c.utf8), 1), c.each) << c.utf8;
+    EXPECT_EQ(StrokeCounts(Gbk(c.utf8), 2), "") << c.utf8;
+  }
+  EXPECT_EQ(StrokeCounts("\xD2", 0), "0");  // a lone last lead byte
+}
+
+TEST(CompareGbkChars, InvalidCodesSortFirst) {
+  const unsigned char a[] = {0xB0, 0xA1};  // 啊
+  const unsigned char bad[] = {0x80, 0x41};
+  const unsigned char symbol[] = {0xA1, 0xA2};
+  EXPECT_GT(CompareGbkChars(Collation::Pinyin, a, bad), 0);
+  EXPECT_EQ(CompareGbkChars(Collation::Strokes, bad, symbol), 0);
+  EXPECT_LT(CompareGbkChars(Collation::Strokes, symbol, a), 0);
+}
+
+}  // namespace
+}  // namespace larch
