@@ -12,6 +12,14 @@ set(CRYPTO_PORTABLE_SOURCES
   crypto/trailer.cpp
 )
 set(CRYPTO_WIN_SOURCES
+  crypto/batch_functions.cpp
+  crypto/by_reference.cpp
+  crypto/digest_functions.cpp
   crypto/entries.cpp
+  crypto/file_buffer_function.cpp
+  crypto/host_exe_digest.cpp
+  crypto/resource_key.cpp
+  crypto/string_source_functions.cpp
+  crypto/text_cipher_functions.cpp
 )
-set(CRYPTO_RESOURCES)
+set(CRYPTO_RESOURCES crypto/crypto.rc)

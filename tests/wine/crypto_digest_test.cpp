@@ -1,0 +1,50 @@
+// Get32Md5 and Get32Md5FileChecksum through the binary interface.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "test_support.h"
+
+namespace larch::test {
+namespace {
+
+TEST(CryptoDigest, TextDigests) {
+  HostEmulator emu;
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "d41d8cd98f00b204e9800998ecf8427e"},
+      {"abc", "900150983cd24fb0d6963f7d28e17f72"},
+      {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+      {std::string("ab\0cd", 5), "5d622b3d4d8cc07754fd386e7f29326e"},  // all bytes, NULs too
+  };
+  for (const auto& [text, digest] : cases) {
+    CallResult r = emu.call("Get32Md5", {Value::Text(text)});
+    EXPECT_EQ(r.value.text, digest) << Hex(text);
+    EXPECT_EQ(r.rawType, 'H');
+  }
+}
+
+TEST(CryptoDigest, FileDigestsEqualTheDigestOfTheirBytes) {
+  HostEmulator emu;
+  TempDir dir;
+  for (size_t size : {0u, 1u, 1024u, 1025u, 2048u}) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + size);
+    std::string path = dir.file("f" + std::to_string(size) + ".bin");
+    WriteFile(path, bytes);
+    CallResult file = emu.call("Get32Md5FileChecksum", {Value::Text(path)});
+    EXPECT_EQ(file.value.text, emu.call("Get32Md5", {Value::Text(bytes)}).value.text) << size;
+    EXPECT_EQ(file.value.text.size(), 32u);
+  }
+}
+
+TEST(CryptoDigest, UnreadableFilesGiveEmptyText) {
+  HostEmulator emu;
+  TempDir dir;
+  for (const std::string& path : {std::string(""), dir.file("missing.txt"), dir.path()}) {
+    CallResult r = emu.call("Get32Md5FileChecksum", {Value::Text(path)});
+    EXPECT_TRUE(r.sent()) << path;
+    EXPECT_EQ(r.value.text, "") << path;
+  }
+}
+
+}  // namespace
+}  // namespace larch::test
