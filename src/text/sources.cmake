@@ -7,6 +7,11 @@ set(TEXT_PORTABLE_SOURCES
   text/wildcard.cpp
 )
 set(TEXT_WIN_SOURCES
+  text/classify_functions.cpp
+  text/code_page_functions.cpp
   text/entries.cpp
+  text/match_functions.cpp
+  text/numeral_functions.cpp
+  text/parse_string_functions.cpp
 )
 set(TEXT_RESOURCES)

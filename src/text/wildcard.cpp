@@ -116,4 +116,16 @@ bool WildcardMatch(std::string_view text, std::string_view pattern, bool caseSen
   return true;
 }
 
+bool WildcardMatchList(std::string_view text, std::string_view patterns, bool caseSensitive) {
+  size_t from = 0;
+  while (from <= patterns.size()) {
+    size_t comma = patterns.find(',', from);
+    if (comma == std::string_view::npos) comma = patterns.size();
+    const std::string_view item = patterns.substr(from, comma - from);
+    if (!item.empty() && WildcardMatch(text, item, caseSensitive)) return true;
+    from = comma + 1;
+  }
+  return false;
+}
+
 }  // namespace larch

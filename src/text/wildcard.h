@@ -17,4 +17,9 @@ std::ptrdiff_t WildcardSearch(std::string_view text, std::string_view pattern,
 // ASCII letters A-Z of both are folded to a-z first (no other byte is).
 bool WildcardMatch(std::string_view text, std::string_view pattern, bool caseSensitive);
 
+// True when the whole text matches at least one item of a comma-separated
+// pattern list. Items are taken as they are (blanks belong to them); empty
+// items are skipped, so a list of commas matches nothing.
+bool WildcardMatchList(std::string_view text, std::string_view patterns, bool caseSensitive);
+
 }  // namespace larch

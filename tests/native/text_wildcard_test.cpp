@@ -144,3 +144,28 @@ TEST(WildcardMatch, ManyStarsOnALongTextStayLinear) {
 
 }  // namespace
 }  // namespace larch
+
+namespace larch {
+namespace {
+
+TEST(WildcardMatchList, ItemsAreTriedInTurn) {
+  const MatchCase cases[] = {
+      {"report.doc", "*.txt,*.doc", false, true},
+      {"report.doc", "*.txt,*.xls", false, false},
+      {"a", ",,,", false, false},
+      {"a", "a,", false, true},
+      {"a", ",a", false, true},
+      {"", ",", false, false},
+      {"a b", "x, a b", false, false},  // the blank belongs to the item
+      {"a b", "x,a b", false, true},
+      {"README", "*.txt,read*", false, true},
+      {"README", "*.txt,read*", true, false},
+  };
+  for (const MatchCase& c : cases) {
+    EXPECT_EQ(WildcardMatchList(c.text, c.pattern, c.caseSensitive), c.expected)
+        << c.text << " / " << c.pattern;
+  }
+}
+
+}  // namespace
+}  // namespace larch

@@ -1,0 +1,104 @@
+// Code-page conversion, pinyin initials and stroke counts through the host
+// interface.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+#include "text_encoding.h"
+
+namespace larch::test {
+namespace {
+
+std::string CallText(HostEmulator& emu, const std::string& name, std::vector<Arg> args) {
+  CallResult r = emu.call(name, args);
+  EXPECT_EQ(r.error, 0) << name;
+  EXPECT_EQ(r.returns, 1) << name;
+  EXPECT_EQ(r.value.kind, Value::Kind::Char) << name;
+  return r.value.text;
+}
+
+struct Conversion {
+  const char* traditional;  // as Big5 holds it
+  const char* simplified;   // as GBK holds it
+};
+
+TEST(CodePages, Big5ToGbkSimplifies) {
+  HostEmulator emu;
+  const Conversion cases[] = {
+      {"國", "国"},
+      {"中華民國萬歲", "中华民国万岁"},
+      {"發展與後來", "发展与后来"},
+      {"為眾裡", "为众里"},
+      {"Mixed 臺灣 text, 123.", "Mixed 台湾 text, 123."},
+  };
+  for (const Conversion& c : cases) {
+    EXPECT_EQ(Utf8(CallText(emu, "KVBig5ToGb2312", {Value::Text(Big5(c.traditional))}), kGbk),
+              c.simplified)
+        << c.traditional;
+  }
+}
+
+TEST(CodePages, GbkToBig5UsesTaiwanForms) {
+  HostEmulator emu;
+  const Conversion cases[] = {
+      {"國", "国"},
+      {"中華民國萬歲", "中华民国万岁"},
+      {"發展與後來", "发展与后来"},
+      {"幹", "干"},
+      {"臺", "台"},
+      {"為眾偽啟裡", "为众伪启里"},
+  };
+  for (const Conversion& c : cases) {
+    EXPECT_EQ(Utf8(CallText(emu, "KVGb2312ToBig5", {Value::Text(Gbk(c.simplified))}), kBig5),
+              c.traditional)
+        << c.simplified;
+  }
+}
+
+TEST(CodePages, AsciiEmptyAndReplacement) {
+  HostEmulator emu;
+  for (const char* name : {"KVBig5ToGb2312", "KVGb2312ToBig5"}) {
+    EXPECT_EQ(CallText(emu, name, {Value::Text("")}), "") << name;
+    const std::string ascii = "Plain ASCII ~!@#$%^&*()_+ 0123456789";
+    EXPECT_EQ(CallText(emu, name, {Value::Text(ascii)}), ascii) << name;
+  }
+  // Characters the other code page lacks become one replacement byte each.
+  EXPECT_EQ(CallText(emu, "KVGb2312ToBig5", {Value::Text(Gbk("a硷ぁb"))}), "a??b");
+  EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(Big5("a‧b"))}), "a?b");
+  // The text ends at its first NUL, as the code-page calls read it.
+  EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(std::string("ab\0cd", 5))}), "ab");
+}
+
+TEST(CodePages, LongText) {
+  HostEmulator emu;
+  std::string traditional;
+  std::string simplified;
+  for (int k = 0; k < 20000; ++k) {
+    traditional += Big5("國語x");
+    simplified += Gbk("国语x");
+  }
+  EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(traditional)}), simplified);
+}
+
+TEST(CnCharToSpell, InitialsThroughTheInterface) {
+  HostEmulator emu;
+  EXPECT_EQ(CallText(emu, "KVCnCharToSpell", {Value::Text("")}), "");
+  EXPECT_EQ(CallText(emu, "KVCnCharToSpell", {Value::Text("plain ASCII 1.")}), "plain ASCII 1.");
+  EXPECT_EQ(CallText(emu, "KVCnCharToSpell", {Value::Text(Gbk("abc中文"))}), "abcZW");
+  EXPECT_EQ(CallText(emu, "KVCnCharToSpell", {Value::Text(Gbk("阿八匝廓，"))}), Gbk("ABZL，"));
+}
+
+TEST(CnCharToStroke, ModesThroughTheInterface) {
+  HostEmulator emu;
+  const std::string text = Gbk("a一b二北");
+  EXPECT_EQ(CallText(emu, "KVCnCharToStroke", {Value::Text(text)}), "8");
+  EXPECT_EQ(CallText(emu, "KVCnCharToStroke", {Value::Text(text), Value::Int(0)}), "8");
+  EXPECT_EQ(CallText(emu, "KVCnCharToStroke", {Value::Text(text), Value::Int(1)}), "010205");
+  EXPECT_EQ(CallText(emu, "KVCnCharToStroke", {Value::Text(text), Value::Int(2)}), "");
+  EXPECT_EQ(CallText(emu, "KVCnCharToStroke", {Value::Text("abc")}), "0");
+  EXPECT_EQ(CallText(emu, "KVCnCharToStroke", {Value::Text("abc"), Value::Int(1)}), "");
+  EXPECT_EQ(CallText(emu, "KVCnCharToStroke", {Value::Text("")}), "");
+  EXPECT_EQ(CallText(emu, "KVCnCharToStroke", {Value::Text("\xB1")}), "0");
+}
+
+}  // namespace
+}  // namespace larch::test
