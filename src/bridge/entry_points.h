@@ -32,6 +32,7 @@ EntryList TextEntries();
 EntryList CryptoEntries();
 EntryList RegistryEntries();
 EntryList FilesEntries();
+EntryList ArchiveEntries();  // directory walk and cabinets
 EntryList SystemEntries();
 EntryList NetEntries();
 EntryList DialogsEntries();

@@ -169,7 +169,7 @@ const void* FindEntry(const char* name) {
   if (std::strcmp(name, "ONLOAD") == 0) return reinterpret_cast<const void*>(&OnLoadHook);
   if (std::strcmp(name, "ONQUIT") == 0) return reinterpret_cast<const void*>(&OnQuitHook);
   for (EntryList (*family)() : {BridgeEntries, TextEntries, CryptoEntries, RegistryEntries,
-                                FilesEntries, SystemEntries, NetEntries, DialogsEntries}) {
+                                FilesEntries, ArchiveEntries, SystemEntries, NetEntries, DialogsEntries}) {
     EntryList list = family();
     for (size_t i = 0; i < list.count; ++i) {
       if (std::strcmp(list.rows[i].name, name) == 0) return reinterpret_cast<const void*>(list.rows[i].entry);
