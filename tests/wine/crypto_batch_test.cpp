@@ -2,10 +2,16 @@
 #include <gtest/gtest.h>
 
 #include "crypto_pack.h"
+#include "import_patch.h"
 #include "test_support.h"
 
 namespace larch::test {
 namespace {
+
+DWORD WINAPI NoModuleFileName(HMODULE, LPSTR buffer, DWORD size) {
+  if (size) buffer[0] = '\0';
+  return 0;
+}
 
 using Lines = std::vector<std::string>;
 
@@ -73,6 +79,13 @@ TEST_F(CryptoBatch, KeyFileChoices) {
   std::string missing = Encipher(plain, {Value::Text(dir.file("none.key"))});
   EXPECT_EQ(Encipher(plain, {Value::Text(dir.file("other-missing.key"))}), missing);
   EXPECT_NE(missing, Encipher(plain));
+}
+
+TEST_F(CryptoBatch, UnreadableExecutableGivesTheUnreadableKeyFileKey) {
+  std::string cipher = Encipher(kBatch, {Value::Text(dir.file("none.key"))});
+  host::ImportPatch patch(emu.module(), "kernel32.dll", "GetModuleFileNameA", host::FakeOf(&NoModuleFileName));
+  ASSERT_TRUE(patch.active());
+  EXPECT_EQ(Run(cipher, {Value::Int(1)}), kBatchLines);
 }
 
 TEST_F(CryptoBatch, CipherBytesOfValueZeroAreKept) {
