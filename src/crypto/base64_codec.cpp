@@ -22,8 +22,8 @@ struct DecodeTable {
       values[c] = static_cast<uint8_t>(i);
       values[c | 0x80] = static_cast<uint8_t>(i);
     }
-    values['='] = kPad;
-    values['=' | 0x80] = kPad;
+    values[static_cast<uint8_t>('=')] = kPad;
+    values[static_cast<uint8_t>('=' | 0x80)] = kPad;
   }
 };
 
