@@ -30,14 +30,21 @@ inline void StoreLE32(uint8_t* p, uint32_t v) {
   p[3] = uint8_t(v >> 24);
 }
 
-// The four auxiliary functions in forms with one operation fewer than the
-// RFC's text (same truth tables).
+// The four auxiliary functions in forms with fewer operations after the
+// newest word b is known (same truth tables). MD5 is one long chain of
+// dependent steps, so that chain is what sets the speed. G's two terms
+// never share a set bit, so adding them equals OR-ing them, and the term
+// without b can be added before b is ready.
 #define MD5_F(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
-#define MD5_G(x, y, z) ((y) ^ ((z) & ((x) ^ (y))))
 #define MD5_H(x, y, z) ((x) ^ (y) ^ (z))
 #define MD5_I(x, y, z) ((y) ^ ((x) | ~(z)))
 #define MD5_STEP(f, a, b, c, d, w, k, s) \
-  (a) += f((b), (c), (d)) + (w) + (k);   \
+  (a) += (w) + (k);                      \
+  (a) += f((b), (c), (d));               \
+  (a) = Rotl((a), (s)) + (b)
+#define MD5_GSTEP(a, b, c, d, w, k, s) \
+  (a) += (w) + (k) + ((c) & ~(d));     \
+  (a) += (b) & (d);                    \
   (a) = Rotl((a), (s)) + (b)
 
 // Runs the compression function over `blocks` consecutive 64-byte blocks.
@@ -69,22 +76,22 @@ void Transform(uint32_t state[4], const uint8_t* p, size_t blocks) {
     MD5_STEP(MD5_F, c, d, a, b, x14, 0xa679438e, 17);
     MD5_STEP(MD5_F, b, c, d, a, x15, 0x49b40821, 22);
 
-    MD5_STEP(MD5_G, a, b, c, d, x1, 0xf61e2562, 5);
-    MD5_STEP(MD5_G, d, a, b, c, x6, 0xc040b340, 9);
-    MD5_STEP(MD5_G, c, d, a, b, x11, 0x265e5a51, 14);
-    MD5_STEP(MD5_G, b, c, d, a, x0, 0xe9b6c7aa, 20);
-    MD5_STEP(MD5_G, a, b, c, d, x5, 0xd62f105d, 5);
-    MD5_STEP(MD5_G, d, a, b, c, x10, 0x02441453, 9);
-    MD5_STEP(MD5_G, c, d, a, b, x15, 0xd8a1e681, 14);
-    MD5_STEP(MD5_G, b, c, d, a, x4, 0xe7d3fbc8, 20);
-    MD5_STEP(MD5_G, a, b, c, d, x9, 0x21e1cde6, 5);
-    MD5_STEP(MD5_G, d, a, b, c, x14, 0xc33707d6, 9);
-    MD5_STEP(MD5_G, c, d, a, b, x3, 0xf4d50d87, 14);
-    MD5_STEP(MD5_G, b, c, d, a, x8, 0x455a14ed, 20);
-    MD5_STEP(MD5_G, a, b, c, d, x13, 0xa9e3e905, 5);
-    MD5_STEP(MD5_G, d, a, b, c, x2, 0xfcefa3f8, 9);
-    MD5_STEP(MD5_G, c, d, a, b, x7, 0x676f02d9, 14);
-    MD5_STEP(MD5_G, b, c, d, a, x12, 0x8d2a4c8a, 20);
+    MD5_GSTEP(a, b, c, d, x1, 0xf61e2562, 5);
+    MD5_GSTEP(d, a, b, c, x6, 0xc040b340, 9);
+    MD5_GSTEP(c, d, a, b, x11, 0x265e5a51, 14);
+    MD5_GSTEP(b, c, d, a, x0, 0xe9b6c7aa, 20);
+    MD5_GSTEP(a, b, c, d, x5, 0xd62f105d, 5);
+    MD5_GSTEP(d, a, b, c, x10, 0x02441453, 9);
+    MD5_GSTEP(c, d, a, b, x15, 0xd8a1e681, 14);
+    MD5_GSTEP(b, c, d, a, x4, 0xe7d3fbc8, 20);
+    MD5_GSTEP(a, b, c, d, x9, 0x21e1cde6, 5);
+    MD5_GSTEP(d, a, b, c, x14, 0xc33707d6, 9);
+    MD5_GSTEP(c, d, a, b, x3, 0xf4d50d87, 14);
+    MD5_GSTEP(b, c, d, a, x8, 0x455a14ed, 20);
+    MD5_GSTEP(a, b, c, d, x13, 0xa9e3e905, 5);
+    MD5_GSTEP(d, a, b, c, x2, 0xfcefa3f8, 9);
+    MD5_GSTEP(c, d, a, b, x7, 0x676f02d9, 14);
+    MD5_GSTEP(b, c, d, a, x12, 0x8d2a4c8a, 20);
 
     MD5_STEP(MD5_H, a, b, c, d, x5, 0xfffa3942, 4);
     MD5_STEP(MD5_H, d, a, b, c, x8, 0x8771f681, 11);
@@ -133,7 +140,7 @@ void Transform(uint32_t state[4], const uint8_t* p, size_t blocks) {
 
 #undef MD5_STEP
 #undef MD5_F
-#undef MD5_G
+#undef MD5_GSTEP
 #undef MD5_H
 #undef MD5_I
 
