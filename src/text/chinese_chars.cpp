@@ -1,7 +1,7 @@
 #include "text/chinese_chars.h"
 
-#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "text/chinese_tables.h"
 
@@ -29,6 +29,21 @@ const unsigned char* Row(const char* table, size_t row) {
   return reinterpret_cast<const unsigned char*>(table) + 2 * row;
 }
 
+// Every UTF-16 unit's counterpart, built from the pair table on first use:
+// a text of millions of characters then costs one load per character.
+class CounterpartIndex {
+ public:
+  CounterpartIndex(const CharPair* pairs, size_t count) : to_(kUnits) {
+    for (size_t c = 0; c < kUnits; ++c) to_[c] = static_cast<char16_t>(c);
+    for (size_t k = 0; k < count; ++k) to_[pairs[k].from] = pairs[k].to;
+  }
+  char16_t of(char16_t c) const { return to_[c]; }
+
+ private:
+  static constexpr size_t kUnits = 0x10000;
+  std::vector<char16_t> to_;
+};
+
 // Walks the text character by character; the callback gets each two-byte
 // character (its second byte 0 when the text ends after the first).
 template <typename SingleByte, typename DoubleByte>
@@ -50,13 +65,9 @@ void WalkGbk(std::string_view text, SingleByte single, DoubleByte pair) {
 }  // namespace
 
 char16_t ChineseCounterpart(char16_t c, ChineseForm target) {
-  const CharPair* begin = target == ChineseForm::Simplified ? kTraditionalToSimplified
-                                                            : kSimplifiedToTraditional;
-  const CharPair* end = begin + (target == ChineseForm::Simplified ? kTraditionalToSimplifiedCount
-                                                                   : kSimplifiedToTraditionalCount);
-  const CharPair* found =
-      std::lower_bound(begin, end, c, [](const CharPair& p, char16_t key) { return p.from < key; });
-  return found != end && found->from == c ? found->to : c;
+  static const CounterpartIndex simplified(kTraditionalToSimplified, kTraditionalToSimplifiedCount);
+  static const CounterpartIndex traditional(kSimplifiedToTraditional, kSimplifiedToTraditionalCount);
+  return (target == ChineseForm::Simplified ? simplified : traditional).of(c);
 }
 
 int CompareGbkChars(Collation collation, const unsigned char* a, const unsigned char* b) {

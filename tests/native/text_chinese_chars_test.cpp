@@ -12,7 +12,7 @@ namespace {
 
 using testing::Gbk;
 
-TEST(ChineseTables, PairsAreSortedForLookup) {
+TEST(ChineseTables, PairsAreSortedAndUnique) {
   for (size_t k = 1; k < kTraditionalToSimplifiedCount; ++k) {
     ASSERT_LT(kTraditionalToSimplified[k - 1].from, kTraditionalToSimplified[k].from) << k;
   }
