@@ -1,6 +1,8 @@
 // KVEncryptFileBuffer2: whole buffers (typically files read into a host
 // value) enciphered under a key text, with a trailer that refuses a wrong
 // key or a changed length.
+#include <cstdint>
+
 #include "bridge/handles.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
@@ -23,12 +25,12 @@ void KVEncryptFileBuffer2(ParamBlock* block) {
   const bool encipher = p.integer(3) == 1;
   const uint32_t length = p.length(1);
   if (!encipher && length <= kTrailerSize) return ReturnText("");
-  const uint32_t outLength = encipher ? length + kTrailerSize : length - kTrailerSize;
-  if (outLength < length && encipher) RaiseMemoryError();  // beyond 4 GiB
+  const uint64_t outLength = encipher ? uint64_t(length) + kTrailerSize : length - kTrailerSize;
+  if (outLength >= UINT32_MAX) RaiseMemoryError();
 
   // The result is written straight into the block handed to the host;
   // the buffer parameter is used with its exact length, not terminated.
-  OwnedHandle result(AllocHandle(outLength + 1, kResultTag));
+  OwnedHandle result(AllocHandle(static_cast<uint32_t>(outLength) + 1, kResultTag));
   if (!result) RaiseMemoryError();
   bool ok = true;
   {
@@ -42,7 +44,7 @@ void KVEncryptFileBuffer2(ParamBlock* block) {
     }
   }
   if (!ok) return ReturnText("");
-  ReturnValue(TextValue(kTypeChar, result.get(), outLength));
+  ReturnValue(TextValue(kTypeChar, result.get(), static_cast<uint32_t>(outLength)));
 }
 
 }  // namespace larch
