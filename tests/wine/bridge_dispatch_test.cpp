@@ -297,6 +297,11 @@ TEST(Results, LogicalIsOneAndTextBlocksCarryTagAndNul) {
   EXPECT_EQ(seen.length, 8u);
   EXPECT_EQ(Hex(block.substr(0, 2)), "10 00");
   EXPECT_EQ(block.substr(2), std::string("1.3.0902", 9));
+  // An empty text still comes in a block: the tag and one NUL.
+  emu.call("PSGetItem");
+  EXPECT_EQ(seen.type, 'H');
+  EXPECT_EQ(seen.length, 0u);
+  EXPECT_EQ(Hex(block), "10 00 00");
   emu.call("GetDefaultFontSize");
   EXPECT_EQ(seen.type, 'I');
   EXPECT_EQ(seen.width, 2);

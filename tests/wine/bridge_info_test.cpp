@@ -73,7 +73,8 @@ TEST(Info, LanguageDependentResults) {
   HostEmulator emu;
   bool chinese = GetUserDefaultLangID() == 0x0804;
   const char* lang = getenv("LANG");
-  if (lang) EXPECT_EQ(chinese, std::string(lang).rfind("zh_CN", 0) == 0) << lang;
+  ASSERT_NE(lang, nullptr);
+  EXPECT_EQ(chinese, std::string(lang).rfind("zh_CN", 0) == 0) << lang;
   EXPECT_EQ(emu.call("LangIsChinese").value.logical, chinese);
   EXPECT_EQ(Hex(emu.call("GetDefaultFontName").value.text), chinese ? "CB CE CC E5" : Hex("Courier New"));
 }
