@@ -15,5 +15,10 @@ for target in build/fuzz/tests/fuzz/*_fuzz; do
   echo "fuzz: $(basename "$target")"
   "$target" -runs="${LARCH_FUZZ_RUNS:-20000}" -seed=1 >/dev/null 2>&1 || { echo "fuzz target failed: $target"; status=1; }
 done
-bash scripts/with-wine.sh ctest --test-dir build/win --output-on-failure --timeout 300 || status=1
+# The generated Chinese tables must be what the generator makes from the
+# installed Unicode and conversion data.
+python3 tools/gen-chinese-tables/gen_chinese_tables.py --check || status=1
+bash scripts/with-wine.sh bash -c '
+  python3 tools/check-chinese/check_chinese.py &&
+  ctest --test-dir build/win --output-on-failure --timeout 300' || status=1
 exit $status
