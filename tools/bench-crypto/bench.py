@@ -65,7 +65,7 @@ def main():
                 larch[parts[0]] = (float(parts[1]), float(parts[2]))
         expected = subprocess.run(["md5sum", digest_file], check=True, capture_output=True, text=True).stdout[:32]
         if larch.get("digest") != expected:
-            sys.exit("the library's digest differs from md5sum's")
+            sys.exit("the library's digest differs from md5sum's:\n" + out)
 
     def ratio(reference, ours):
         # Thread CPU times come in 10 ms steps under Wine.
