@@ -98,11 +98,20 @@ void StoreValue(HostVarRef& ref, const HostValue& value) {
   RaiseIfNegative(CallHost(kStoreValue, Address(&ref), Address(&value)));
 }
 
-void StoreText(HostVarRef& ref, std::string_view bytes) {
+namespace {
+
+// Stores a character value from a block of the library's own, freed after.
+uint32_t SendText(HostVarRef& ref, std::string_view bytes) {
   OwnedHandle block(NewTextBlock(bytes, false));
   if (!block) RaiseMemoryError();
-  StoreValue(ref, TextValue(kTypeChar, block.get(), static_cast<uint32_t>(bytes.size())));
+  HostValue value = TextValue(kTypeChar, block.get(), static_cast<uint32_t>(bytes.size()));
+  return CallHost(kStoreValue, Address(&ref), Address(&value));
 }
+
+}  // namespace
+
+void StoreText(HostVarRef& ref, std::string_view bytes) { RaiseIfNegative(SendText(ref, bytes)); }
+void StoreTextUnchecked(HostVarRef& ref, std::string_view bytes) { SendText(ref, bytes); }
 
 void StoreInt(HostVarRef& ref, int32_t value, uint16_t width) { StoreValue(ref, IntValue(value, width)); }
 void StoreNumber(HostVarRef& ref, double value, uint16_t width) { StoreValue(ref, NumberValue(value, width)); }

@@ -61,6 +61,9 @@ struct LoadedValue {
 LoadedValue LoadValue(HostVarRef& ref);
 void StoreValue(HostVarRef& ref, const HostValue& value);
 void StoreText(HostVarRef& ref, std::string_view bytes);
+// For functions that leave a refused store to the host: the service's
+// answer is not examined.
+void StoreTextUnchecked(HostVarRef& ref, std::string_view bytes);
 void StoreInt(HostVarRef& ref, int32_t value, uint16_t width = 10);
 void StoreNumber(HostVarRef& ref, double value, uint16_t width);
 void StoreLogical(HostVarRef& ref, bool flag);
