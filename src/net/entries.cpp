@@ -1,8 +1,28 @@
 // Entry points of this family's published functions.
 #include "bridge/entry_points.h"
+#include "net/functions.h"
 
 namespace larch {
+namespace {
 
-EntryList NetEntries() { return {nullptr, 0}; }
+constexpr NamedEntry kEntries[] = {
+    {"KVSetFtpParas", KVSetFtpParas},
+    {"KVFtpCreateDir", KVFtpCreateDir},
+    {"KVFtpRemoveDir", KVFtpRemoveDir},
+    {"KVFtpDeleteFile", KVFtpDeleteFile},
+    {"KVFtpRenameFile", KVFtpRenameFile},
+    {"KVFtpGetFile", KVFtpGetFile},
+    {"KVFtpPutFile", KVFtpPutFile},
+    {"KVCloseConnect", KVCloseConnect},
+    {"KVCheckFtpConnect", KVCheckFtpConnect},
+    {"KVFtpSetCurDir", KVFtpSetCurDir},
+    {"KVFtpGetCurDir", KVFtpGetCurDir},
+    {"KVHttpDownLoad", KVHttpDownLoad},
+    {"KVTestInetConn", KVTestInetConn},
+};
+
+}  // namespace
+
+EntryList NetEntries() { return MakeEntryList(kEntries); }
 
 }  // namespace larch

@@ -1,0 +1,90 @@
+// The FTP functions: configure, check and close the session, and the
+// operations, each of which connects on first use.
+#include <optional>
+
+#include "bridge/host.h"
+#include "bridge/params.h"
+#include "net/ftp_session.h"
+#include "net/functions.h"
+
+namespace larch {
+namespace {
+
+// Binary transfer, and always from the server, never from a cache.
+constexpr DWORD kTransferFlags = FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD;
+
+using FtpCall = BOOL (*)(HINTERNET connection, const char* first, const char* second);
+
+// An operation on one or two names: false for an empty name (before any
+// connection) or when the connection or the call fails.
+void RunFtpCall(ParamBlock* block, int names, FtpCall call) {
+  Params p(block);
+  TextParam first = p.text(1);
+  std::optional<TextParam> second;
+  if (names == 2) second.emplace(p.text(2));
+  if (first.empty() || (second && second->empty())) return ReturnLogical(false);
+  HINTERNET connection = TheFtpSession().connection();
+  if (!connection) return ReturnLogical(false);
+  ReturnLogical(call(connection, first.c_str(), second ? second->c_str() : nullptr) != FALSE);
+}
+
+}  // namespace
+
+void KVSetFtpParas(ParamBlock* block) {
+  Params p(block);
+  TextParam server = p.text(1);
+  TextParam user = p.text(2);
+  TextParam password = p.text(3);
+  std::optional<int32_t> port;
+  if (p.count() == 4) port = p.integer(4);
+  // An open connection keeps serving until KVCloseConnect.
+  ConfigureFtp(server.view(), user.view(), password.view(), port, &TheFtpSession().settings());
+}
+
+void KVCheckFtpConnect(ParamBlock*) { ReturnLogical(TheFtpSession().connected()); }
+
+void KVCloseConnect(ParamBlock*) { TheFtpSession().close(); }
+
+void KVFtpCreateDir(ParamBlock* block) {
+  RunFtpCall(block, 1, [](HINTERNET c, const char* dir, const char*) { return FtpCreateDirectoryA(c, dir); });
+}
+
+void KVFtpRemoveDir(ParamBlock* block) {
+  RunFtpCall(block, 1, [](HINTERNET c, const char* dir, const char*) { return FtpRemoveDirectoryA(c, dir); });
+}
+
+void KVFtpDeleteFile(ParamBlock* block) {
+  RunFtpCall(block, 1, [](HINTERNET c, const char* file, const char*) { return FtpDeleteFileA(c, file); });
+}
+
+void KVFtpRenameFile(ParamBlock* block) {
+  RunFtpCall(block, 2, [](HINTERNET c, const char* from, const char* to) { return FtpRenameFileA(c, from, to); });
+}
+
+void KVFtpGetFile(ParamBlock* block) {
+  RunFtpCall(block, 2, [](HINTERNET c, const char* remote, const char* local) {
+    return FtpGetFileA(c, remote, local, FALSE, FILE_ATTRIBUTE_NORMAL, kTransferFlags, 0);
+  });
+}
+
+void KVFtpPutFile(ParamBlock* block) {
+  RunFtpCall(block, 2, [](HINTERNET c, const char* remote, const char* local) {
+    return FtpPutFileA(c, local, remote, kTransferFlags, 0);
+  });
+}
+
+void KVFtpSetCurDir(ParamBlock* block) {
+  RunFtpCall(block, 1, [](HINTERNET c, const char* dir, const char*) { return FtpSetCurrentDirectoryA(c, dir); });
+}
+
+void KVFtpGetCurDir(ParamBlock*) {
+  HINTERNET connection = TheFtpSession().connection();
+  if (!connection) return ReturnText("");
+  char dir[261] = {};
+  DWORD length = sizeof dir;
+  if (!FtpGetCurrentDirectoryA(connection, dir, &length)) return ReturnText("");
+  dir[length < sizeof dir ? length : sizeof dir - 1] = '\0';
+  ReturnText(dir);
+}
+
+}  // namespace larch

@@ -1,0 +1,34 @@
+#include "net/ftp_session.h"
+
+namespace larch {
+
+HINTERNET FtpSession::connection() {
+  if (connected()) return connection_.get();
+  // A handle left by an earlier failed attempt is closed, not leaked.
+  close();
+  if (!settings_.configured()) return nullptr;
+  internet_.reset(InternetOpenA("FTP by larch.dll", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  if (!internet_) return nullptr;
+  // Flags 0: active mode.
+  connection_.reset(InternetConnectA(internet_.get(), settings_.server, settings_.port, settings_.user,
+                                     settings_.password, INTERNET_SERVICE_FTP, 0, 0));
+  if (!connection_) {
+    internet_.reset();
+    return nullptr;
+  }
+  return connection_.get();
+}
+
+void FtpSession::close() {
+  // The connection goes first: closing the session handle would take its
+  // child with it and leave a stale value to close twice.
+  connection_.reset();
+  internet_.reset();
+}
+
+FtpSession& TheFtpSession() {
+  static FtpSession session;
+  return session;
+}
+
+}  // namespace larch

@@ -1,0 +1,46 @@
+// Owners for the network family's handles, over the bridge's UniqueAny.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+#include <winnetwk.h>
+#include <wininet.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bridge/win_handles.h"
+
+namespace larch {
+
+struct InternetCloseFn { void operator()(HINTERNET h) const { InternetCloseHandle(h); } };
+struct NetEnumCloseFn { void operator()(HANDLE h) const { WNetCloseEnum(h); } };
+struct FileCloseFn { void operator()(FILE* f) const { std::fclose(f); } };
+
+using UniqueInternet = UniqueAny<HINTERNET, InternetCloseFn>;
+using UniqueNetEnum = UniqueAny<HANDLE, NetEnumCloseFn>;
+using UniqueFile = UniqueAny<FILE*, FileCloseFn>;
+
+// Windows Sockets for the life of the object; ended only when started.
+class WinsockSession {
+ public:
+  explicit WinsockSession(WORD version) {
+    WSADATA data;
+    started_ = WSAStartup(version, &data) == 0;
+  }
+  ~WinsockSession() {
+    if (started_) WSACleanup();
+  }
+  WinsockSession(const WinsockSession&) = delete;
+  WinsockSession& operator=(const WinsockSession&) = delete;
+
+ private:
+  bool started_ = false;
+};
+
+// The addresses a name resolves to with gethostbyname, each as its raw
+// bytes; empty when it does not resolve. Needs a WinsockSession.
+std::vector<std::string> ResolveHostAddresses(const char* name);
+
+}  // namespace larch

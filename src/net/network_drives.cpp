@@ -1,0 +1,112 @@
+// Network connections, the computers of the network context, and the
+// provider's computer-selection dialog.
+#include <winsock2.h>
+#include <windows.h>
+#include <winnetwk.h>
+
+#include <cstring>
+
+#include "bridge/host.h"
+#include "bridge/params.h"
+#include "net/address_text.h"
+#include "net/functions.h"
+#include "net/net_handles.h"
+
+namespace larch {
+namespace {
+
+constexpr DWORD kEnumBufferSize = 2048;
+constexpr UINT kBrowseServersAndDomains = 0x001F0003;
+constexpr UINT kBrowseNameCapacity = 16;     // UTF-16 characters
+constexpr int kBrowseAnsiCapacity = 15;      // bytes with the NUL
+
+using SystemFocusDialogFn = UINT(WINAPI*)(HWND owner, UINT selection, LPWSTR name, UINT capacity, BOOL* ok,
+                                          LPWSTR helpFile, DWORD helpContext);
+
+// An empty text stands for "none".
+const char* OrNone(const TextParam& text) { return text.empty() ? nullptr : text.c_str(); }
+
+DWORD UseConnection(NETRESOURCEA* resource, const char* password, const char* user) {
+  char accessName[260];
+  DWORD accessSize = sizeof accessName;
+  DWORD result = 0;
+  return WNetUseConnectionA(nullptr, resource, password, user, CONNECT_REDIRECT, accessName, &accessSize, &result);
+}
+
+// The computers of one enumeration batch that resolve, as the computer list.
+std::string ListResolvedComputers(HANDLE enumeration) {
+  // NETRESOURCEA-aligned storage for the one batch.
+  std::vector<NETRESOURCEA> storage(kEnumBufferSize / sizeof(NETRESOURCEA) + 1);
+  DWORD count = 0xFFFFFFFF;
+  DWORD size = kEnumBufferSize;
+  if (WNetEnumResourceA(enumeration, &count, storage.data(), &size) != NO_ERROR) return "";
+  WholeEntryList list(kComputerListCapacity);
+  for (DWORD i = 0; i < count && i < storage.size(); ++i) {
+    const NETRESOURCEA& entry = storage[i];
+    if (entry.dwUsage != RESOURCEUSAGE_CONTAINER || entry.dwType != RESOURCETYPE_ANY || !entry.lpRemoteName) continue;
+    std::string name(WithoutLeadingBackslashes(entry.lpRemoteName));
+    std::vector<std::string> addresses = ResolveHostAddresses(name.c_str());
+    if (addresses.empty() || addresses[0].size() < 4) continue;
+    list.add(ComputerEntry(name, reinterpret_cast<const uint8_t*>(addresses[0].data())));
+  }
+  return list.text();
+}
+
+}  // namespace
+
+void KVMapNetDrv(ParamBlock* block) {
+  Params p(block);
+  TextParam remote = p.text(1);
+  TextParam device = p.text(2);
+  TextParam user = p.text(3);
+  TextParam password = p.text(4);
+  NETRESOURCEA resource{};
+  resource.dwScope = RESOURCE_GLOBALNET;
+  resource.dwType = RESOURCETYPE_DISK;
+  resource.dwDisplayType = RESOURCEDISPLAYTYPE_SHARE;
+  resource.dwUsage = RESOURCEUSAGE_CONNECTABLE;
+  resource.lpLocalName = const_cast<char*>(OrNone(device));
+  resource.lpRemoteName = remote.data();
+  DWORD result = UseConnection(&resource, OrNone(password), OrNone(user));
+  // Callers give the credentials either way round; the second try swaps them.
+  if (result != NO_ERROR) result = UseConnection(&resource, OrNone(user), OrNone(password));
+  ReturnInt(static_cast<int32_t>(result));
+}
+
+void KVDeleMapDrv(ParamBlock* block) {
+  Params p(block);
+  TextParam name = p.text(1);
+  // Forced, so open files do not keep the connection; the profile stays.
+  DWORD result = WNetCancelConnection2A(name.c_str(), 0, TRUE);
+  if (result != NO_ERROR) RecordSystemError();
+  ReturnInt(static_cast<int32_t>(result));
+}
+
+void KVEnumNetWork(ParamBlock*) {
+  UniqueNetEnum enumeration;
+  WNetOpenEnumA(RESOURCE_CONTEXT, RESOURCETYPE_ANY, 0, nullptr, enumeration.put());
+  WinsockSession sockets(MAKEWORD(1, 1));
+  ReturnText(enumeration ? ListResolvedComputers(enumeration.get()) : "");
+}
+
+void KVComputerBrowser(ParamBlock*) {
+  UniqueModule provider(LoadLibraryA("ntlanman.dll"));
+  if (!provider) return ReturnText("");
+  auto dialog = reinterpret_cast<SystemFocusDialogFn>(
+      reinterpret_cast<void*>(GetProcAddress(provider.get(), "I_SystemFocusDialog")));
+  if (!dialog) return ReturnText("");
+  WCHAR name[kBrowseNameCapacity] = {};
+  BOOL ok = FALSE;
+  UINT status = dialog(nullptr, kBrowseServersAndDomains, name, kBrowseNameCapacity, &ok, nullptr, 0);
+  provider.reset();
+  // A name that fills the buffer without its NUL does not fit either.
+  if (status != 0 || !ok || wcsnlen(name, kBrowseNameCapacity) == kBrowseNameCapacity) return ReturnText("");
+  char ansi[kBrowseAnsiCapacity] = {};
+  if (!WideCharToMultiByte(CP_ACP, 0, name, -1, ansi, sizeof ansi, nullptr, nullptr)) {
+    RecordSystemError();
+    return ReturnText("");
+  }
+  ReturnText(ansi);
+}
+
+}  // namespace larch

@@ -1,0 +1,228 @@
+// Loopback servers for the network tests: an HTTP server in a thread of
+// the test process (its replies are chosen per test), and an FTP server
+// (tests/net/ftp_server.py, a Linux program) started and stopped by the
+// test. Everything listens on 127.0.0.1 on ports picked at run time.
+// The test program does not link Windows Sockets, so it loads it here.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace larch::test {
+
+// The few Windows Sockets functions the servers use.
+struct Sockets {
+  decltype(&::WSAStartup) startup;
+  decltype(&::socket) open;
+  decltype(&::bind) bindTo;
+  decltype(&::listen) listenOn;
+  decltype(&::accept) acceptFrom;
+  decltype(&::select) wait;
+  decltype(&::recv) receive;
+  decltype(&::send) sendTo;
+  decltype(&::closesocket) close;
+  decltype(&::getsockname) name;
+  decltype(&::WSACleanup) cleanup;
+
+  static const Sockets& Get() {
+    static Sockets s = [] {
+      Sockets t{};
+      HMODULE m = LoadLibraryA("ws2_32.dll");
+      auto find = [m](auto& fn, const char* name) {
+        fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(reinterpret_cast<void*>(GetProcAddress(m, name)));
+      };
+      find(t.startup, "WSAStartup");
+      find(t.open, "socket");
+      find(t.bindTo, "bind");
+      find(t.listenOn, "listen");
+      find(t.acceptFrom, "accept");
+      find(t.wait, "select");
+      find(t.receive, "recv");
+      find(t.sendTo, "send");
+      find(t.close, "closesocket");
+      find(t.name, "getsockname");
+      find(t.cleanup, "WSACleanup");
+      return t;
+    }();
+    return s;
+  }
+};
+
+// A listening socket on 127.0.0.1 and a free port.
+class Listener {
+ public:
+  Listener() : s_(Sockets::Get()) {
+    // Each listener holds its own start-up of Windows Sockets: the last
+    // clean-up in the process closes every socket.
+    WSADATA data;
+    s_.startup(MAKEWORD(2, 2), &data);
+    socket_ = s_.open(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = 0x0100007F;  // 127.0.0.1 in network order
+    a.sin_port = 0;
+    s_.bindTo(socket_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    s_.listenOn(socket_, 8);
+    int size = sizeof a;
+    s_.name(socket_, reinterpret_cast<sockaddr*>(&a), &size);
+    port_ = static_cast<uint16_t>((a.sin_port & 0xFF) << 8 | a.sin_port >> 8);
+  }
+  ~Listener() {
+    close();
+    s_.cleanup();
+  }
+  Listener(const Listener&) = delete;
+  Listener& operator=(const Listener&) = delete;
+
+  uint16_t port() const { return port_; }
+  void close() {
+    if (socket_ != INVALID_SOCKET) s_.close(socket_);
+    socket_ = INVALID_SOCKET;
+  }
+  // The next connection, or INVALID_SOCKET when none comes within the
+  // given seconds (a bound against hanging, not a measurement).
+  SOCKET accept(long seconds) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(socket_, &set);
+    timeval limit{seconds, 0};
+    if (s_.wait(0, &set, nullptr, nullptr, &limit) != 1) return INVALID_SOCKET;
+    return s_.acceptFrom(socket_, nullptr, nullptr);
+  }
+
+ private:
+  const Sockets& s_;
+  SOCKET socket_ = INVALID_SOCKET;
+  uint16_t port_ = 0;
+};
+
+// Reads up to and including the delimiter (or until the peer closes).
+inline std::string ReadUntil(SOCKET s, const std::string& delimiter) {
+  std::string text;
+  char c;
+  while (text.size() < delimiter.size() || text.compare(text.size() - delimiter.size(), delimiter.size(), delimiter)) {
+    if (Sockets::Get().receive(s, &c, 1, 0) != 1) break;
+    text += c;
+  }
+  return text;
+}
+
+inline void SendAll(SOCKET s, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    int n = Sockets::Get().sendTo(s, bytes.data() + done, static_cast<int>(bytes.size() - done), 0);
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+}
+
+// An HTTP server answering each request with the bytes the test chooses,
+// then closing the connection. A reply shorter than its Content-Length
+// is a connection cut mid-body.
+class HttpServer {
+ public:
+  using Reply = std::function<std::string(const std::string& request)>;
+
+  explicit HttpServer(Reply reply) : reply_(std::move(reply)) {
+    InitializeCriticalSection(&lock_);
+    thread_ = CreateThread(nullptr, 0, &HttpServer::Run, this, 0, nullptr);
+  }
+  ~HttpServer() {
+    listener_.close();
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    DeleteCriticalSection(&lock_);
+  }
+
+  std::string url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(listener_.port()) + path;
+  }
+  std::vector<std::string> requests() {
+    EnterCriticalSection(&lock_);
+    std::vector<std::string> copy = requests_;
+    LeaveCriticalSection(&lock_);
+    return copy;
+  }
+
+  // A whole response with status, Content-Length and the body.
+  static std::string Response(int status, const std::string& body) {
+    return "HTTP/1.1 " + std::to_string(status) + " X\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+  }
+
+ private:
+  static DWORD WINAPI Run(void* self) {
+    auto* server = static_cast<HttpServer*>(self);
+    for (;;) {
+      SOCKET client = server->listener_.accept(120);
+      if (client == INVALID_SOCKET) return 0;
+      std::string request = ReadUntil(client, "\r\n\r\n");
+      EnterCriticalSection(&server->lock_);
+      server->requests_.push_back(request);
+      LeaveCriticalSection(&server->lock_);
+      SendAll(client, server->reply_(request));
+      Sockets::Get().close(client);
+    }
+  }
+
+  Reply reply_;
+  Listener listener_;
+  CRITICAL_SECTION lock_;
+  std::vector<std::string> requests_;
+  HANDLE thread_ = nullptr;
+};
+
+// The FTP server of tests/net/ftp_server.py, serving a fresh folder to one
+// user. It ends when this object closes its control connection, and also
+// when the test process dies.
+class FtpServer {
+ public:
+  FtpServer(const std::string& user, const std::string& password) {
+    std::string command = "/usr/bin/python3 " LARCH_SOURCE_DIR "/tests/net/ftp_server.py " +
+                          std::to_string(control_.port()) + " " + user + " " + password;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      CloseHandle(pi.hThread);
+      CloseHandle(pi.hProcess);
+    }
+    channel_ = control_.accept(60);
+    std::string line = channel_ == INVALID_SOCKET ? "" : ReadUntil(channel_, "\n");
+    size_t blank = line.find(' ');
+    if (blank == std::string::npos) return;
+    port_ = static_cast<uint16_t>(std::stoi(line.substr(0, blank)));
+    std::string root = line.substr(blank + 1, line.size() - blank - 2);
+    root_ = "Z:" + root;
+    for (char& c : root_) c = c == '/' ? '\\' : c;
+  }
+  ~FtpServer() {
+    if (channel_ != INVALID_SOCKET) Sockets::Get().close(channel_);
+  }
+  FtpServer(const FtpServer&) = delete;
+  FtpServer& operator=(const FtpServer&) = delete;
+
+  bool running() const { return port_ != 0; }
+  uint16_t port() const { return port_; }
+  // The served folder, as a Windows path.
+  const std::string& root() const { return root_; }
+  std::string file(const std::string& name) const { return root_ + "\\" + name; }
+
+  // Stops serving (every open session is closed) and waits until done.
+  bool stop() {
+    SendAll(channel_, "stop\n");
+    return ReadUntil(channel_, "\n") == "stopped\n";
+  }
+
+ private:
+  Listener control_;
+  SOCKET channel_ = INVALID_SOCKET;
+  uint16_t port_ = 0;
+  std::string root_;
+};
+
+}  // namespace larch::test
