@@ -1,0 +1,33 @@
+// FRSetRegPath and FRCloseReg: choosing the session's key.
+#include "bridge/host.h"
+#include "bridge/params.h"
+#include "registry/default_path.h"
+#include "registry/functions.h"
+#include "registry/registry_session.h"
+
+namespace larch {
+
+void FRSetRegPath(ParamBlock* block) {
+  Params p(block);
+  if (p.count() >= 1) {
+    HKEY root = p.count() == 2 ? RootKeyOf(p.integer(2)) : HKEY_CURRENT_USER;
+    Registry().setPath(p.text(1).str(), root);
+    return ReturnLogical(false);
+  }
+  // Without parameters the path comes from the application identity; an
+  // identity that is not text, empty, or too long for the path changes
+  // nothing.
+  Evaluated identity = ReadAppIdentity();
+  std::optional<std::string> path;
+  if (identity.type == kTypeChar) path = DefaultRegistryPath(identity.text);
+  if (!path) return ReturnLogical(true);
+  Registry().setPath(std::move(*path), HKEY_CURRENT_USER);
+  ReturnLogical(false);
+}
+
+void FRCloseReg(ParamBlock*) {
+  Registry().close();
+  ReturnLogical(false);
+}
+
+}  // namespace larch

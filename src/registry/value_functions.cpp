@@ -1,0 +1,80 @@
+// Typed reads, writes and deletions in the session's key.
+#include "bridge/host.h"
+#include "bridge/params.h"
+#include "registry/default_path.h"
+#include "registry/functions.h"
+#include "registry/registry_session.h"
+
+namespace larch {
+namespace {
+
+const BYTE* Bytes(const void* p) { return static_cast<const BYTE*>(p); }
+
+}  // namespace
+
+void FRSetRegValue(ParamBlock* block) {
+  Params p(block);
+  uint8_t type = p.type(2);
+  if (type != kTypeChar && type != kTypeInt) RaiseTypeError();
+  TextParam name = p.text(1);
+  RegistrySession& session = Registry();
+  if (!session.ensureOpen(true)) return ReturnLogical(true);
+  LONG result;
+  if (type == kTypeChar) {
+    TextParam value = p.text(2);
+    // The data are the text with its NUL.
+    result = RegSetValueExA(session.key(), name.c_str(), 0, REG_SZ, Bytes(value.c_str()), value.size() + 1);
+  } else {
+    DWORD value = static_cast<DWORD>(p.integer(2));
+    result = RegSetValueExA(session.key(), name.c_str(), 0, REG_DWORD, Bytes(&value), sizeof value);
+  }
+  ReturnLogical(!RegistryResult(result));
+}
+
+void FRGetRegValue(ParamBlock* block) {
+  Params p(block);
+  uint8_t type = p.type(2);
+  if (type != kTypeChar && type != kTypeInt) RaiseTypeError();
+  TextParam name = p.text(1);
+  RegistrySession& session = Registry();
+  if (type == kTypeChar) {
+    char buffer[kRegistryTextLimit + 1] = {};
+    DWORD size = sizeof buffer;
+    bool found = session.ensureOpen(false) &&
+                 RegistryResult(RegQueryValueExA(session.key(), name.c_str(), nullptr, nullptr,
+                                                 reinterpret_cast<BYTE*>(buffer), &size)) &&
+                 size <= kRegistryTextLimit;
+    if (!found) {
+      // A longer default is cut to what the buffer holds.
+      TextParam fallback = p.text(2);
+      return ReturnText(fallback.view().substr(0, kRegistryTextLimit));
+    }
+    buffer[size] = '\0';
+    return ReturnText(buffer);
+  }
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  bool found = session.ensureOpen(false) &&
+               RegistryResult(RegQueryValueExA(session.key(), name.c_str(), nullptr, nullptr,
+                                               reinterpret_cast<BYTE*>(&value), &size));
+  ReturnInt(found ? static_cast<int32_t>(value) : p.integer(2));
+}
+
+void FRDeleteValue(ParamBlock* block) {
+  Params p(block);
+  TextParam name = p.text(1);
+  RegistrySession& session = Registry();
+  if (!session.ensureOpen(false)) return ReturnLogical(true);
+  ReturnLogical(!RegistryResult(RegDeleteValueA(session.key(), name.c_str())));
+}
+
+void FRDeleteKey(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0) return ReturnLogical(true);
+  TextParam subKey = p.text(1);
+  RegistrySession& session = Registry();
+  if (!session.ensureOpen(false)) return ReturnLogical(true);
+  ReturnLogical(!RegistryResult(RegDeleteKeyA(session.key(), subKey.c_str())));
+}
+
+}  // namespace larch

@@ -1,0 +1,390 @@
+// The registry session through the binary interface, on a private key
+// under HKEY_CURRENT_USER that each test removes again.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+
+#include "import_patch.h"
+#include "test_support.h"
+
+namespace larch::test {
+namespace {
+
+using host::FakeOf;
+using host::ImportPatch;
+
+// A unique key below HKCU\Software, deleted with its subtree at the end.
+class TestKey {
+ public:
+  explicit TestKey(const std::string& base = "Software") {
+    static unsigned counter = 0;
+    char name[80];
+    std::snprintf(name, sizeof name, "%s\\LarchTest-%lu-%u", base.c_str(), GetCurrentProcessId(), ++counter);
+    path_ = name;
+  }
+  ~TestKey() { RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str()); }
+  const std::string& path() const { return path_; }
+  std::string sub(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Writes a value from outside the library (creating the key).
+void Put(const std::string& path, const std::string& name, DWORD type, const std::string& data) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+  ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                           static_cast<DWORD>(data.size())),
+            0);
+  RegCloseKey(key);
+}
+
+std::string Dword(DWORD v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+
+// Type and data of a value as stored, read from outside the library.
+struct Stored {
+  LONG result = -1;
+  DWORD type = 0;
+  std::string data;
+};
+Stored Get(const std::string& path, const std::string& name) {
+  Stored s;
+  char buffer[2048];
+  DWORD size = sizeof buffer;
+  s.result = RegGetValueA(HKEY_CURRENT_USER, path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &s.type, buffer,
+                          &size);
+  if (s.result == 0) s.data.assign(buffer, size);
+  return s;
+}
+
+bool KeyExists(const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != 0) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// Runs reg.exe (Wine's own) and returns what it printed.
+std::string RegQuery(const std::string& arguments) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return "pipe failed";
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = writeEnd;
+  si.hStdError = writeEnd;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION pi{};
+  char system[MAX_PATH];
+  GetSystemDirectoryA(system, MAX_PATH);
+  std::string line = std::string(system) + "\\reg.exe " + arguments;
+  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, system, &si, &pi);
+  CloseHandle(writeEnd);
+  std::string out;
+  if (started) {
+    char chunk[512];
+    DWORD got = 0;
+    while (::ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) out.append(chunk, got);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  } else {
+    out = "reg.exe did not start";
+  }
+  CloseHandle(readEnd);
+  return out;
+}
+
+// The library's logical results in this family are true on failure.
+constexpr bool kOk = false;
+constexpr bool kFailed = true;
+
+bool Logical(const CallResult& r) {
+  EXPECT_EQ(r.value.kind, Value::Kind::Logical);
+  return r.value.logical;
+}
+
+// LastSystemError read back through the library: its text equals the one
+// of the expected code.
+void ExpectLastError(HostEmulator& emu, int code) {
+  EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text,
+            emu.call("KVGetLastErrorMsg", {Value::Int(code)}).value.text)
+      << "expected last error " << code;
+}
+
+TEST(Registry, WritesTypedValuesAsReRegQueryShowsThem) {
+  HostEmulator emu;
+  TestKey key;
+  ASSERT_EQ(Logical(emu.call("FRSetRegPath", {Value::Text(key.path())})), kOk);
+  EXPECT_FALSE(KeyExists(key.path())) << "setting a path opens nothing";
+  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("Greeting"), Value::Text("hello world")})), kOk);
+  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("Count"), Value::Int(-2)})), kOk);
+  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text(""), Value::Text("default")})), kOk);
+  ExpectLastError(emu, 0);
+
+  Stored text = Get(key.path(), "Greeting");
+  EXPECT_EQ(text.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(text.data, std::string("hello world", 12)) << "data are the text and its NUL";
+  Stored number = Get(key.path(), "Count");
+  EXPECT_EQ(number.type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(number.data, Dword(0xFFFFFFFE));
+
+  std::string shown = RegQuery("query HKCU\\" + key.path());
+  EXPECT_NE(shown.find("Greeting    REG_SZ    hello world"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Count    REG_DWORD    0xfffffffe"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("REG_SZ    default"), std::string::npos) << shown;
+}
+
+TEST(Registry, ReadsReturnTheValueOrTheDefaultInTheDefaultsType) {
+  HostEmulator emu;
+  TestKey key;
+  Put(key.path(), "Text", REG_SZ, std::string("abc\0", 4));
+  Put(key.path(), "Number", REG_DWORD, Dword(123456));
+  Put(key.path(), "Long", REG_SZ, std::string(600, 'x') + '\0');
+  Put(key.path(), "Fits", REG_SZ, std::string(511, 'y') + '\0');
+  Put(key.path(), "Binary", REG_BINARY, std::string("a\0b", 3));
+  emu.call("FRSetRegPath", {Value::Text(key.path())});
+
+  struct Case {
+    const char* name;
+    Value fallback;
+    Value expected;
+  };
+  const Case cases[] = {
+      {"Text", Value::Text("dflt"), Value::Text("abc")},
+      {"Number", Value::Int(7), Value::Int(123456)},
+      {"Missing", Value::Text("dflt"), Value::Text("dflt")},
+      {"Missing", Value::Int(7), Value::Int(7)},
+      {"Long", Value::Text("dflt"), Value::Text("dflt")},      // longer than the buffer
+      {"Fits", Value::Text("dflt"), Value::Text(std::string(511, 'y'))},
+      {"Binary", Value::Text("dflt"), Value::Text("a")},       // up to the first NUL, type not examined
+      {"Missing", Value::Text(std::string(600, 'd')), Value::Text(std::string(512, 'd'))},
+  };
+  for (const Case& c : cases) {
+    CallResult r = emu.call("FRGetRegValue", {Value::Text(c.name), c.fallback});
+    EXPECT_EQ(r.value, c.expected) << c.name << " -> " << r.value.display();
+    EXPECT_EQ(r.value.width, c.expected.width) << c.name;
+  }
+  emu.call("FRGetRegValue", {Value::Text("Missing"), Value::Int(0)});
+  ExpectLastError(emu, ERROR_FILE_NOT_FOUND);
+  emu.call("FRGetRegValue", {Value::Text("Number"), Value::Int(0)});
+  ExpectLastError(emu, 0);
+}
+
+TEST(Registry, NumericValuesAreRefusedWithError9) {
+  HostEmulator emu;
+  TestKey key;
+  emu.call("FRSetRegPath", {Value::Text(key.path())});
+  EXPECT_EQ(emu.call("FRSetRegValue", {Value::Text("n"), Value::Num(1.5, 5)}).error, 9);
+  EXPECT_EQ(emu.call("FRGetRegValue", {Value::Text("n"), Value::Bool(true)}).error, 9);
+  EXPECT_FALSE(KeyExists(key.path())) << "a refused write creates nothing";
+}
+
+TEST(Registry, WithoutAPathEverythingFails) {
+  HostEmulator emu;  // a fresh library: its session has no path yet
+  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("a"), Value::Text("b")})), kFailed);
+  EXPECT_EQ(emu.call("FRGetRegValue", {Value::Text("a"), Value::Text("dflt")}).value.text, "dflt");
+  EXPECT_EQ(Logical(emu.call("FRDeleteValue", {Value::Text("a")})), kFailed);
+  EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("a")})), kFailed);
+  EXPECT_EQ(emu.call("FREnumRegValue", {Value::Text("arr")}).value.integer, 0);
+  EXPECT_EQ(emu.call("FREnumRegKeyEx", {Value::Text("arr")}).value.integer, 0);
+  EXPECT_EQ(Logical(emu.call("FRCloseReg")), kOk);
+}
+
+TEST(Registry, DefaultPathComesFromTheApplicationIdentity) {
+  TestKey holder("Software\\Brenwick");  // only its name is used
+  std::string identity = holder.path().substr(std::string("Software\\Brenwick\\").size());
+  HostEmulator emu;
+
+  emu.screenTag = Value::Text("");
+  EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kFailed);
+  emu.screenTag = Value::Int(5);  // replaced by the program after loading
+  EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kFailed);
+  emu.screenTag = Value::Text(std::string(258, 'i'));  // does not fit the path buffer
+  EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kFailed);
+  // None of those set a path.
+  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("v"), Value::Int(1)})), kFailed);
+
+  emu.screenTag = Value::Text(identity);
+  EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kOk);
+  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("v"), Value::Int(1)})), kOk);
+  EXPECT_EQ(Get(holder.path(), "v").data, Dword(1));
+  emu.call("FRCloseReg");
+
+  // 257 characters fit the path buffer with the prefix; 258 are refused
+  // and leave the path as it was.
+  emu.screenTag = Value::Text(std::string(257, 'i'));
+  EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kOk);
+  emu.screenTag = Value::Text(identity);
+  emu.call("FRSetRegPath");
+  emu.screenTag = Value::Text(std::string(258, 'i'));
+  EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kFailed);
+  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("w"), Value::Int(2)})), kOk);
+  EXPECT_EQ(Get(holder.path(), "w").data, Dword(2));
+  emu.call("FRCloseReg");
+}
+
+TEST(Registry, RootCodesOutsideTheTableMeanCurrentUser) {
+  HostEmulator emu;
+  TestKey key;
+  for (int root : {2, 9, 0}) {
+    emu.call("FRCloseReg");
+    EXPECT_EQ(Logical(emu.call("FRSetRegPath", {Value::Text(key.path()), Value::Int(root)})), kOk);
+    EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("root"), Value::Int(root)})), kOk) << root;
+    EXPECT_EQ(Get(key.path(), "root").data, Dword(root)) << root;
+  }
+  // Code 3 is HKEY_LOCAL_MACHINE: its Software key can be read there.
+  emu.call("FRCloseReg");
+  emu.call("FRSetRegPath", {Value::Text("Software\\Microsoft\\Windows NT\\CurrentVersion"), Value::Int(3)});
+  EXPECT_NE(emu.call("FRGetRegValue", {Value::Text("CurrentVersion"), Value::Text("none")}).value.text, "none");
+  emu.call("FRCloseReg");
+}
+
+TEST(Registry, AnOpenKeyOutlivesANewPathUntilClosedOrEnumerated) {
+  HostEmulator emu;
+  TestKey a, b;
+  Put(a.path(), "which", REG_SZ, std::string("A", 2));
+  Put(b.path(), "which", REG_SZ, std::string("B", 2));
+  auto which = [&] { return emu.call("FRGetRegValue", {Value::Text("which"), Value::Text("?")}).value.text; };
+
+  emu.call("FRSetRegPath", {Value::Text(a.path())});
+  EXPECT_EQ(which(), "A");
+  emu.call("FRSetRegPath", {Value::Text(b.path())});
+  EXPECT_EQ(which(), "A") << "the key opened before stays in use";
+  EXPECT_EQ(Logical(emu.call("FRCloseReg")), kOk);
+  EXPECT_EQ(which(), "B");
+
+  emu.call("FRSetRegPath", {Value::Text(a.path())});
+  EXPECT_EQ(which(), "B");
+  EXPECT_EQ(emu.call("FREnumRegValue", {Value::Text("vals")}).value.integer, 1);
+  EXPECT_EQ(which(), "A") << "an enumeration re-opens the key from the path";
+  emu.call("FRCloseReg");
+}
+
+TEST(Registry, DeletesValuesAndChildlessSubkeys) {
+  HostEmulator emu;
+  TestKey key;
+  Put(key.path(), "gone", REG_SZ, std::string("x", 2));
+  Put(key.sub("leaf"), "v", REG_DWORD, Dword(1));
+  Put(key.sub("parent\\child"), "v", REG_DWORD, Dword(1));
+  emu.call("FRSetRegPath", {Value::Text(key.path())});
+
+  EXPECT_EQ(Logical(emu.call("FRDeleteValue", {Value::Text("gone")})), kOk);
+  EXPECT_EQ(Get(key.path(), "gone").result, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Logical(emu.call("FRDeleteValue", {Value::Text("gone")})), kFailed);
+  ExpectLastError(emu, ERROR_FILE_NOT_FOUND);
+
+  EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("")})), kFailed);
+  EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("leaf")})), kOk);
+  EXPECT_FALSE(KeyExists(key.sub("leaf")));
+  EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("parent")})), kFailed) << "a key with children stays";
+  EXPECT_TRUE(KeyExists(key.sub("parent\\child")));
+  EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("parent\\child")})), kOk);
+  ExpectLastError(emu, 0);
+  emu.call("FRCloseReg");
+}
+
+TEST(Registry, EnumeratesTextAndNumberValuesIntoAThreeColumnArray) {
+  HostEmulator emu;
+  TestKey key;
+  Put(key.path(), "bin", REG_BINARY, "\x01\x02");
+  Put(key.path(), "text", REG_SZ, std::string("hello\0", 6));
+  Put(key.path(), "empty", REG_SZ, "");
+  Put(key.path(), "expand", REG_EXPAND_SZ, std::string("%TEMP%\\x\0", 9));
+  Put(key.path(), "number", REG_DWORD, Dword(0x80000000));
+  Put(key.path(), "multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5));
+  emu.setVariable("vals", Value::Text("replaced"));
+  emu.call("FRSetRegPath", {Value::Text(key.path())});
+
+  CallResult r = emu.call("FREnumRegValue", {Value::Text("vals")});
+  ASSERT_EQ(r.value.integer, 4);
+  EXPECT_EQ(r.value.width, 10);
+  host::Variable* vals = emu.variable("vals");
+  ASSERT_TRUE(vals && vals->isArray);
+  EXPECT_EQ(vals->array.rows, 6) << "one row per value, rows after the last stored one untouched";
+  EXPECT_EQ(vals->array.columns, 3);
+  std::map<std::string, std::pair<Value, Value>> rows;
+  for (uint16_t row = 1; row <= 4; ++row) {
+    rows[vals->array.at(row, 1)->text] = {*vals->array.at(row, 2), *vals->array.at(row, 3)};
+  }
+  EXPECT_EQ(rows["text"].first, Value::Int(1, 5));
+  EXPECT_EQ(rows["text"].second, Value::Text("hello"));
+  EXPECT_EQ(rows["empty"].second, Value::Text(""));
+  EXPECT_EQ(rows["expand"].first, Value::Int(2, 5));
+  EXPECT_EQ(rows["expand"].second, Value::Text("%TEMP%\\x")) << "not expanded";
+  EXPECT_EQ(rows["number"].first, Value::Int(4, 5));
+  EXPECT_EQ(rows["number"].second, Value::Int(INT32_MIN, 10));
+  EXPECT_EQ(rows.count("bin") + rows.count("multi"), 0u);
+  emu.call("FRCloseReg");
+}
+
+TEST(Registry, EnumerationsWithoutRowsLeaveNoArray) {
+  HostEmulator emu;
+  TestKey key;
+  Put(key.path(), "bin", REG_BINARY, "\x01");
+  emu.call("FRSetRegPath", {Value::Text(key.path())});
+  emu.setVariable("vals", Value::Int(1));
+  emu.setVariable("keys", Value::Int(1));
+  EXPECT_EQ(emu.call("FREnumRegValue", {Value::Text("vals")}).value.integer, 0);
+  EXPECT_EQ(emu.variable("vals"), nullptr);
+  EXPECT_EQ(emu.call("FREnumRegKeyEx", {Value::Text("keys")}).value.integer, 0);
+  EXPECT_EQ(emu.variable("keys"), nullptr);
+  EXPECT_EQ(emu.call("FREnumRegValue", {Value::Text("")}).value.integer, 0);
+  EXPECT_EQ(emu.call("FREnumRegKeyEx", {Value::Text("")}).value.integer, 0);
+  // A key that does not exist: nothing is touched.
+  emu.setVariable("keys", Value::Int(1));
+  emu.call("FRSetRegPath", {Value::Text(key.sub("missing"))});
+  EXPECT_EQ(emu.call("FREnumRegKeyEx", {Value::Text("keys")}).value.integer, 0);
+  ExpectLastError(emu, ERROR_FILE_NOT_FOUND);
+  EXPECT_NE(emu.variable("keys"), nullptr);
+  emu.call("FRCloseReg");
+}
+
+TEST(Registry, EnumeratesSubkeyNamesIntoAOneColumnArray) {
+  HostEmulator emu;
+  TestKey key;
+  for (const char* name : {"beta", "alpha", "gamma\\deeper"}) Put(key.sub(name), "v", REG_DWORD, Dword(1));
+  emu.call("FRSetRegPath", {Value::Text(key.path())});
+  ASSERT_EQ(emu.call("FREnumRegKeyEx", {Value::Text("keys")}).value.integer, 3);
+  host::Variable* keys = emu.variable("keys");
+  ASSERT_TRUE(keys && keys->isArray);
+  EXPECT_EQ(keys->array.columns, 0);
+  std::vector<std::string> names;
+  for (uint16_t row = 1; row <= keys->array.rows; ++row) names.push_back(keys->array.at(row, 1)->text);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"alpha", "beta", "gamma"}));
+  emu.call("FRCloseReg");
+}
+
+// Fails every enumeration after the first value, as when the key changes
+// while it is being read.
+using RegEnumValueFn = LONG(WINAPI*)(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+RegEnumValueFn g_realEnumValue = nullptr;
+LONG WINAPI FailAfterFirst(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved, LPDWORD type,
+                           LPBYTE data, LPDWORD dataSize) {
+  if (index > 0) return ERROR_MORE_DATA;
+  return g_realEnumValue(key, index, name, nameSize, reserved, type, data, dataSize);
+}
+
+TEST(Registry, AFailedEnumerationReleasesThePartialArray) {
+  HostEmulator emu;
+  TestKey key;
+  Put(key.path(), "a", REG_SZ, std::string("1", 2));
+  Put(key.path(), "b", REG_SZ, std::string("2", 2));
+  emu.call("FRSetRegPath", {Value::Text(key.path())});
+  ImportPatch patch(emu.module(), "ADVAPI32.dll", "RegEnumValueA", FakeOf(&FailAfterFirst));
+  ASSERT_TRUE(patch.active());
+  g_realEnumValue = reinterpret_cast<RegEnumValueFn>(const_cast<void*>(patch.original()));
+  EXPECT_EQ(emu.call("FREnumRegValue", {Value::Text("vals")}).value.integer, 0);
+  EXPECT_EQ(emu.variable("vals"), nullptr);
+  ExpectLastError(emu, ERROR_MORE_DATA);
+  emu.call("FRCloseReg");
+}
+
+}  // namespace
+}  // namespace larch::test
