@@ -1,8 +1,21 @@
 // Entry points of the directory walk and the cabinet functions.
 #include "bridge/entry_points.h"
+#include "files/archive_functions.h"
 
 namespace larch {
+namespace {
 
-EntryList ArchiveEntries() { return {nullptr, 0}; }
+constexpr NamedEntry kEntries[] = {
+    {"KVTraverseDirectory", KVTraverseDirectory},
+    {"CabCreateCabinet", CabCreateCabinet},
+    {"CabAddFile2Cab", CabAddFile2Cab},
+    {"CabFlushCab", CabFlushCab},
+    {"CabCompress", CabCompress},
+    {"CabDecompress", CabDecompress},
+};
+
+}  // namespace
+
+EntryList ArchiveEntries() { return MakeEntryList(kEntries); }
 
 }  // namespace larch

@@ -1,0 +1,15 @@
+// Published functions of the directory walk and the cabinets.
+#pragma once
+
+#include "bridge/records.h"
+
+namespace larch {
+
+void KVTraverseDirectory(ParamBlock* block);
+void CabCreateCabinet(ParamBlock* block);
+void CabAddFile2Cab(ParamBlock* block);
+void CabFlushCab(ParamBlock* block);
+void CabCompress(ParamBlock* block);
+void CabDecompress(ParamBlock* block);
+
+}  // namespace larch

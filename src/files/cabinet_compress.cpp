@@ -1,0 +1,162 @@
+#include "files/cabinet_compress.h"
+
+#include <windows.h>
+#include <fci.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "bridge/win_handles.h"
+#include "files/cabinet_io.h"
+#include "files/cabinet_paths.h"
+
+namespace larch {
+namespace {
+
+constexpr ULONG kMaxCabinetSize = 1000000000;
+constexpr ULONG kFolderThreshold = 900000;
+constexpr USHORT kSetId = 12345;
+
+// FCI reports errors into the record for as long as the context lives, so
+// the record lives beside it.
+struct FciContext {
+  ERF error{};
+  HFCI fci = nullptr;
+};
+
+// Contexts this library created and has not destroyed. A handle from the
+// host is used only when it is found here, so a stale or made-up handle
+// gives a failure result instead of a wild pointer.
+std::map<uint32_t, std::unique_ptr<FciContext>>& Contexts() {
+  static std::map<uint32_t, std::unique_ptr<FciContext>> contexts;
+  return contexts;
+}
+
+FciContext* FindContext(uint32_t handle) {
+  auto found = Contexts().find(handle);
+  return found == Contexts().end() ? nullptr : found->second.get();
+}
+
+void DestroyContext(uint32_t handle) {
+  auto found = Contexts().find(handle);
+  if (found == Contexts().end()) return;
+  FCIDestroy(found->second->fci);
+  Contexts().erase(found);
+}
+
+// ---- call-backs ------------------------------------------------------------
+
+INT_PTR DIAMONDAPI FciOpen(char* path, int flags, int mode, int*, void*) {
+  return CallbackGuard<INT_PTR>(-1, [&] { return CabOpen(path, flags, mode); });
+}
+UINT DIAMONDAPI FciRead(INT_PTR file, void* buffer, UINT size, int*, void*) {
+  return CallbackGuard<UINT>(static_cast<UINT>(-1), [&] { return CabRead(file, buffer, size); });
+}
+UINT DIAMONDAPI FciWrite(INT_PTR file, void* buffer, UINT size, int*, void*) {
+  return CallbackGuard<UINT>(static_cast<UINT>(-1), [&] { return CabWrite(file, buffer, size); });
+}
+int DIAMONDAPI FciClose(INT_PTR file, int*, void*) {
+  return CallbackGuard(-1, [&] { return CabClose(file); });
+}
+LONG DIAMONDAPI FciSeek(INT_PTR file, LONG distance, int origin, int*, void*) {
+  return CallbackGuard<LONG>(-1, [&] { return CabSeek(file, distance, origin); });
+}
+int DIAMONDAPI FciDelete(char* path, int*, void*) {
+  return CallbackGuard(-1, [&] { return std::remove(path); });
+}
+
+// The runtime picks the folder (TMP, else the current folder).
+BOOL DIAMONDAPI FciTempFile(char* name, int size, void*) {
+  return CallbackGuard<BOOL>(FALSE, [&]() -> BOOL {
+    char* temp = _tempnam("", "xx");
+    if (!temp) return FALSE;
+    size_t length = std::strlen(temp);
+    bool fits = size > 0 && length + 1 <= static_cast<size_t>(size);
+    if (fits) std::memcpy(name, temp, length + 1);
+    std::free(temp);
+    return fits;
+  });
+}
+
+int DIAMONDAPI FciFilePlaced(PCCAB, char*, LONG, BOOL, void*) { return 0; }
+LONG DIAMONDAPI FciStatus(UINT, ULONG, ULONG, void*) { return 0; }
+BOOL DIAMONDAPI FciNextCabinet(PCCAB, ULONG, void*) { return TRUE; }
+
+// FCI asks for the file to add: its time and attributes as stored in the
+// cabinet, and a descriptor to read it from.
+INT_PTR DIAMONDAPI FciOpenInfo(char* path, USHORT* date, USHORT* time, USHORT* attributes, int*, void*) {
+  return CallbackGuard<INT_PTR>(-1, [&]() -> INT_PTR {
+    UniqueHandle file(ValidOrNull(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
+    if (!file) return -1;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.get(), &info)) return -1;
+    FILETIME local;
+    FileTimeToLocalFileTime(&info.ftLastWriteTime, &local);
+    FileTimeToDosDateTime(&local, date, time);
+    DWORD found = GetFileAttributesA(path);
+    *attributes = found == INVALID_FILE_ATTRIBUTES ? 0 : static_cast<USHORT>(found & kCabAttributeMask);
+    file.reset();
+    return CabOpen(path, _O_RDONLY | _O_BINARY, 0);
+  });
+}
+
+}  // namespace
+
+uint32_t CreateCabinet(std::string_view path) {
+  std::optional<CabinetPath> split = SplitCabinetPath(path);
+  if (!split) return 0;
+  CCAB cab{};
+  cab.cb = kMaxCabinetSize;
+  cab.cbFolderThresh = kFolderThreshold;
+  cab.iCab = 1;
+  cab.iDisk = 0;
+  cab.fFailOnIncompressible = 0;
+  cab.setID = kSetId;
+  std::memcpy(cab.szCab, split->name.c_str(), split->name.size() + 1);
+  std::memcpy(cab.szCabPath, split->folder.c_str(), split->folder.size() + 1);
+
+  auto context = std::make_unique<FciContext>();
+  context->fci = FCICreate(&context->error, FciFilePlaced, CabAlloc, CabFree, FciOpen, FciRead, FciWrite,
+                           FciClose, FciSeek, FciDelete, FciTempFile, &cab, nullptr);
+  if (!context->fci) return 0;
+  uint32_t handle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(context->fci));
+  Contexts()[handle] = std::move(context);
+  return handle;
+}
+
+bool AddFileToCabinet(uint32_t handle, std::string_view file) {
+  FciContext* context = FindContext(handle);
+  if (!context) return false;
+  std::optional<std::string> name = StoredFileName(file);
+  std::string source(file);
+  // After one failed add the context stays failed, so it goes at once.
+  if (!name || !FCIAddFile(context->fci, source.data(), name->data(), FALSE, FciNextCabinet, FciStatus,
+                           FciOpenInfo, tcompTYPE_MSZIP)) {
+    DestroyContext(handle);
+    return false;
+  }
+  return true;
+}
+
+bool FlushCabinet(uint32_t handle) {
+  FciContext* context = FindContext(handle);
+  if (!context) return false;
+  bool written = FCIFlushCabinet(context->fci, FALSE, FciNextCabinet, FciStatus);
+  bool destroyed = FCIDestroy(context->fci);
+  Contexts().erase(handle);
+  return written && destroyed;
+}
+
+bool CompressFile(std::string_view file, std::string_view cabinet) {
+  uint32_t handle = CreateCabinet(cabinet);
+  return handle && AddFileToCabinet(handle, file) && FlushCabinet(handle);
+}
+
+}  // namespace larch

@@ -1,0 +1,43 @@
+// Path rules of the cabinet functions: how a cabinet path splits into the
+// folder and name the cabinet library takes, the name a file is stored
+// under, and the destination of an extraction. Over-long paths are refused
+// here, before anything is created or written.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace larch {
+
+// Fixed sizes of the cabinet library's name fields and of a Windows path.
+constexpr size_t kCabNameField = 256;  // folder and name of a cabinet, with NUL
+constexpr size_t kPathBuffer = 260;    // a full path with its NUL
+
+struct CabinetPath {
+  std::string folder;  // up to and including the last separator; "" for the current folder
+  std::string name;
+};
+
+// Position just after the last '\' or '/', 0 when there is none.
+size_t NameStart(std::string_view path);
+
+// Splits a cabinet path. Nothing when the path is empty, names a folder
+// (ends in a separator), is longer than 259 characters, or its folder or
+// name part is longer than 255.
+std::optional<CabinetPath> SplitCabinetPath(std::string_view path);
+
+// The name a file is stored under: its path after the last separator.
+// Nothing when that is empty or longer than 255 characters, or the path is
+// longer than 259.
+std::optional<std::string> StoredFileName(std::string_view path);
+
+// The destination folder of an extraction with a closing backslash.
+// Nothing when it is empty or longer than 259 characters with the backslash.
+std::optional<std::string> ExtractionFolder(std::string_view folder);
+
+// True when a name read from a cabinet stays inside the destination folder:
+// not empty, not rooted, no drive, no ".." part.
+bool IsContainedName(std::string_view name);
+
+}  // namespace larch

@@ -1,0 +1,53 @@
+// KVTraverseDirectory: the walk over the system's file search, one host
+// command per item.
+#include <windows.h>
+
+#include <string>
+
+#include "bridge/host.h"
+#include "bridge/params.h"
+#include "bridge/win_handles.h"
+#include "files/archive_functions.h"
+#include "files/traverse_command.h"
+#include "files/traverse_walk.h"
+
+namespace larch {
+namespace {
+
+// One search handle stays open per folder level while the commands for its
+// entries run. A folder that cannot be searched contributes nothing.
+void SearchFolder(const std::string& pattern, const WalkEntryFn& entry) {
+  WIN32_FIND_DATAA found;
+  UniqueFind search(ValidOrNull(FindFirstFileA(pattern.c_str(), &found)));
+  if (!search) return;
+  do {
+    entry(found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+  } while (FindNextFileA(search.get(), &found));
+}
+
+std::optional<std::string> PreparedCommand(const Params& p, int n) {
+  if (p.length(n) == 0) return std::nullopt;
+  return PrepareWalkCommand(p.text(n).view());
+}
+
+}  // namespace
+
+void KVTraverseDirectory(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0) return;
+  // Everything is copied out first and the parameters released: a command
+  // may call the library again, this function included.
+  WalkPlan plan;
+  plan.start = p.text(1).str();
+  plan.fileCommand = PreparedCommand(p, 2);
+  plan.folderCommand = PreparedCommand(p, 3);
+  if (!p.has(4)) {
+    plan.mask = "*.*";
+  } else if (p.length(4) != 0) {
+    plan.mask = p.text(4).str();
+  }
+  plan.flags = p.integerOr(5, 0);
+  Walk(plan, SearchFolder, [](const std::string& line) { ExecuteCommand(line.c_str()); });
+}
+
+}  // namespace larch

@@ -1,0 +1,272 @@
+// The cabinet functions through the host interface: building cabinets step
+// by step and in one call, extracting them with times and attributes, and
+// the refusals (stale handles, long paths, files that are no cabinets,
+// stored names that would leave the destination).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "test_support.h"
+
+namespace larch::test {
+namespace {
+
+void Put16(std::string& out, uint16_t v) {
+  out += static_cast<char>(v & 0xFF);
+  out += static_cast<char>(v >> 8);
+}
+void Put32(std::string& out, uint32_t v) {
+  Put16(out, static_cast<uint16_t>(v & 0xFFFF));
+  Put16(out, static_cast<uint16_t>(v >> 16));
+}
+
+// A cabinet of one uncompressed folder, written byte by byte, so that the
+// stored names can be anything a hostile archive could hold.
+std::string StoredCabinet(const std::vector<std::pair<std::string, std::string>>& files) {
+  std::string entries, data;
+  uint32_t offset = 0;
+  for (const auto& [name, bytes] : files) {
+    Put32(entries, static_cast<uint32_t>(bytes.size()));
+    Put32(entries, offset);
+    Put16(entries, 0);       // folder
+    Put16(entries, 0x5A21);  // 2025-01-01
+    Put16(entries, 0x6000);  // 12:00:00
+    Put16(entries, 0x20);
+    entries += name;
+    entries += '\0';
+    offset += static_cast<uint32_t>(bytes.size());
+    data += bytes;
+  }
+  const uint32_t header = 36, folder = 8, files0 = header + folder;
+  const uint32_t data0 = files0 + static_cast<uint32_t>(entries.size());
+  std::string cab = "MSCF";
+  Put32(cab, 0);
+  Put32(cab, data0 + 8 + static_cast<uint32_t>(data.size()));
+  Put32(cab, 0);
+  Put32(cab, files0);
+  Put32(cab, 0);
+  cab += '\x03';
+  cab += '\x01';
+  Put16(cab, 1);  // folders
+  Put16(cab, static_cast<uint16_t>(files.size()));
+  Put16(cab, 0);  // flags
+  Put16(cab, 7);  // set id
+  Put16(cab, 0);  // cabinet number
+  Put32(cab, data0);
+  Put16(cab, 1);  // data blocks
+  Put16(cab, 0);  // no compression
+  cab += entries;
+  Put32(cab, 0);  // no checksum
+  Put16(cab, static_cast<uint16_t>(data.size()));
+  Put16(cab, static_cast<uint16_t>(data.size()));
+  cab += data;
+  return cab;
+}
+
+std::string Bytes(size_t size, unsigned seed) {
+  std::string out(size, '\0');
+  for (size_t i = 0; i < size; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    // Half text, half noise: both compressible and incompressible runs.
+    out[i] = (i / 4096) % 2 ? static_cast<char>(seed >> 24) : "larch cabinet "[i % 14];
+  }
+  return out;
+}
+
+FILETIME WriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+FILETIME CreationTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+  return data.ftCreationTime;
+}
+
+uint64_t Ticks(FILETIME t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
+void SetWriteTime(const std::string& path, SYSTEMTIME when) {
+  FILETIME local, utc;
+  SystemTimeToFileTime(&when, &local);
+  LocalFileTimeToFileTime(&local, &utc);
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  SetFileTime(h, nullptr, nullptr, &utc);
+  CloseHandle(h);
+}
+
+size_t EntriesIn(const std::string& folder) {
+  size_t count = 0;
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  do {
+    std::string name = found.cFileName;
+    count += name != "." && name != "..";
+  } while (FindNextFileA(h, &found));
+  FindClose(h);
+  return count;
+}
+
+class Cabinet : public testing::Test {
+ protected:
+  Cabinet() : out(dir.file("out")) { CreateDirectoryA(out.c_str(), nullptr); }
+
+  int32_t Call(const std::string& name, const std::vector<Arg>& args) {
+    CallResult r = emu.call(name, args);
+    EXPECT_EQ(r.error, 0) << name;
+    EXPECT_EQ(r.rawType, 'I') << name;
+    EXPECT_EQ(r.value.width, 10) << name;
+    return r.value.integer;
+  }
+  int32_t Create(const std::string& cab) { return Call("CabCreateCabinet", {Value::Text(cab)}); }
+  int32_t Add(int32_t handle, const std::string& file) {
+    return Call("CabAddFile2Cab", {Value::Int(handle), Value::Text(file)});
+  }
+  int32_t Flush(int32_t handle) { return Call("CabFlushCab", {Value::Int(handle)}); }
+  int32_t Compress(const std::string& file, const std::string& cab) {
+    return Call("CabCompress", {Value::Text(file), Value::Text(cab)});
+  }
+  int32_t Extract(const std::string& cab, const std::string& folder) {
+    return Call("CabDecompress", {Value::Text(cab), Value::Text(folder)});
+  }
+
+  TempDir dir;
+  std::string out;
+  HostEmulator emu;
+};
+
+TEST_F(Cabinet, StepByStepRoundTrip) {
+  CreateDirectoryA(dir.file("src").c_str(), nullptr);
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"big.bin", Bytes(300000, 1)}, {"empty.txt", ""}, {"small.txt", "hello"}};
+  int32_t handle = Create(dir.file("set.cab"));
+  ASSERT_NE(handle, 0);
+  for (const auto& [name, bytes] : files) {
+    WriteFile(dir.file("src\\" + name), bytes);
+    EXPECT_EQ(Add(handle, dir.file("src\\" + name)), 1) << name;
+  }
+  EXPECT_FALSE(FileExists(dir.file("set.cab")));  // written by the flush
+  EXPECT_EQ(Flush(handle), 1);
+  EXPECT_EQ(Flush(handle), 0);  // the handle is gone
+  EXPECT_EQ(Add(handle, dir.file("src\\small.txt")), 0);
+
+  // Names are stored without folders; the destination may lack its backslash.
+  EXPECT_EQ(Extract(dir.file("set.cab"), out), 1);
+  EXPECT_EQ(EntriesIn(out), files.size());
+  for (const auto& [name, bytes] : files) EXPECT_TRUE(ReadFile(out + "\\" + name) == bytes) << name;
+  EXPECT_EQ(Extract(dir.file("set.cab"), out + "\\"), 1);
+  EXPECT_EQ(EntriesIn(out), files.size());
+}
+
+TEST_F(Cabinet, TimesAndAttributesAreRestored) {
+  std::string source = dir.file("old.txt");
+  WriteFile(source, "kept");
+  SetWriteTime(source, SYSTEMTIME{2019, 7, 0, 14, 9, 30, 42, 0});
+  SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  ASSERT_EQ(Compress(source, dir.file("old.cab")), 1);
+  ASSERT_EQ(Extract(dir.file("old.cab"), out), 1);
+
+  std::string copy = out + "\\old.txt";
+  EXPECT_EQ(ReadFile(copy), "kept");
+  EXPECT_EQ(Ticks(WriteTime(copy)), Ticks(WriteTime(source)));  // whole even seconds survive
+  EXPECT_EQ(Ticks(CreationTime(copy)), Ticks(WriteTime(source)));
+  DWORD attributes = GetFileAttributesA(copy.c_str());
+  EXPECT_EQ(attributes & 0x27 & ~FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Cabinet, ExtractionReplacesLongerFiles) {
+  WriteFile(dir.file("short.txt"), "short");
+  ASSERT_EQ(Compress(dir.file("short.txt"), dir.file("short.cab")), 1);
+  WriteFile(out + "\\short.txt", std::string(10000, 'L'));
+  EXPECT_EQ(Extract(dir.file("short.cab"), out), 1);
+  EXPECT_EQ(ReadFile(out + "\\short.txt"), "short");
+}
+
+TEST_F(Cabinet, RelativeCabinetPathIsTheCurrentFolder) {
+  char saved[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, saved);
+  SetCurrentDirectoryA(dir.path().c_str());
+  WriteFile(dir.file("here.txt"), "here");
+  EXPECT_EQ(Compress("here.txt", "here.cab"), 1);
+  EXPECT_EQ(Extract("here.cab", "out"), 1);
+  SetCurrentDirectoryA(saved);
+  EXPECT_EQ(ReadFile(out + "\\here.txt"), "here");
+}
+
+TEST_F(Cabinet, FailuresWriteNothing) {
+  WriteFile(dir.file("a.txt"), "a");
+  WriteFile(dir.file("not.cab"), "MSCF but not a cabinet at all");
+  EXPECT_EQ(Extract(dir.file("not.cab"), out), 0);
+  EXPECT_EQ(Extract(dir.file("missing.cab"), out), 0);
+  EXPECT_EQ(Compress(dir.file("missing.txt"), dir.file("m.cab")), 0);
+  EXPECT_FALSE(FileExists(dir.file("m.cab")));
+  EXPECT_EQ(Compress(dir.file("a.txt"), dir.file("nofolder\\a.cab")), 0);
+  // Empty parameters are refused before anything happens.
+  EXPECT_EQ(Create(""), 0);
+  EXPECT_EQ(Compress("", dir.file("e.cab")), 0);
+  EXPECT_EQ(Compress(dir.file("a.txt"), ""), 0);
+  ASSERT_EQ(Compress(dir.file("a.txt"), dir.file("a.cab")), 1);
+  EXPECT_EQ(Extract("", out), 0);
+  EXPECT_EQ(Extract(dir.file("a.cab"), ""), 0);
+  EXPECT_EQ(EntriesIn(out), 0u);
+}
+
+TEST_F(Cabinet, HandlesNotHeldAreRefused) {
+  EXPECT_EQ(Add(0, dir.file("a.txt")), 0);
+  EXPECT_EQ(Add(0x12345678, dir.file("a.txt")), 0);
+  EXPECT_EQ(Flush(-1), 0);
+  // A failed add destroys the context.
+  int32_t handle = Create(dir.file("b.cab"));
+  ASSERT_NE(handle, 0);
+  EXPECT_EQ(Add(handle, dir.file("missing.txt")), 0);
+  EXPECT_EQ(Flush(handle), 0);
+  EXPECT_FALSE(FileExists(dir.file("b.cab")));
+  // So does an empty path.
+  handle = Create(dir.file("c.cab"));
+  EXPECT_EQ(Add(handle, ""), 0);
+  EXPECT_EQ(Flush(handle), 0);
+  // Several contexts at once are independent.
+  WriteFile(dir.file("one.txt"), "1");
+  WriteFile(dir.file("two.txt"), "2");
+  int32_t first = Create(dir.file("one.cab")), second = Create(dir.file("two.cab"));
+  ASSERT_NE(first, second);
+  EXPECT_EQ(Add(second, dir.file("two.txt")), 1);
+  EXPECT_EQ(Add(first, dir.file("one.txt")), 1);
+  EXPECT_EQ(Flush(first), 1);
+  EXPECT_EQ(Flush(second), 1);
+  EXPECT_EQ(Extract(dir.file("two.cab"), out), 1);
+  EXPECT_EQ(EntriesIn(out), 1u);
+}
+
+TEST_F(Cabinet, OverlongPathsAreRefused) {
+  WriteFile(dir.file("a.txt"), "a");
+  std::string longName(300, 'n');
+  EXPECT_EQ(Create(dir.file(longName + ".cab")), 0);
+  EXPECT_EQ(Compress(dir.file("a.txt"), dir.file(longName + ".cab")), 0);
+  ASSERT_EQ(Compress(dir.file("a.txt"), dir.file("a.cab")), 1);
+  EXPECT_EQ(Extract(dir.file("a.cab"), out + "\\" + longName), 0);
+  EXPECT_EQ(Extract(dir.file(longName + ".cab"), out), 0);
+  int32_t handle = Create(dir.file("b.cab"));
+  EXPECT_EQ(Add(handle, dir.file(longName)), 0);
+  EXPECT_EQ(EntriesIn(out), 0u);
+}
+
+TEST_F(Cabinet, StoredNamesStayInTheDestination) {
+  WriteFile(dir.file("plain.cab"), StoredCabinet({{"one.txt", "first"}, {"two.txt", "second"}}));
+  ASSERT_EQ(Extract(dir.file("plain.cab"), out), 1);
+  EXPECT_EQ(ReadFile(out + "\\two.txt"), "second");
+
+  for (std::string name : {"..\\escaped.txt", "sub\\..\\..\\escaped.txt", "\\escaped.txt", "C:escaped.txt"}) {
+    WriteFile(dir.file("bad.cab"), StoredCabinet({{name, "evil"}}));
+    EXPECT_EQ(Extract(dir.file("bad.cab"), out), 0) << name;
+    EXPECT_FALSE(FileExists(dir.file("escaped.txt"))) << name;
+  }
+}
+
+}  // namespace
+}  // namespace larch::test
