@@ -1,0 +1,45 @@
+// Entry points of the process, window, display and session functions.
+#pragma once
+
+#include "bridge/records.h"
+
+namespace larch {
+
+// Processes (process_functions.cpp, process_snapshot.cpp, instance_marker.cpp).
+void KVGetProcessSnapshot(ParamBlock* block);
+void KVKillProcess(ParamBlock* block);
+void KVKillProcess2(ParamBlock* block);
+void KVWinExec(ParamBlock* block);
+void KVExeSleep(ParamBlock* block);
+void KVShellExecAndWait(ParamBlock* block);
+void KVTestExeIsRun(ParamBlock* block);
+void KVShowTextInNotepad(ParamBlock* block);
+
+// Windows (window_functions.cpp).
+void APIGetDesktopWindow(ParamBlock* block);
+void APIBringWindowToTop(ParamBlock* block);
+void APIIsIconic(ParamBlock* block);
+void APIIsZoomed(ParamBlock* block);
+void APIOpenIcon(ParamBlock* block);
+void APISetForegroundWindow(ParamBlock* block);
+void APIIsWindow(ParamBlock* block);
+void APIGetWindowText(ParamBlock* block);
+void APIFlashWindowEx(ParamBlock* block);
+void APIFatalAppExit(ParamBlock* block);
+void KVActiveWindow(ParamBlock* block);
+void KVShowHideTaskbar(ParamBlock* block);
+
+// Display (display_functions.cpp).
+void APIGetSystemMetrics(ParamBlock* block);
+void KVGetCursorPos(ParamBlock* block);
+void KVChangeDisplaySettings(ParamBlock* block);
+void KVGet2PixeFactor(ParamBlock* block);
+
+// Session and shell (session_functions.cpp, shell_functions.cpp).
+void KVExitWindows(ParamBlock* block);
+void KVExitRemoteWindows(ParamBlock* block);
+void APIShellExecute(ParamBlock* block);
+void KVCreateShortcut(ParamBlock* block);
+void KVGetGUID(ParamBlock* block);
+
+}  // namespace larch

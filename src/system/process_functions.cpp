@@ -1,0 +1,100 @@
+// Ending processes and windows, starting programs, pausing, and Notepad.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "bridge/host.h"
+#include "bridge/params.h"
+#include "bridge/win_handles.h"
+#include "system/functions.h"
+
+namespace larch {
+namespace {
+
+constexpr DWORD kAllProcessAccess = 0x1F0FFF;
+constexpr int kShowHidden = 0;
+constexpr int kShowNormal = 1;
+constexpr int kShowRestore = 9;
+
+HWND TopLevelWindowTitled(const char* title) { return FindWindowA(nullptr, title); }
+
+}  // namespace
+
+void KVKillProcess(ParamBlock* block) {
+  Params p(block);
+  UniqueHandle process(OpenProcess(kAllProcessAccess, TRUE, static_cast<DWORD>(p.integer(1))));
+  // When the open failed the termination is still tried without a handle,
+  // so the code recorded is the one callers know: an invalid handle.
+  if (TerminateProcess(process.get(), 0)) return ReturnLogical(true);
+  RecordSystemError();
+  ReturnLogical(false);
+}
+
+void KVKillProcess2(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0) return;
+  HWND window = TopLevelWindowTitled(p.text(1).c_str());
+  if (!window) return ReturnLogical(false);
+  ShowWindow(window, kShowRestore);
+  // Returns once the window has handled the request; it may still refuse.
+  SendMessageA(window, WM_CLOSE, 0, 0);
+  ReturnLogical(true);
+}
+
+void KVWinExec(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0) return ReturnInt(-1);
+  const UINT show = static_cast<UINT>(p.integerOr(2, kShowHidden));
+  ReturnInt(static_cast<int32_t>(WinExec(p.text(1).c_str(), show)));
+}
+
+void KVExeSleep(ParamBlock* block) {
+  Params p(block);
+  if (p.integer(1) > 0) Sleep(static_cast<DWORD>(p.integer(1)));
+}
+
+void KVShellExecAndWait(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0) return ReturnInt(-1);
+  const std::string file = p.text(1).str();
+  const std::string parameters = p.textOr(2);
+
+  SHELLEXECUTEINFOA info{};
+  static_assert(sizeof info == 60, "the record the shell expects");
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+  info.nShow = p.integerOr(3, kShowNormal);
+  if (!ShellExecuteExA(&info)) {
+    RecordSystemError();
+    return ReturnInt(0);
+  }
+  // A document opened without a new process leaves no handle: the wait
+  // fails and its error is what the caller finds recorded.
+  UniqueHandle process(info.hProcess);
+  DWORD exitCode = 0;
+  if (WaitForSingleObject(info.hProcess, INFINITE) == WAIT_FAILED || !GetExitCodeProcess(process.get(), &exitCode)) {
+    RecordSystemError();
+    return ReturnInt(0);
+  }
+  ReturnInt(static_cast<int32_t>(exitCode));
+}
+
+void KVShowTextInNotepad(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0) return;
+  TextParam text = p.text(1);
+  // WinExec returns once the new Notepad waits for input (or the system
+  // gives up waiting); the window is looked up right after, with no retry.
+  WinExec("notepad", kShowNormal);
+  HWND notepad = FindWindowExA(nullptr, nullptr, "Notepad", nullptr);
+  if (!notepad) return;
+  HWND edit = FindWindowExA(notepad, nullptr, "Edit", nullptr);
+  if (!edit) return;
+  SendMessageA(edit, WM_SETFOCUS, 0, 0);
+  SendMessageA(edit, WM_SETTEXT, text.size() + 1, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+}  // namespace larch

@@ -1,0 +1,102 @@
+// The shell: opening documents, writing shortcut files, new UUIDs.
+#include <windows.h>
+#include <objbase.h>
+#include <rpc.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "bridge/host.h"
+#include "bridge/params.h"
+#include "bridge/win_handles.h"
+#include "system/functions.h"
+#include "system/system_rules.h"
+#include "system/window_handle.h"
+
+namespace larch {
+namespace {
+
+constexpr int kShowNormal = 1;
+constexpr int kShortcutPathChars = 261;
+
+// An optional text parameter: absent is no text, given-but-empty is "".
+struct OptionalText {
+  bool given = false;
+  std::string text;
+  const char* get() const { return given ? text.c_str() : nullptr; }
+};
+
+OptionalText OptionalParam(const Params& p, int n) {
+  if (!p.has(n)) return {};
+  return {true, p.text(n).str()};
+}
+
+// A string the RPC runtime allocated.
+class RpcString {
+ public:
+  RpcString() = default;
+  RpcString(const RpcString&) = delete;
+  RpcString& operator=(const RpcString&) = delete;
+  ~RpcString() {
+    if (s_) RpcStringFreeA(&s_);
+  }
+  RPC_CSTR* put() { return &s_; }
+  const char* get() const { return reinterpret_cast<const char*>(s_); }
+
+ private:
+  RPC_CSTR s_ = nullptr;
+};
+
+}  // namespace
+
+void APIShellExecute(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0) return;
+  const std::string file = p.text(1).str();
+  HWND owner = p.count() >= 2 ? WindowOf(p.integer(2)) : nullptr;
+  // The shell takes an empty verb as its default action, like no verb.
+  const OptionalText verb = OptionalParam(p, 3);
+  const OptionalText parameters = OptionalParam(p, 4);
+  const OptionalText folder = OptionalParam(p, 5);
+  // The shell's answer is not passed on: the function sends no result.
+  ShellExecuteA(owner, verb.get(), file.c_str(), parameters.get(), folder.get(), p.integerOr(6, kShowNormal));
+}
+
+void KVCreateShortcut(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0 || p.length(2) == 0) return ReturnLogical(false);
+  const std::string target = p.text(1).str();
+  const std::string linkFile = p.text(2).str();
+  // The shortcut's file name goes to the shell in UTF-16, in a path-sized
+  // buffer; a longer name is refused rather than saved truncated.
+  wchar_t wideName[kShortcutPathChars] = {};
+  if (MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wideName, kShortcutPathChars) == 0) {
+    return ReturnLogical(false);
+  }
+  // COM stays initialised for the host's thread: other calls may need it.
+  CoInitialize(nullptr);
+  ComPtr<IShellLinkA> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.putVoid()))) {
+    return ReturnLogical(false);
+  }
+  link->SetPath(target.c_str());
+  if (p.has(3)) link->SetWorkingDirectory(p.text(3).c_str());
+  link->SetShowCmd(ShortcutShowCommand(p.integerOr(4, kShowNormal)));
+  if (p.has(5)) link->SetDescription(p.text(5).c_str());
+  ComPtr<IPersistFile> file;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, file.putVoid()))) return ReturnLogical(false);
+  // Whether the file could be written is not part of the answer.
+  file->Save(wideName, TRUE);
+  ReturnLogical(true);
+}
+
+void KVGetGUID(ParamBlock*) {
+  UUID uuid{};
+  UuidCreate(&uuid);
+  RpcString text;
+  if (UuidToStringA(&uuid, text.put()) != RPC_S_OK || !text.get()) RaiseMemoryError();
+  ReturnText(text.get());
+}
+
+}  // namespace larch
