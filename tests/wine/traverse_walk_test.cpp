@@ -118,5 +118,16 @@ TEST_F(Traverse, HostCommandsRunAndMayWalkAgain) {
                             "<" + root + "\\E.txt\\e.txt>", root + "\\z.prg"}));
 }
 
+TEST_F(Traverse, FailingHostCommandsDoNotStopTheWalk) {
+  emu.commandHook = nullptr;
+  Lines printed;
+  emu.print = [&](const std::string& line) { printed.push_back(line); };
+  Lines lines = Walk({Value::Text(root), Value::Text("? nosuchvariable + '%s'"), Value::Text("? '%s'"),
+                      Value::Text("*.txt"), Value::Int(2)});
+  EXPECT_EQ(lines.size(), 7u);
+  EXPECT_EQ(printed.size(), 7u);  // four error messages, three folders
+  EXPECT_EQ(printed.back(), root + "\\E.txt\\");
+}
+
 }  // namespace
 }  // namespace larch::test
