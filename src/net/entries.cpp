@@ -6,6 +6,15 @@ namespace larch {
 namespace {
 
 constexpr NamedEntry kEntries[] = {
+    {"APIGetComputerName", APIGetComputerName},
+    {"APIGetUserName", APIGetUserName},
+    {"KVGetHostMac", KVGetHostMac},
+    {"KVGetMac2", KVGetMac2},
+    {"KVGetHostIP", KVGetHostIP},
+    {"KVMapNetDrv", KVMapNetDrv},
+    {"KVDeleMapDrv", KVDeleMapDrv},
+    {"KVEnumNetWork", KVEnumNetWork},
+    {"KVComputerBrowser", KVComputerBrowser},
     {"KVSetFtpParas", KVSetFtpParas},
     {"KVFtpCreateDir", KVFtpCreateDir},
     {"KVFtpRemoveDir", KVFtpRemoveDir},
