@@ -2,6 +2,7 @@
 // command per item.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "bridge/host.h"
