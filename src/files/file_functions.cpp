@@ -1,0 +1,68 @@
+// Deleting, copying, moving files; their attributes, lengths, existence.
+#include <windows.h>
+// windows.h first: the shell headers build on it.
+#include <shlwapi.h>
+
+#include "bridge/host.h"
+#include "bridge/params.h"
+#include "files/functions.h"
+#include "files/system_results.h"
+
+namespace larch {
+
+void APIDeleteFile(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0) return ReturnLogical(false);
+  TextParam path = p.text(1);
+  ReturnLogical(Recorded(DeleteFileA(path.c_str())));
+}
+
+void APICopyFile(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0 || p.length(2) == 0) return ReturnLogical(false);
+  TextParam existing = p.text(1);
+  TextParam target = p.text(2);
+  bool failIfExists = p.logicalOr(3, false);
+  ReturnLogical(Recorded(CopyFileA(existing.c_str(), target.c_str(), failIfExists)));
+}
+
+void APIMoveFile(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0 || p.length(2) == 0) return ReturnLogical(false);
+  TextParam existing = p.text(1);
+  TextParam target = p.text(2);
+  ReturnLogical(Recorded(MoveFileA(existing.c_str(), target.c_str())));
+}
+
+void APIGetFileAttributes(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0) return ReturnInt(-1);
+  TextParam path = p.text(1);
+  ReturnInt(static_cast<int32_t>(GetFileAttributesA(path.c_str())));
+}
+
+void APISetFileAttributes(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0) return ReturnLogical(false);
+  TextParam path = p.text(1);
+  ReturnLogical(Recorded(SetFileAttributesA(path.c_str(), static_cast<DWORD>(p.integer(2)))));
+}
+
+void APIGetFileLength(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0) return ReturnInt(0);
+  TextParam path = p.text(1);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!Recorded(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))) return ReturnInt(0);
+  // Only the low word of the size: large files wrap in the host's integer.
+  ReturnInt(static_cast<int32_t>(data.nFileSizeLow));
+}
+
+void KVPathFileExists(ParamBlock* block) {
+  Params p(block);
+  if (p.length(1) == 0) return ReturnLogical(false);
+  TextParam path = p.text(1);
+  ReturnLogical(PathFileExistsA(path.c_str()) != FALSE);
+}
+
+}  // namespace larch

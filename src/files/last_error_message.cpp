@@ -1,0 +1,37 @@
+// KVGetLastErrorMsg: the system's text for an error code, by default for
+// the most recent recorded failure. Reading it does not reset it.
+#include <windows.h>
+
+#include <string_view>
+
+#include "bridge/host.h"
+#include "bridge/params.h"
+#include "bridge/win_handles.h"
+#include "files/functions.h"
+
+namespace larch {
+namespace {
+
+struct LocalFreeFn {
+  void operator()(HLOCAL h) const { LocalFree(h); }
+};
+using UniqueLocal = UniqueAny<HLOCAL, LocalFreeFn>;
+
+constexpr DWORD kMessageFlags =
+    FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER;
+constexpr DWORD kUserDefaultLanguage = 0x400;
+
+}  // namespace
+
+void KVGetLastErrorMsg(ParamBlock* block) {
+  Params p(block);
+  DWORD code = p.count() == 1 ? static_cast<DWORD>(p.integer(1)) : LastSystemError();
+  char* text = nullptr;
+  DWORD length = FormatMessageA(kMessageFlags, nullptr, code, kUserDefaultLanguage, reinterpret_cast<char*>(&text), 0,
+                                nullptr);
+  UniqueLocal owner(text);
+  if (length == 0 || !text) return ReturnText("");
+  ReturnText(std::string_view(text, length));
+}
+
+}  // namespace larch

@@ -1,0 +1,122 @@
+// INI files through the binary interface, on files in a temporary folder.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "test_support.h"
+
+namespace larch::test {
+namespace {
+
+struct Ini {
+  HostEmulator& emu;
+  std::string file;
+  bool write(const std::string& section, const std::string& key, const std::string& value) {
+    return emu.call("KVWriteIniStr", {Value::Text(section), Value::Text(key), Value::Text(value), Value::Text(file)})
+        .value.logical;
+  }
+  std::string text(const std::string& section, const std::string& key, const std::string& fallback = "dflt") {
+    return emu.call("KVGetIniStr", {Value::Text(section), Value::Text(key), Value::Text(fallback), Value::Text(file)})
+        .value.text;
+  }
+  CallResult integer(const std::string& section, const std::string& key, int32_t fallback) {
+    return emu.call("KVGetIniInt", {Value::Text(section), Value::Text(key), Value::Int(fallback), Value::Text(file)});
+  }
+};
+
+TEST(Ini, WritingCreatesTheFileAndReadsGiveBackWhatWasWritten) {
+  HostEmulator emu;
+  TempDir dir;
+  Ini ini{emu, dir.file("new.ini")};
+  ASSERT_FALSE(FileExists(ini.file));
+  EXPECT_TRUE(ini.write("Main", "Name", "larch library"));
+  EXPECT_TRUE(FileExists(ini.file));
+  EXPECT_TRUE(ini.write("Main", "Count", "42"));
+  EXPECT_TRUE(ini.write("Other", "Name", "second"));
+  EXPECT_EQ(ini.text("Main", "Name"), "larch library");
+  EXPECT_EQ(ini.text("Other", "Name"), "second");
+  EXPECT_EQ(ini.integer("Main", "Count", 7).value, Value::Int(42));
+  EXPECT_TRUE(ini.write("Main", "Name", "replaced"));
+  EXPECT_EQ(ini.text("Main", "Name"), "replaced");
+  EXPECT_EQ(ReadFile(ini.file).find("[Main]"), 0u) << ReadFile(ini.file);
+}
+
+TEST(Ini, MissingEntriesGiveTheDefault) {
+  HostEmulator emu;
+  TempDir dir;
+  Ini ini{emu, dir.file("some.ini")};
+  ASSERT_TRUE(ini.write("Main", "Present", "yes"));
+  EXPECT_EQ(ini.text("Main", "Absent", "fallback"), "fallback");
+  EXPECT_EQ(ini.text("Nowhere", "Present", "fallback"), "fallback");
+  EXPECT_EQ(ini.integer("Main", "Absent", -5).value, Value::Int(-5));
+  Ini missing{emu, dir.file("missing.ini")};
+  EXPECT_EQ(missing.text("Main", "Present", "fallback"), "fallback");
+  EXPECT_EQ(missing.integer("Main", "Present", 9).value, Value::Int(9));
+  EXPECT_FALSE(FileExists(missing.file)) << "reading creates nothing";
+}
+
+TEST(Ini, SectionsAndKeysAreFoundRegardlessOfLetterCase) {
+  HostEmulator emu;
+  TempDir dir;
+  Ini ini{emu, dir.file("case.ini")};
+  ASSERT_TRUE(ini.write("Settings", "Colour", "blue"));
+  EXPECT_EQ(ini.text("SETTINGS", "colour"), "blue");
+  EXPECT_EQ(ini.text("settings", "COLOUR"), "blue");
+}
+
+TEST(Ini, LongValuesReadBackCutTo511Characters) {
+  HostEmulator emu;
+  TempDir dir;
+  Ini ini{emu, dir.file("long.ini")};
+  std::string value;
+  for (int i = 0; i < 600; ++i) value += static_cast<char>('a' + i % 26);
+  ASSERT_TRUE(ini.write("Main", "Long", value));
+  EXPECT_EQ(ini.text("Main", "Long"), value.substr(0, 511));
+}
+
+TEST(Ini, EmptyTextsAreTextsNotAbsences) {
+  HostEmulator emu;
+  TempDir dir;
+  Ini ini{emu, dir.file("empty.ini")};
+  ASSERT_TRUE(ini.write("Main", "Kept", "value"));
+  EXPECT_TRUE(ini.write("Main", "Blank", ""));
+  EXPECT_EQ(ini.text("Main", "Blank"), "") << "an empty value, not the default";
+  EXPECT_TRUE(ini.write("Main", "", "nameless"));
+  EXPECT_EQ(ini.text("Main", "Kept"), "value") << "an empty key deletes nothing";
+  EXPECT_EQ(ini.text("Main", "", ""), "nameless");
+  EXPECT_EQ(ini.text("Main", "Absent", ""), "");
+}
+
+TEST(Ini, AFailedWriteIsRecorded) {
+  HostEmulator emu;
+  TempDir dir;
+  Ini ini{emu, dir.file("no\\such\\folder\\x.ini")};
+  EXPECT_FALSE(ini.write("Main", "Key", "value"));
+  std::string message = emu.call("KVGetLastErrorMsg").value.text;
+  EXPECT_NE(message, emu.call("KVGetLastErrorMsg", {Value::Int(0)}).value.text);
+  EXPECT_NE(message, "");
+}
+
+// Entries written for the configparser check (tests/wine/ini_configparser_check.py
+// reads the file with Python's configparser and compares the same table).
+const char* const kInteropEntries[][3] = {
+    {"Main", "Name", "larch library"},
+    {"Main", "Path", "C:\\Program Files\\larch\\larch.dll"},
+    {"Main", "Equation", "a=b; c: d"},
+    {"Second Section", "Number", "12345"},
+    {"Second Section", "Empty", ""},
+};
+
+TEST(Ini, WritesAFileForConfigparser) {
+  // Run by the configparser check, which names the file to write.
+  const char* target = std::getenv("LARCH_INI_CHECK");
+  if (!target) GTEST_SKIP() << "LARCH_INI_CHECK names the file to write";
+  HostEmulator emu;
+  Ini ini{emu, target};
+  DeleteFileA(target);
+  for (const auto& entry : kInteropEntries) EXPECT_TRUE(ini.write(entry[0], entry[1], entry[2])) << entry[1];
+}
+
+}  // namespace
+}  // namespace larch::test
