@@ -39,6 +39,20 @@ TEST(NetIdentity, ComputerAndUserNamesAreThePlatformsAnswers) {
   EXPECT_EQ(Text(emu, "APIGetUserName"), user);
 }
 
+BOOL WINAPI FailingGetName(LPSTR, LPDWORD) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+TEST(NetIdentity, NamesTheSystemCannotGiveAreEmpty) {
+  HostEmulator emu;
+  ImportPatch computer(emu.module(), "kernel32.dll", "GetComputerNameA", FakeOf(&FailingGetName));
+  ImportPatch user(emu.module(), "advapi32.dll", "GetUserNameA", FakeOf(&FailingGetName));
+  ASSERT_TRUE(computer.active() && user.active());
+  EXPECT_EQ(Text(emu, "APIGetComputerName"), "");
+  EXPECT_EQ(Text(emu, "APIGetUserName"), "");
+}
+
 // ---- gethostbyname ----------------------------------------------------
 
 struct FakeHost {
