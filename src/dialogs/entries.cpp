@@ -1,8 +1,30 @@
 // Entry points of this family's published functions.
 #include "bridge/entry_points.h"
+#include "dialogs/functions.h"
 
 namespace larch {
+namespace {
 
-EntryList DialogsEntries() { return {nullptr, 0}; }
+constexpr NamedEntry kEntries[] = {
+    {"KVShowLoginDlg", KVShowLoginDlg},
+    {"KVGetLoginName", KVGetLoginName},
+    {"KVGetLoginPassword", KVGetLoginPassword},
+    {"KVShowSqlSetDlg", KVShowSqlSetDlg},
+    {"KVGetSqlServerName", KVGetSqlServerName},
+    {"KVGetSqlDataBase", KVGetSqlDataBase},
+    {"KVGetSqlUserName", KVGetSqlUserName},
+    {"KVGetSqlPassword", KVGetSqlPassword},
+    {"KVGetSqlTimeOut", KVGetSqlTimeOut},
+    {"KVGetSqlTrusted", KVGetSqlTrusted},
+    {"KVShowAccessSetDlg", KVShowAccessSetDlg},
+    {"KVGetMdbFileName", KVGetMdbFileName},
+    {"KVGetMdbUserName", KVGetMdbUserName},
+    {"KVGetMdbPassword", KVGetMdbPassword},
+    {"KVShowAboutDlg", KVShowAboutDlg},
+};
+
+}  // namespace
+
+EntryList DialogsEntries() { return MakeEntryList(kEntries); }
 
 }  // namespace larch

@@ -1,0 +1,35 @@
+// What every dialog of the library shares: showing a template of the
+// library as a modal dialog of the host, the warning box, and the guard
+// that keeps exceptions out of the system's call-back frames.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace larch {
+
+// Shows dialog template `id` of the library, owned by the host's main
+// window. Returns the dialog's end code, or -1 when it cannot be created.
+INT_PTR ShowLibraryDialog(int id, DLGPROC proc, const void* initial);
+
+// The one warning routine of the dialogs: exclamation icon, OK button,
+// caption "larch.dll", owned by the dialog (the active window without one).
+void WarnUser(HWND owner, const char* text);
+
+// The text of a dialog box, at most `capacity - 1` bytes, as the fixed
+// buffers of the library read it.
+std::string ReadBox(HWND dialog, int id, int capacity);
+
+// Runs a dialog procedure's body; an exception must not unwind through the
+// system's frames, so it ends here and the message counts as unhandled.
+template <typename Body>
+INT_PTR Guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+}  // namespace larch

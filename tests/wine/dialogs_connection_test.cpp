@@ -1,0 +1,360 @@
+// The login, SQL Server and Access dialogs, driven through their real
+// windows: what they show, what OK accepts or refuses with which warning,
+// and what the read-back functions return afterwards.
+#include <gtest/gtest.h>
+
+#include "dialogs_robot.h"
+#include "import_patch.h"
+#include "test_support.h"
+#include "text_encoding.h"
+
+namespace larch::test {
+namespace {
+
+using host::FakeOf;
+using host::ImportPatch;
+
+// The host with a main window of its own, which must own the dialogs.
+class ConnectionDialogs : public testing::Test {
+ protected:
+  ConnectionDialogs() {
+    main_ = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    emu.mainWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(main_));
+  }
+  ~ConnectionDialogs() override { DestroyWindow(main_); }
+
+  std::string text(const char* function) { return emu.call(function).value.text; }
+  void expectOwned(Robot& r, HWND dialog) {
+    if (GetWindow(dialog, GW_OWNER) != main_) r.fail("dialog not owned by the host's main window");
+  }
+
+  HostEmulator emu;
+  HWND main_;
+};
+
+const std::vector<std::string> kNoProblems;
+
+TEST_F(ConnectionDialogs, ReadBacksBeforeAnyDialogAreEmpty) {
+  for (const char* f : {"KVGetLoginName", "KVGetLoginPassword", "KVGetSqlServerName", "KVGetSqlDataBase",
+                        "KVGetSqlUserName", "KVGetSqlPassword", "KVGetMdbFileName", "KVGetMdbUserName",
+                        "KVGetMdbPassword"}) {
+    CallResult r = emu.call(f);
+    EXPECT_EQ(r.value.kind, Value::Kind::Char) << f;
+    EXPECT_EQ(r.value.text, "") << f;
+  }
+  CallResult timeOut = emu.call("KVGetSqlTimeOut");
+  EXPECT_EQ(timeOut.value.integer, 0);
+  EXPECT_EQ(timeOut.value.width, 10);
+  CallResult trusted = emu.call("KVGetSqlTrusted");
+  EXPECT_EQ(trusted.value.kind, Value::Kind::Logical);
+  EXPECT_FALSE(trusted.value.logical);
+}
+
+TEST_F(ConnectionDialogs, LoginAcceptsAtMost32CharactersOfUserName) {
+  Robot robot([&](Robot& r) {
+    HWND dialog = r.waitForDialog(Gbk("请输入登录帐号:"));
+    if (!dialog) return;
+    expectOwned(r, dialog);
+    r.expectText(Robot::text(dialog, 1013), Gbk("用户名:"), "user label");
+    r.expectText(Robot::text(dialog, 1014), Gbk("密码:"), "password label");
+    r.expectText(Robot::text(dialog, IDOK), Gbk("确定"), "OK button");
+    r.expectText(Robot::text(dialog, IDCANCEL), Gbk("取消"), "Cancel button");
+    r.expectText(Robot::text(dialog, 1000), "guest", "initial user name");
+    r.expectText(Robot::text(dialog, 1001), "", "initial password");
+    Robot::clearAndType(dialog, 1000, std::string(40, 'u'));
+    r.expectText(Robot::text(dialog, 1000), std::string(32, 'u'), "typed user name");
+    Robot::type(dialog, 1001, std::string(33, 'p'));
+    Robot::click(dialog, IDOK);
+    r.waitGone(dialog, "login dialog");
+  });
+  CallResult result = emu.call("KVShowLoginDlg", {Value::Text("guest")});
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.integer, 1);
+  EXPECT_EQ(result.value.width, 10);
+  EXPECT_EQ(text("KVGetLoginName"), std::string(32, 'u'));
+  EXPECT_EQ(text("KVGetLoginPassword"), std::string(32, 'p'));
+}
+
+TEST_F(ConnectionDialogs, LoginRefusesAnEmptyUserNameButKeepsWhatItRead) {
+  Robot robot([&](Robot& r) {
+    HWND dialog = r.waitForDialog(Gbk("请输入登录帐号:"));
+    if (!dialog) return;
+    Robot::setText(dialog, 1000, "");
+    Robot::type(dialog, 1001, "pw");
+    Robot::click(dialog, IDOK);
+    r.expectWarning(dialog, "UserName can not empty.");
+    if (!IsWindow(dialog)) r.fail("the dialog closed after a refused OK");
+    Robot::key(dialog, VK_ESCAPE);
+    r.waitGone(dialog, "login dialog");
+  });
+  CallResult result = emu.call("KVShowLoginDlg", {Value::Text("")});
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.integer, 2);
+  EXPECT_EQ(text("KVGetLoginName"), "");
+  EXPECT_EQ(text("KVGetLoginPassword"), "pw");
+}
+
+TEST_F(ConnectionDialogs, LoginCancelKeepsTheLastAcceptedValues) {
+  const std::pair<std::string, int32_t> rounds[] = {{"first", 1}, {"second", 2}};
+  for (const auto& [name, code] : rounds) {
+    Robot robot([&, code = code](Robot& r) {
+      HWND dialog = r.waitForDialog(Gbk("请输入登录帐号:"));
+      if (!dialog) return;
+      Robot::click(dialog, code == 1 ? IDOK : IDCANCEL);
+      r.waitGone(dialog, "login dialog");
+    });
+    EXPECT_EQ(emu.call("KVShowLoginDlg", {Value::Text(name)}).value.integer, code);
+    EXPECT_EQ(robot.finish(), kNoProblems);
+  }
+  EXPECT_EQ(text("KVGetLoginName"), "first");
+}
+
+std::vector<Arg> SqlArgs(int32_t timeOut, bool trusted, int lockFlags = -1) {
+  std::vector<Arg> args = {Value::Text("srv"), Value::Text("db"), Value::Text("sa"),
+                           Value::Text("pw"),  Value::Int(timeOut), Value::Bool(trusted)};
+  if (lockFlags >= 0) args.push_back(Value::Int(lockFlags));
+  return args;
+}
+
+TEST_F(ConnectionDialogs, SqlShowsItsParametersAndLocks) {
+  struct Case {
+    int lockFlags;  // -1: not passed
+    bool trusted;
+    bool serverEnabled, databaseEnabled;
+  };
+  const Case cases[] = {{-1, false, true, true}, {1, false, false, true}, {2, true, true, false}, {3, true, false, false}};
+  for (const Case& c : cases) {
+    Robot robot([&](Robot& r) {
+      HWND dialog = r.waitForDialog(Gbk("设置MSSQLServer连接参数"));
+      if (!dialog) return;
+      expectOwned(r, dialog);
+      r.expectText(Robot::text(dialog, 1008), Gbk("服务器名:"), "server label");
+      r.expectText(Robot::text(dialog, 1003), Gbk("信任当前的Windows登录连接(&L)"), "check box");
+      r.expectText(Robot::text(dialog, 1012), Gbk("等待超时时间(10 - 60 秒):"), "time-out label");
+      r.expectText(Robot::text(dialog, 1004), "srv", "server");
+      r.expectText(Robot::text(dialog, 1005), "db", "database");
+      r.expectText(Robot::text(dialog, 1006), "sa", "user");
+      r.expectText(Robot::text(dialog, 1007), "pw", "password");
+      r.expectText(Robot::text(dialog, 1000), "25", "time-out");
+      r.expectEq(Robot::checked(dialog, 1003), c.trusted, "check box state");
+      r.expectEq(Robot::enabled(dialog, 1004), c.serverEnabled, "server box enabled");
+      r.expectEq(Robot::enabled(dialog, 1005), c.databaseEnabled, "database box enabled");
+      // The trusted rule, at the start and after each click on the box.
+      for (bool trusted : {c.trusted, !c.trusted, c.trusted}) {
+        r.expectEq(Robot::enabled(dialog, 1006), !trusted, "user box enabled");
+        r.expectEq(Robot::enabled(dialog, 1007), !trusted, "password box enabled");
+        SendDlgItemMessageA(dialog, 1003, BM_CLICK, 0, 0);
+      }
+      Robot::closeBox(dialog);
+      r.waitGone(dialog, "SQL Server dialog");
+    });
+    CallResult result = emu.call("KVShowSqlSetDlg", SqlArgs(25, c.trusted, c.lockFlags));
+    EXPECT_EQ(robot.finish(), kNoProblems) << c.lockFlags;
+    EXPECT_EQ(result.value.integer, 2);
+  }
+  EXPECT_EQ(text("KVGetSqlServerName"), "");
+}
+
+TEST_F(ConnectionDialogs, SqlTimeOutMustLieWithin10And60) {
+  Robot robot([&](Robot& r) {
+    HWND dialog = r.waitForDialog(Gbk("设置MSSQLServer连接参数"));
+    if (!dialog) return;
+    Robot::setText(dialog, 1006, "");
+    for (const char* invalid : {"9", "61", ""}) {
+      Robot::setText(dialog, 1000, invalid);
+      Robot::click(dialog, IDOK);
+      r.expectWarning(dialog, "Time out is invalid.");
+    }
+    // A valid time-out is stored, and so is everything else, before the
+    // missing user name is refused.
+    Robot::clearAndType(dialog, 1000, "10");
+    Robot::click(dialog, IDOK);
+    r.expectWarning(dialog, "UserName can not empty.");
+    Robot::type(dialog, 1006, "admin");
+    Robot::clearAndType(dialog, 1000, "60");
+    Robot::click(dialog, IDOK);
+    r.waitGone(dialog, "SQL Server dialog");
+  });
+  CallResult result = emu.call("KVShowSqlSetDlg", SqlArgs(30, false));
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.integer, 1);
+  EXPECT_EQ(text("KVGetSqlServerName"), "srv");
+  EXPECT_EQ(text("KVGetSqlDataBase"), "db");
+  EXPECT_EQ(text("KVGetSqlUserName"), "admin");
+  EXPECT_EQ(text("KVGetSqlPassword"), "pw");
+  EXPECT_EQ(emu.call("KVGetSqlTimeOut").value.integer, 60);
+  EXPECT_FALSE(emu.call("KVGetSqlTrusted").value.logical);
+}
+
+TEST_F(ConnectionDialogs, SqlTrustedLoginNeedsNoUserName) {
+  Robot robot([&](Robot& r) {
+    HWND dialog = r.waitForDialog(Gbk("设置MSSQLServer连接参数"));
+    if (!dialog) return;
+    Robot::setText(dialog, 1006, "");
+    Robot::key(GetDlgItem(dialog, 1000), VK_RETURN);
+    r.waitGone(dialog, "SQL Server dialog");
+  });
+  CallResult result = emu.call("KVShowSqlSetDlg", SqlArgs(15, true));
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.integer, 1);
+  EXPECT_EQ(text("KVGetSqlUserName"), "");
+  EXPECT_EQ(emu.call("KVGetSqlTimeOut").value.integer, 15);
+  EXPECT_TRUE(emu.call("KVGetSqlTrusted").value.logical);
+}
+
+TEST_F(ConnectionDialogs, SqlZeroTimeOutIsShownRefusedAndStored) {
+  Robot robot([&](Robot& r) {
+    HWND dialog = r.waitForDialog(Gbk("设置MSSQLServer连接参数"));
+    if (!dialog) return;
+    r.expectText(Robot::text(dialog, 1000), "0", "time-out box");
+    Robot::click(dialog, IDOK);
+    r.expectWarning(dialog, "Time out is invalid.");
+    Robot::key(dialog, VK_ESCAPE);
+    r.waitGone(dialog, "SQL Server dialog");
+  });
+  CallResult result = emu.call("KVShowSqlSetDlg", SqlArgs(0, false));
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.integer, 2);
+  // The refused OK stored the time-out and nothing else.
+  EXPECT_EQ(emu.call("KVGetSqlTimeOut").value.integer, 0);
+  EXPECT_EQ(text("KVGetSqlServerName"), "");
+  EXPECT_EQ(text("KVGetSqlUserName"), "");
+}
+
+TEST_F(ConnectionDialogs, SqlArrowsKeepTheTimeOutInRange) {
+  struct Step {
+    const char* before;  // nullptr: leave the box as it is
+    UINT key;
+    const char* after;
+  };
+  const Step steps[] = {{"35", VK_UP, "36"}, {"60", VK_UP, "60"}, {"10", VK_DOWN, "10"},
+                        {"11", VK_DOWN, "10"}, {nullptr, VK_DOWN, "10"}, {"59", VK_UP, "60"}};
+  Robot robot([&](Robot& r) {
+    HWND dialog = r.waitForDialog(Gbk("设置MSSQLServer连接参数"));
+    if (!dialog) return;
+    HWND box = GetDlgItem(dialog, 1000);
+    for (const Step& s : steps) {
+      if (s.before) Robot::setText(dialog, 1000, s.before);
+      Robot::key(box, s.key);
+      // A sent message returns after the posted keys have been handled.
+      SendMessageA(box, WM_NULL, 0, 0);
+      r.expectText(Robot::text(box), s.after, std::string("arrow from ") + (s.before ? s.before : "last"));
+    }
+    Robot::click(dialog, IDOK);
+    r.waitGone(dialog, "SQL Server dialog");
+  });
+  CallResult result = emu.call("KVShowSqlSetDlg", SqlArgs(20, false));
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.integer, 1);
+  EXPECT_EQ(emu.call("KVGetSqlTimeOut").value.integer, 60);
+}
+
+std::vector<Arg> AccessArgs(const std::string& file, const std::string& user, int enable = -1) {
+  std::vector<Arg> args = {Value::Text(file), Value::Text(user), Value::Text("pw")};
+  if (enable >= 0) args.push_back(Value::Int(enable));
+  return args;
+}
+
+TEST_F(ConnectionDialogs, AccessChecksFileThenUserName) {
+  TempDir dir;
+  std::string database = dir.file("data.mdb");
+  WriteFile(database, "x");
+  Robot robot([&](Robot& r) {
+    HWND dialog = r.waitForDialog(Gbk("设置MS Access连接参数"));
+    if (!dialog) return;
+    expectOwned(r, dialog);
+    r.expectText(Robot::text(dialog, 1000), Gbk("文件名:"), "file label");
+    r.expectText(Robot::text(dialog, 1011), "...", "browse button");
+    r.expectText(Robot::text(dialog, 1008), "", "file box");
+    r.expectEq(Robot::enabled(dialog, 1009), true, "user box enabled");
+    Robot::click(dialog, IDOK);
+    r.expectWarning(dialog, "filename can not empty.");
+    Robot::type(dialog, 1008, dir.file("none.mdb"));
+    Robot::click(dialog, IDOK);
+    r.expectWarning(dialog, "file not exist.");
+    Robot::clearAndType(dialog, 1008, database);
+    Robot::click(dialog, IDOK);
+    r.expectWarning(dialog, "UserName can not empty.");
+    Robot::type(dialog, 1009, "admin");
+    Robot::click(dialog, IDOK);
+    r.waitGone(dialog, "Access dialog");
+  });
+  CallResult result = emu.call("KVShowAccessSetDlg", AccessArgs("", ""));
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.integer, 1);
+  EXPECT_EQ(text("KVGetMdbFileName"), database);
+  EXPECT_EQ(text("KVGetMdbUserName"), "admin");
+  EXPECT_EQ(text("KVGetMdbPassword"), "pw");
+}
+
+TEST_F(ConnectionDialogs, AccessWithDisabledEmptyUserCanOnlyBeCancelled) {
+  TempDir dir;
+  std::string database = dir.file("data.mdb");
+  WriteFile(database, "x");
+  Robot robot([&](Robot& r) {
+    HWND dialog = r.waitForDialog(Gbk("设置MS Access连接参数"));
+    if (!dialog) return;
+    r.expectText(Robot::text(dialog, 1008), database, "file box");
+    r.expectEq(Robot::enabled(dialog, 1009), false, "user box enabled");
+    r.expectEq(Robot::enabled(dialog, 1010), false, "password box enabled");
+    Robot::click(dialog, IDOK);
+    r.expectWarning(dialog, "UserName can not empty.");
+    Robot::click(dialog, IDCANCEL);
+    r.waitGone(dialog, "Access dialog");
+  });
+  CallResult result = emu.call("KVShowAccessSetDlg", AccessArgs(database, "", 0));
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.integer, 2);
+  // The refused OK had stored all three texts.
+  EXPECT_EQ(text("KVGetMdbFileName"), database);
+  EXPECT_EQ(text("KVGetMdbUserName"), "");
+  EXPECT_EQ(text("KVGetMdbPassword"), "pw");
+}
+
+TEST_F(ConnectionDialogs, AccessBrowseButtonFillsTheFileBox) {
+  TempDir dir;
+  std::string database = dir.file("picked.mdb");
+  WriteFile(database, "x");
+  Robot robot([&](Robot& r) {
+    HWND dialog = r.waitForDialog(Gbk("设置MS Access连接参数"));
+    if (!dialog) return;
+    r.expectEq(Robot::enabled(dialog, 1009), true, "user box enabled");
+    Robot::click(dialog, 1011);
+    HWND picker = r.waitForOwned(dialog, "file-open dialog");
+    if (!picker) return;
+    Robot::setText(picker, 0x47C, database);  // the file-name box
+    PostMessageA(picker, WM_COMMAND, IDOK, 0);
+    r.waitGone(picker, "file-open dialog");
+    r.expectText(Robot::text(dialog, 1008), database, "file box after browsing");
+    Robot::click(dialog, IDOK);
+    r.waitGone(dialog, "Access dialog");
+  });
+  CallResult result = emu.call("KVShowAccessSetDlg", AccessArgs("old.mdb", "admin", 1));
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.integer, 1);
+  EXPECT_EQ(text("KVGetMdbFileName"), database);
+}
+
+// Without a display the system cannot create a dialog: DialogBoxParamA
+// answers -1 with error 1400. The test process shares a display-bound
+// session, so that answer is put in place at the library's import.
+INT_PTR WINAPI NoDisplayDialogBox(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return -1;
+}
+
+TEST_F(ConnectionDialogs, WithoutADisplayEveryDialogAnswersMinusOneAndStoresNothing) {
+  ImportPatch patch(emu.module(), "USER32.dll", "DialogBoxParamA", FakeOf(&NoDisplayDialogBox));
+  ASSERT_TRUE(patch.active());
+  EXPECT_EQ(emu.call("KVShowLoginDlg", {Value::Text("guest")}).value.integer, -1);
+  EXPECT_EQ(emu.call("KVShowSqlSetDlg", SqlArgs(30, true, 3)).value.integer, -1);
+  EXPECT_EQ(emu.call("KVShowAccessSetDlg", AccessArgs("a.mdb", "admin")).value.integer, -1);
+  EXPECT_EQ(emu.call("KVShowAboutDlg", {Value::Text("a"), Value::Text("b"), Value::Text("c")}).value.integer, -1);
+  EXPECT_EQ(text("KVGetLoginName"), "");
+  EXPECT_EQ(text("KVGetSqlServerName"), "");
+  EXPECT_EQ(emu.call("KVGetSqlTimeOut").value.integer, 0);
+  EXPECT_EQ(text("KVGetMdbFileName"), "");
+}
+
+}  // namespace
+}  // namespace larch::test
