@@ -6,6 +6,10 @@ namespace larch {
 namespace {
 
 constexpr NamedEntry kEntries[] = {
+    {"KVGetFile2", KVGetFile2},
+    {"KVPutFile2", KVPutFile2},
+    {"KVGetDir2", KVGetDir2},
+    {"KVGetOtherFolder", KVGetOtherFolder},
     {"KVShowLoginDlg", KVShowLoginDlg},
     {"KVGetLoginName", KVGetLoginName},
     {"KVGetLoginPassword", KVGetLoginPassword},

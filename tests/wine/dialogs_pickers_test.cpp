@@ -1,0 +1,362 @@
+// The file and folder pickers: the system's dialogs driven through their
+// windows, and the records the library builds checked at its imports.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "dialogs_robot.h"
+#include "import_patch.h"
+#include "test_support.h"
+
+namespace larch::test {
+namespace {
+
+using host::FakeOf;
+using host::ImportPatch;
+using namespace std::string_literals;
+
+constexpr int kFileNameBox = 0x47C;  // the pickers' file-name combo box
+constexpr int kFilterBox = 0x470;    // the file-type combo box
+
+class Pickers : public testing::Test {
+ protected:
+  Pickers() {
+    CoInitialize(nullptr);  // as the host has done on its thread
+    main_ = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    emu.mainWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(main_));
+    WriteFile(dir.file("x.txt"), "x");
+    WriteFile(dir.file("y.txt"), "y");
+  }
+  ~Pickers() override {
+    DestroyWindow(main_);
+    CoUninitialize();
+  }
+
+  // Starts a robot that fills the picker's name box and accepts.
+  Robot accept(const std::string& name) {
+    return Robot([this, name](Robot& r) {
+      HWND picker = r.waitForOwned(main_, "picker");
+      if (!picker) return;
+      Robot::setText(picker, kFileNameBox, name);
+      PostMessageA(picker, WM_COMMAND, IDOK, 0);
+      r.waitGone(picker, "picker");
+    });
+  }
+  Robot cancel() {
+    return Robot([this](Robot& r) {
+      HWND picker = r.waitForOwned(main_, "picker");
+      if (!picker) return;
+      Robot::key(picker, VK_ESCAPE);
+      r.waitGone(picker, "picker");
+    });
+  }
+
+  HostEmulator emu;
+  HWND main_;
+  TempDir dir;
+};
+
+const std::vector<std::string> kNoProblems;
+
+std::string CurrentFolder() {
+  char folder[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, folder);
+  return folder;
+}
+
+TEST_F(Pickers, OpenOneFileFromTheInitialFolder) {
+  std::string before = CurrentFolder();
+  Robot robot([&](Robot& r) {
+    HWND picker = r.waitForOwned(main_, "open dialog");
+    if (!picker) return;
+    r.expectEq(SendDlgItemMessageA(picker, kFilterBox, CB_GETCOUNT, 0, 0), LRESULT{1}, "filter entries");
+    Robot::setText(picker, kFileNameBox, "x.txt");
+    PostMessageA(picker, WM_COMMAND, IDOK, 0);
+    r.waitGone(picker, "open dialog");
+  });
+  CallResult result = emu.call("KVGetFile2", {Value::Text("Text files|*.txt|"), Value::Text(dir.path())});
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.text, dir.file("x.txt"));
+  EXPECT_EQ(CurrentFolder(), before);
+}
+
+TEST_F(Pickers, OpenSeveralFilesGivesFolderAndNames) {
+  struct Case {
+    std::string typed;
+    std::string expected;
+  };
+  const Case cases[] = {{"\"x.txt\" \"y.txt\"", dir.path() + "|x.txt|y.txt"}, {"y.txt", dir.file("y.txt")}};
+  for (const Case& c : cases) {
+    Robot robot = accept(c.typed);
+    CallResult result = emu.call("KVGetFile2", {Value::Text("Text|*.txt|All|*.*|"), Value::Text(dir.path()), Value::Int(1)});
+    EXPECT_EQ(robot.finish(), kNoProblems) << c.typed;
+    EXPECT_EQ(result.value.text, c.expected);
+  }
+}
+
+TEST_F(Pickers, CancelGivesEmptyText) {
+  {
+    Robot robot = cancel();
+    EXPECT_EQ(emu.call("KVGetFile2", {Value::Text(""), Value::Text("")}).value.text, "");
+    EXPECT_EQ(robot.finish(), kNoProblems);
+  }
+  {
+    Robot robot = cancel();
+    EXPECT_EQ(emu.call("KVPutFile2", {Value::Text("Text|*.txt|")}).value.text, "");
+    EXPECT_EQ(robot.finish(), kNoProblems);
+  }
+}
+
+TEST_F(Pickers, SaveAddsTheDefaultExtension) {
+  Robot robot([&](Robot& r) {
+    HWND picker = r.waitForOwned(main_, "save dialog");
+    if (!picker) return;
+    r.expectText(Robot::text(picker, kFileNameBox), "report", "initial name");
+    Robot::setText(picker, kFileNameBox, dir.file("report"));
+    PostMessageA(picker, WM_COMMAND, IDOK, 0);
+    r.waitGone(picker, "save dialog");
+  });
+  CallResult result = emu.call("KVPutFile2", {Value::Text("Text|*.txt|"), Value::Text("txt"), Value::Text("report")});
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.text, dir.file("report.txt"));
+  EXPECT_FALSE(FileExists(dir.file("report.txt")));
+}
+
+TEST_F(Pickers, SaveOverAnExistingFileAsksFirst) {
+  Robot robot([&](Robot& r) {
+    HWND picker = r.waitForOwned(main_, "save dialog");
+    if (!picker) return;
+    Robot::setText(picker, kFileNameBox, dir.file("x.txt"));
+    PostMessageA(picker, WM_COMMAND, IDOK, 0);
+    HWND question = r.waitForOwned(picker, "overwrite question");
+    if (!question) return;
+    PostMessageA(question, WM_COMMAND, IDYES, 0);
+    r.waitGone(picker, "save dialog");
+  });
+  CallResult result = emu.call("KVPutFile2", {Value::Text("Text|*.txt|"), Value::Text(""), Value::Text("")});
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.text, dir.file("x.txt"));
+}
+
+// What the library hands to the open and save dialogs.
+struct SeenRecord {
+  OPENFILENAMEA record{};
+  std::string filter;
+  std::string initialFolder;
+  std::string defaultExtension;
+  std::string initialName;
+  std::string answer;  // what the user chose, NULs included; empty: cancel
+};
+SeenRecord g_seen;
+
+std::string DoubleNulList(const char* list) {
+  if (!list) return "(none)";
+  const char* end = list;
+  while (end[0] || end[1]) ++end;
+  return std::string(list, end + 2);
+}
+
+BOOL WINAPI FakeFileDialog(OPENFILENAMEA* record) {
+  g_seen.record = *record;
+  g_seen.filter = DoubleNulList(record->lpstrFilter);
+  g_seen.initialFolder = record->lpstrInitialDir ? record->lpstrInitialDir : "(none)";
+  g_seen.defaultExtension = record->lpstrDefExt ? record->lpstrDefExt : "(none)";
+  g_seen.initialName = record->lpstrFile;
+  if (g_seen.answer.empty()) return FALSE;
+  memcpy(record->lpstrFile, g_seen.answer.data(), g_seen.answer.size());
+  return TRUE;
+}
+
+TEST_F(Pickers, OpenRecordFlagsFollowTheMultipleSwitch) {
+  ImportPatch patch(emu.module(), "COMDLG32.dll", "GetOpenFileNameA", FakeOf(&FakeFileDialog));
+  ASSERT_TRUE(patch.active());
+  struct Case {
+    std::vector<Arg> extra;
+    DWORD flags;
+  };
+  const Case cases[] = {{{}, 0x0088100C}, {{Value::Int(0)}, 0x0088100C}, {{Value::Int(1)}, 0x0088120C}};
+  for (const Case& c : cases) {
+    std::vector<Arg> args = {Value::Text("Text files|*.txt|"), Value::Text("C:\\a")};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    g_seen = {};
+    g_seen.answer = "C:\\a\0x.txt\0y.txt\0\0"s;
+    CallResult result = emu.call("KVGetFile2", args);
+    EXPECT_EQ(g_seen.record.Flags, c.flags) << c.extra.size();
+    EXPECT_EQ(g_seen.record.lStructSize, 76u);
+    EXPECT_EQ(g_seen.record.hwndOwner, main_);
+    EXPECT_EQ(g_seen.record.nMaxFile, 32768u);
+    EXPECT_EQ(g_seen.record.nFilterIndex, 0u);
+    EXPECT_EQ(g_seen.record.lpstrTitle, nullptr);
+    EXPECT_EQ(g_seen.filter, "Text files\0*.txt\0\0"s);
+    EXPECT_EQ(g_seen.initialFolder, "C:\\a");
+    // A multiple selection is the bar list, as a 'C' value; otherwise the
+    // buffer's first text.
+    bool multiple = c.flags & OFN_ALLOWMULTISELECT;
+    EXPECT_EQ(result.value.text, multiple ? "C:\\a|x.txt|y.txt" : "C:\\a");
+    EXPECT_EQ(result.rawType, multiple ? 'C' : 'H');
+  }
+  g_seen = {};
+  emu.call("KVGetFile2", {Value::Text(""), Value::Text("")});
+  EXPECT_EQ(g_seen.filter, "(none)");
+  EXPECT_EQ(g_seen.initialFolder, "(none)");
+}
+
+TEST_F(Pickers, SaveRecord) {
+  ImportPatch patch(emu.module(), "COMDLG32.dll", "GetSaveFileNameA", FakeOf(&FakeFileDialog));
+  ASSERT_TRUE(patch.active());
+  g_seen = {};
+  g_seen.answer = "C:\\out\\report.txt\0"s;
+  CallResult result = emu.call("KVPutFile2", {Value::Text("Text|*.txt;*.log"), Value::Text("txt"), Value::Text("report")});
+  EXPECT_EQ(result.value.text, "C:\\out\\report.txt");
+  EXPECT_EQ(g_seen.record.lStructSize, 76u);
+  EXPECT_EQ(g_seen.record.Flags, 0x0088080Eu);
+  EXPECT_EQ(g_seen.record.hwndOwner, main_);
+  EXPECT_EQ(g_seen.record.nMaxFile, 32768u);
+  EXPECT_EQ(g_seen.filter, "Text\0*.txt;*.log\0\0"s);
+  EXPECT_EQ(g_seen.defaultExtension, "txt");
+  EXPECT_EQ(g_seen.initialName, "report");
+  EXPECT_EQ(g_seen.initialFolder, "(none)");
+
+  g_seen = {};
+  EXPECT_EQ(emu.call("KVPutFile2", {Value::Text("Text|*.txt"), Value::Text("")}).value.text, "");
+  EXPECT_EQ(g_seen.defaultExtension, "(none)");
+  EXPECT_EQ(g_seen.initialName, "");
+}
+
+// The folder browser: its title text, and the folder it selects at the start.
+struct TextSearch {
+  const std::string* text;
+  HWND found;
+};
+
+BOOL CALLBACK MatchChildText(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<TextSearch*>(param);
+  if (Robot::text(child) != *search->text) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+HWND ChildWithText(HWND parent, const std::string& text) {
+  TextSearch search{&text, nullptr};
+  EnumChildWindows(parent, MatchChildText, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST_F(Pickers, FolderBrowserStartsAtTheGivenFolder) {
+  struct Case {
+    std::vector<Arg> args;
+    std::string title;
+    bool accept;
+    std::string expected;
+  };
+  std::string sub = dir.file("sub");
+  CreateDirectoryA(sub.c_str(), nullptr);
+  const Case cases[] = {
+      {{Value::Text(sub), Value::Text("Pick one")}, "Pick one", true, sub},
+      {{Value::Text(dir.path()), Value::Text(""), Value::Int(0x41)}, "Select a directory", true, dir.path()},
+      {{}, "Select a directory", false, ""},
+      {{Value::Text(std::string(300, 'a'))}, "Select a directory", false, ""},
+  };
+  for (const Case& c : cases) {
+    Robot robot([&](Robot& r) {
+      HWND browser = r.waitForOwned(main_, "folder browser");
+      if (!browser) return;
+      if (!ChildWithText(browser, c.title)) r.fail("no title \"" + c.title + "\"");
+      PostMessageA(browser, WM_COMMAND, c.accept ? IDOK : IDCANCEL, 0);
+      r.waitGone(browser, "folder browser");
+    });
+    CallResult result = emu.call("KVGetDir2", c.args);
+    EXPECT_EQ(robot.finish(), kNoProblems) << c.title;
+    EXPECT_EQ(result.value.text, c.expected);
+  }
+}
+
+// The computer and printer browser: the record it builds, and the display
+// name it returns (the network and printer folders have nothing to choose
+// from under the test's system, so the choice is made by the fake).
+struct SeenBrowse {
+  BROWSEINFOA info{};
+  std::string title;
+  bool rootIsExpected = false;
+  int expectedRoot = 0;
+  const char* answer = nullptr;
+};
+SeenBrowse g_browse;
+
+LPITEMIDLIST WINAPI FakeBrowse(BROWSEINFOA* info) {
+  g_browse.info = *info;
+  g_browse.title = info->lpszTitle ? info->lpszTitle : "(none)";
+  LPITEMIDLIST expected = nullptr;
+  SHGetSpecialFolderLocation(nullptr, g_browse.expectedRoot, &expected);
+  g_browse.rootIsExpected = info->pidlRoot && expected && ILIsEqual(info->pidlRoot, expected);
+  if (!g_browse.answer) {
+    CoTaskMemFree(expected);
+    return nullptr;
+  }
+  lstrcpynA(info->pszDisplayName, g_browse.answer, MAX_PATH);
+  return expected;  // the caller frees it
+}
+
+TEST_F(Pickers, OtherFolderBrowsesComputersOrPrinters) {
+  ImportPatch patch(emu.module(), "SHELL32.dll", "SHBrowseForFolderA", FakeOf(&FakeBrowse));
+  ASSERT_TRUE(patch.active());
+  struct Case {
+    int kind;
+    int root;
+    UINT flags;
+    const char* answer;
+  };
+  const Case cases[] = {{1, CSIDL_NETWORK, BIF_BROWSEFORCOMPUTER, "SERVER1"},
+                        {2, CSIDL_PRINTERS, BIF_BROWSEFORPRINTER, "Laser"},
+                        {0, CSIDL_PRINTERS, BIF_BROWSEFORPRINTER, nullptr}};
+  for (const Case& c : cases) {
+    g_browse = {};
+    g_browse.expectedRoot = c.root;
+    g_browse.answer = c.answer;
+    CallResult result = emu.call("KVGetOtherFolder", {Value::Int(c.kind), Value::Text("Choose")});
+    EXPECT_EQ(result.value.text, c.answer ? c.answer : "") << c.kind;
+    EXPECT_EQ(g_browse.info.ulFlags, c.flags);
+    EXPECT_TRUE(g_browse.rootIsExpected) << c.kind;
+    EXPECT_EQ(g_browse.info.hwndOwner, nullptr);
+    EXPECT_EQ(g_browse.info.lpfn, nullptr);
+    EXPECT_EQ(g_browse.title, "Choose");
+  }
+}
+
+TEST_F(Pickers, OtherFolderOpensUnownedAndCancelGivesEmptyText) {
+  for (int kind : {1, 2}) {
+    Robot robot([&](Robot& r) {
+      HWND browser = r.waitForWindow(
+          [](HWND w) { return Robot::IsDialog(w) && GetWindow(w, GW_OWNER) == nullptr && ChildWithText(w, "Choose"); },
+          "browser titled Choose");
+      if (!browser) return;
+      Robot::key(browser, VK_ESCAPE);
+      r.waitGone(browser, "browser");
+    });
+    CallResult result = emu.call("KVGetOtherFolder", {Value::Int(kind), Value::Text("Choose")});
+    EXPECT_EQ(robot.finish(), kNoProblems) << kind;
+    EXPECT_EQ(result.value.text, "");
+  }
+}
+
+TEST_F(Pickers, FolderBrowserRecord) {
+  ImportPatch patch(emu.module(), "SHELL32.dll", "SHBrowseForFolderA", FakeOf(&FakeBrowse));
+  ASSERT_TRUE(patch.active());
+  const std::pair<std::vector<Arg>, UINT> cases[] = {
+      {{}, 0x49u}, {{Value::Text(""), Value::Text("")}, 0x49u}, {{Value::Text(""), Value::Text(""), Value::Int(0x1001)}, 0x1001u}};
+  for (const auto& [args, flags] : cases) {
+    g_browse = {};
+    EXPECT_EQ(emu.call("KVGetDir2", args).value.text, "");
+    EXPECT_EQ(g_browse.info.ulFlags, flags);
+    EXPECT_EQ(g_browse.info.hwndOwner, main_);
+    EXPECT_EQ(g_browse.info.pidlRoot, nullptr);
+    EXPECT_NE(g_browse.info.lpfn, nullptr);
+    EXPECT_EQ(g_browse.title, "Select a directory");
+  }
+}
+
+}  // namespace
+}  // namespace larch::test
