@@ -1,0 +1,182 @@
+// Pictures of the four connection and About dialogs for the function
+// reference. A bare X display has no window manager, so no caption would
+// show: the pictures are taken in a child run of this program inside a
+// Wine virtual desktop, which draws the whole window, and land in the
+// build folder (screenshots/).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "dialogs_robot.h"
+#include "test_support.h"
+#include "text_encoding.h"
+
+namespace larch::test {
+namespace {
+
+constexpr char kShotFolderVariable[] = "LARCH_SHOT_DIR";
+constexpr char kDoneEvent[] = "LarchDialogShotsDone";
+
+// The flat GDI+ calls that write a PNG, loaded at run time.
+struct GdiPlus {
+  using Startup = int(WINAPI*)(ULONG_PTR*, const void*, void*);
+  using Shutdown = void(WINAPI*)(ULONG_PTR);
+  using FromBitmap = int(WINAPI*)(HBITMAP, HPALETTE, void**);
+  using Save = int(WINAPI*)(void*, const WCHAR*, const CLSID*, const void*);
+  using Dispose = int(WINAPI*)(void*);
+
+  GdiPlus() : module(LoadLibraryA("gdiplus.dll")) {
+    if (!module) return;
+    startup = reinterpret_cast<Startup>(GetProcAddress(module, "GdiplusStartup"));
+    shutdown = reinterpret_cast<Shutdown>(GetProcAddress(module, "GdiplusShutdown"));
+    fromBitmap = reinterpret_cast<FromBitmap>(GetProcAddress(module, "GdipCreateBitmapFromHBITMAP"));
+    save = reinterpret_cast<Save>(GetProcAddress(module, "GdipSaveImageToFile"));
+    dispose = reinterpret_cast<Dispose>(GetProcAddress(module, "GdipDisposeImage"));
+    struct {
+      UINT32 version = 1;
+      void* debug = nullptr;
+      BOOL noThread = FALSE;
+      BOOL noCodecs = FALSE;
+    } input;
+    if (startup && startup(&token, &input, nullptr) != 0) token = 0;
+  }
+  ~GdiPlus() {
+    if (token) shutdown(token);
+    if (module) FreeLibrary(module);
+  }
+  bool ready() const { return token && fromBitmap && save && dispose; }
+
+  HMODULE module;
+  ULONG_PTR token = 0;
+  Startup startup = nullptr;
+  Shutdown shutdown = nullptr;
+  FromBitmap fromBitmap = nullptr;
+  Save save = nullptr;
+  Dispose dispose = nullptr;
+};
+
+// Copies the window as the screen shows it (caption and frame included).
+bool SaveWindowPng(HWND window, const std::string& path) {
+  static const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+  GdiPlus gdi;
+  if (!gdi.ready()) return false;
+  RECT r;
+  GetWindowRect(window, &r);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  bool saved = false;
+  void* image = nullptr;
+  if (gdi.fromBitmap(bitmap, nullptr, &image) == 0) {
+    saved = gdi.save(image, Wide(path, CP_ACP).c_str(), &kPngEncoder, nullptr) == 0;
+    gdi.dispose(image);
+  }
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return saved;
+}
+
+// Shows one dialog, waits for it to be drawn, saves it and cancels it.
+void Photograph(HostEmulator& emu, const std::string& caption, const std::string& file,
+                const std::function<void()> show, std::vector<std::string>& problems) {
+  Robot robot([&](Robot& r) {
+    HWND dialog = r.waitForDialog(caption);
+    if (!dialog) return;
+    // Drawing happens on the dialog's thread once its queue is idle; the
+    // pause only lets the picture settle, nothing is asserted on time.
+    SetForegroundWindow(dialog);
+    SendMessageA(dialog, WM_NCACTIVATE, TRUE, 0);  // an active caption, as a user sees it
+    Sleep(500);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(500);
+    if (!SaveWindowPng(dialog, file)) r.fail("cannot save " + file);
+    Robot::key(dialog, VK_ESCAPE);
+    r.waitGone(dialog, caption);
+  });
+  show();
+  for (const std::string& p : robot.finish()) problems.push_back(p);
+}
+
+// The child run: only inside the virtual desktop the parent starts.
+TEST(DialogScreenshots, TakenInsideAVirtualDesktop) {
+  const char* folder = std::getenv(kShotFolderVariable);
+  if (!folder) GTEST_SKIP() << "runs as the child of DialogScreenshots.FourDialogsArePictured";
+  HostEmulator emu;
+  std::vector<std::string> problems;
+  std::string dir = folder;
+  Photograph(emu, Gbk("请输入登录帐号:"), dir + "\\login_dialog.png",
+             [&] { emu.call("KVShowLoginDlg", {Value::Text("admin")}); }, problems);
+  Photograph(emu, Gbk("设置MSSQLServer连接参数"), dir + "\\sql_server_dialog.png", [&] {
+    emu.call("KVShowSqlSetDlg", {Value::Text("(local)"), Value::Text("sales"), Value::Text("sa"), Value::Text("secret"),
+                                 Value::Int(30), Value::Bool(false)});
+  }, problems);
+  Photograph(emu, Gbk("设置MS Access连接参数"), dir + "\\access_dialog.png", [&] {
+    emu.call("KVShowAccessSetDlg", {Value::Text("C:\\data\\sales.mdb"), Value::Text("admin"), Value::Text("secret")});
+  }, problems);
+  Photograph(emu, Gbk("关于 销售管理"), dir + "\\about_dialog.png", [&] {
+    emu.call("KVShowAboutDlg", {Value::Text(Gbk("销售管理系统 1.0")), Value::Text(Gbk("版权所有 (C) 2026")),
+                                Value::Text(Gbk("关于 销售管理"))});
+  }, problems);
+  EXPECT_EQ(problems, std::vector<std::string>{});
+  HANDLE done = OpenEventA(EVENT_MODIFY_STATE, FALSE, kDoneEvent);
+  if (done) {
+    SetEvent(done);
+    CloseHandle(done);
+  }
+}
+
+// Width and height from a PNG's header; 0 when the file is not a PNG.
+std::pair<uint32_t, uint32_t> PngSize(const std::string& bytes) {
+  if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || bytes.compare(12, 4, "IHDR") != 0) {
+    return {0, 0};
+  }
+  auto word = [&](size_t at) {
+    return (uint32_t(uint8_t(bytes[at])) << 24) | (uint32_t(uint8_t(bytes[at + 1])) << 16) |
+           (uint32_t(uint8_t(bytes[at + 2])) << 8) | uint8_t(bytes[at + 3]);
+  };
+  return {word(16), word(20)};
+}
+
+TEST(DialogScreenshots, FourDialogsArePictured) {
+  if (std::getenv(kShotFolderVariable)) GTEST_SKIP() << "this is the child run";
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string folder = std::string(self).substr(0, std::string(self).rfind('\\')) + "\\..\\screenshots";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const char* names[] = {"login_dialog.png", "sql_server_dialog.png", "access_dialog.png", "about_dialog.png"};
+  for (const char* name : names) DeleteFileA((folder + "\\" + name).c_str());
+
+  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, kDoneEvent);
+  ASSERT_NE(done, nullptr);
+  SetEnvironmentVariableA(kShotFolderVariable, folder.c_str());
+  std::string command = std::string("explorer.exe /desktop=larchshots,800x600 \"") + self +
+                        "\" --gtest_filter=DialogScreenshots.TakenInsideAVirtualDesktop";
+  STARTUPINFOA startup{sizeof(startup)};
+  PROCESS_INFORMATION child{};
+  BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
+  SetEnvironmentVariableA(kShotFolderVariable, nullptr);
+  ASSERT_TRUE(started) << GetLastError();
+  // The child signals when its pictures are written; the desktop process
+  // may stay a moment longer.
+  EXPECT_EQ(WaitForSingleObject(done, 120000), WAIT_OBJECT_0);
+  WaitForSingleObject(child.hProcess, 10000);
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+  CloseHandle(done);
+  for (const char* name : names) {
+    auto [width, height] = PngSize(ReadFile(folder + "\\" + name));
+    EXPECT_GT(width, 200u) << name;
+    EXPECT_GT(height, 100u) << name;
+  }
+}
+
+}  // namespace
+}  // namespace larch::test
