@@ -11,5 +11,5 @@ nY = 0
 = KVGet2PixeFactor(0, @nX, @nY)
 ? nX, nY
 ? APIGetSystemMetrics(0), APIGetSystemMetrics(1)
-? KVCreateShortcut("C:\windows\notepad.exe", "C:\windows\temp\larch-demo.lnk", "", 3, "Notepad")
+? KVCreateShortcut("C:\windows\notepad.exe", "C:\windows\temp\larch-shortcut-demo.lnk", "", 3, "Notepad")
 ? LEN(KVGetGUID())
