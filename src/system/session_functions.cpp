@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "bridge/params.h"
 #include "bridge/host.h"
+#include "bridge/params.h"
 #include "bridge/win_handles.h"
 #include "system/functions.h"
 #include "system/system_rules.h"
