@@ -235,9 +235,7 @@ TEST_F(ConnectionDialogs, SqlArrowsKeepTheTimeOutInRange) {
     HWND box = GetDlgItem(dialog, 1000);
     for (const Step& s : steps) {
       if (s.before) Robot::setText(dialog, 1000, s.before);
-      Robot::key(box, s.key);
-      // A sent message returns after the posted keys have been handled.
-      SendMessageA(box, WM_NULL, 0, 0);
+      Robot::keyNow(box, s.key);
       r.expectText(Robot::text(box), s.after, std::string("arrow from ") + (s.before ? s.before : "last"));
     }
     Robot::click(dialog, IDOK);

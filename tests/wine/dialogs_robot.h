@@ -110,6 +110,12 @@ class Robot {
     PostMessageA(target, WM_KEYDOWN, virtualKey, 1);
     PostMessageA(target, WM_KEYUP, virtualKey, 0xC0000001);
   }
+  // A key handled by the control itself (arrows in a box), delivered at
+  // once: the control has acted when this returns.
+  static void keyNow(HWND control, UINT virtualKey) {
+    SendMessageA(control, WM_KEYDOWN, virtualKey, 1);
+    SendMessageA(control, WM_KEYUP, virtualKey, 0xC0000001);
+  }
   static void closeBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
   struct Warning {
