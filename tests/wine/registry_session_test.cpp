@@ -227,6 +227,8 @@ TEST(Registry, DefaultPathComesFromTheApplicationIdentity) {
   EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("w"), Value::Int(2)})), kOk);
   EXPECT_EQ(Get(holder.path(), "w").data, Dword(2));
   emu.call("FRCloseReg");
+  RegDeleteTreeA(HKEY_CURRENT_USER, holder.path().c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Brenwick");  // only when nothing else is in it
 }
 
 TEST(Registry, RootCodesOutsideTheTableMeanCurrentUser) {
