@@ -34,8 +34,8 @@ void BrowseForDatabase(HWND dialog) {
 bool PathExists(const char* path) { return PathFileExistsA(path) != FALSE; }
 
 void OnAccessOk(HWND dialog) {
-  AccessForm form{ReadBox(dialog, IDC_MDB_FILE, kFileNameLimit + 1), ReadBox(dialog, IDC_MDB_USER, 33),
-                  ReadBox(dialog, IDC_MDB_PASSWORD, 33)};
+  AccessForm form{ReadBox(dialog, IDC_MDB_FILE), ReadBox(dialog, IDC_MDB_USER),
+                  ReadBox(dialog, IDC_MDB_PASSWORD)};
   OkVerdict verdict = AcceptAccess(form, Connections().access, PathExists);
   if (verdict == OkVerdict::Accept) {
     EndDialog(dialog, IDOK);

@@ -2,6 +2,16 @@
 
 namespace larch {
 
+size_t FittingBytes(std::string_view text, size_t maxBytes) {
+  size_t n = 0;
+  while (n < text.size()) {
+    size_t width = static_cast<unsigned char>(text[n]) >= 0x81 && n + 1 < text.size() ? 2 : 1;
+    if (n + width > maxBytes) break;
+    n += width;
+  }
+  return n;
+}
+
 ConnectionStore& Connections() {
   static ConnectionStore store;
   return store;

@@ -10,13 +10,18 @@
 
 namespace larch {
 
-// A NUL-terminated text of at most N-1 bytes; longer input is cut.
+// Bytes of a GBK text that fit in `maxBytes` without splitting a two-byte
+// character (a byte of 0x81 or more leads one).
+size_t FittingBytes(std::string_view text, size_t maxBytes);
+
+// A NUL-terminated text of at most N-1 bytes; longer input is cut at a
+// character boundary.
 template <size_t N>
 class FixedText {
  public:
   static constexpr size_t kCapacity = N;
   void assign(std::string_view text) {
-    size_t n = text.size() < N - 1 ? text.size() : N - 1;
+    size_t n = FittingBytes(text, N - 1);
     text.copy(bytes_, n);
     bytes_[n] = '\0';
   }

@@ -25,7 +25,7 @@ INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wParam)) {
       case IDOK: {
-        LoginForm form{ReadBox(dialog, IDC_LOGIN_USER, 33), ReadBox(dialog, IDC_LOGIN_PASSWORD, 33)};
+        LoginForm form{ReadBox(dialog, IDC_LOGIN_USER), ReadBox(dialog, IDC_LOGIN_PASSWORD)};
         OkVerdict verdict = AcceptLogin(form, Connections().login);
         if (verdict == OkVerdict::Accept) {
           EndDialog(dialog, IDOK);

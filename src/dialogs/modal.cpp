@@ -1,7 +1,5 @@
 #include "dialogs/modal.h"
 
-#include <vector>
-
 #include "bridge/host.h"
 #include "bridge/lifecycle.h"
 
@@ -17,10 +15,11 @@ void WarnUser(HWND owner, const char* text) {
   MessageBoxA(owner ? owner : GetActiveWindow(), text, "larch.dll", MB_OK | MB_ICONWARNING);
 }
 
-std::string ReadBox(HWND dialog, int id, int capacity) {
-  std::vector<char> text(static_cast<size_t>(capacity), '\0');
-  GetDlgItemTextA(dialog, id, text.data(), capacity);
-  return text.data();
+std::string ReadBox(HWND dialog, int id) {
+  // Room for every character of the longest box as two bytes.
+  char text[1024] = {};
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
 }
 
 }  // namespace larch

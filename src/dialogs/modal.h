@@ -17,9 +17,9 @@ INT_PTR ShowLibraryDialog(int id, DLGPROC proc, const void* initial);
 // caption "larch.dll", owned by the dialog (the active window without one).
 void WarnUser(HWND owner, const char* text);
 
-// The text of a dialog box, at most `capacity - 1` bytes, as the fixed
-// buffers of the library read it.
-std::string ReadBox(HWND dialog, int id, int capacity);
+// The whole text of a dialog box (the boxes are limited to 259
+// characters); the storage cuts it to its own size.
+std::string ReadBox(HWND dialog, int id);
 
 // Runs a dialog procedure's body; an exception must not unwind through the
 // system's frames, so it ends here and the message counts as unhandled.

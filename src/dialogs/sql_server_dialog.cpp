@@ -67,10 +67,10 @@ void InitSqlDialog(HWND dialog, const SqlInitial& initial) {
 void OnSqlOk(HWND dialog) {
   SqlForm form;
   form.timeOut = GetDlgItemInt(dialog, IDC_SQL_TIMEOUT, nullptr, FALSE);
-  form.server = ReadBox(dialog, IDC_SQL_SERVER, 33);
-  form.database = ReadBox(dialog, IDC_SQL_DATABASE, 33);
-  form.user = ReadBox(dialog, IDC_SQL_USER, 33);
-  form.password = ReadBox(dialog, IDC_SQL_PASSWORD, 33);
+  form.server = ReadBox(dialog, IDC_SQL_SERVER);
+  form.database = ReadBox(dialog, IDC_SQL_DATABASE);
+  form.user = ReadBox(dialog, IDC_SQL_USER);
+  form.password = ReadBox(dialog, IDC_SQL_PASSWORD);
   form.trusted = IsDlgButtonChecked(dialog, IDC_SQL_TRUSTED) == BST_CHECKED;
   OkVerdict verdict = AcceptSql(form, Connections().sql);
   if (verdict == OkVerdict::Accept) {

@@ -86,6 +86,18 @@ TEST(FixedText, CutsAtCapacity) {
   EXPECT_EQ(std::string(text.c_str()), std::string(32, 'y'));
 }
 
+TEST(FixedText, NeverSplitsATwoByteCharacter) {
+  const std::string zhong = "\xD6\xD0";  // one GBK character
+  FixedText<33> text;
+  std::string twenty;
+  for (int i = 0; i < 20; ++i) twenty += zhong;
+  text.assign(twenty);
+  EXPECT_EQ(std::string(text.c_str()), twenty.substr(0, 32));
+  text.assign("a" + twenty);  // the 17th character would need bytes 32 and 33
+  EXPECT_EQ(std::string(text.c_str()), "a" + twenty.substr(0, 30));
+  EXPECT_EQ(FittingBytes("ab\xD6", 8), 3u);  // a lone lead byte at the end is one byte
+}
+
 TEST(PickerText, FilterLists) {
   using namespace std::string_literals;
   EXPECT_EQ(BuildFilterList("Text files|*.txt|"), "Text files\0*.txt\0\0"s);

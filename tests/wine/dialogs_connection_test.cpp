@@ -75,6 +75,23 @@ TEST_F(ConnectionDialogs, LoginAcceptsAtMost32CharactersOfUserName) {
   EXPECT_EQ(text("KVGetLoginPassword"), std::string(32, 'p'));
 }
 
+TEST_F(ConnectionDialogs, LoginKeepsWholeChineseCharacters) {
+  // Twenty characters fit the box; the 33-byte storage keeps sixteen.
+  std::wstring typed(20, L'\x4E2D');
+  Robot robot([&](Robot& r) {
+    HWND dialog = r.waitForDialog(Gbk("请输入登录帐号:"));
+    if (!dialog) return;
+    HWND box = GetDlgItem(dialog, 1000);
+    for (wchar_t c : typed) SendMessageW(box, WM_CHAR, c, 1);
+    Robot::click(dialog, IDOK);
+    r.waitGone(dialog, "login dialog");
+  });
+  CallResult result = emu.call("KVShowLoginDlg", {Value::Text("")});
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(result.value.integer, 1);
+  EXPECT_EQ(Hex(text("KVGetLoginName")), Hex(Narrow(typed.substr(0, 16), kGbk)));
+}
+
 TEST_F(ConnectionDialogs, LoginRefusesAnEmptyUserNameButKeepsWhatItRead) {
   Robot robot([&](Robot& r) {
     HWND dialog = r.waitForDialog(Gbk("请输入登录帐号:"));

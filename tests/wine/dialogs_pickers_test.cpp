@@ -356,6 +356,14 @@ TEST_F(Pickers, FolderBrowserRecord) {
     EXPECT_NE(g_browse.info.lpfn, nullptr);
     EXPECT_EQ(g_browse.title, "Select a directory");
   }
+  // What the user chose: a folder with a path, or a virtual one without.
+  const std::pair<int, std::string> choices[] = {{CSIDL_WINDOWS, "C:\\windows"}, {CSIDL_CONTROLS, ""}};
+  for (const auto& [folder, path] : choices) {
+    g_browse = {};
+    g_browse.expectedRoot = folder;
+    g_browse.answer = "chosen";
+    EXPECT_EQ(emu.call("KVGetDir2").value.text, path) << folder;
+  }
 }
 
 }  // namespace
