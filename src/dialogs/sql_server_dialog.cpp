@@ -116,10 +116,14 @@ void KVShowSqlSetDlg(ParamBlock* block) {
   TextParam database = p.text(2);
   TextParam user = p.text(3);
   TextParam password = p.text(4);
-  SqlInitial initial{server.c_str(),   database.c_str(),
-                     user.c_str(),     password.c_str(),
-                     p.logical(6),     static_cast<uint32_t>(p.integer(5)),
-                     p.integerOr(7, 0)};
+  SqlInitial initial{};
+  initial.server = server.c_str();
+  initial.database = database.c_str();
+  initial.user = user.c_str();
+  initial.password = password.c_str();
+  initial.timeOut = static_cast<uint32_t>(p.integer(5));
+  initial.trusted = p.logical(6);
+  initial.lockFlags = p.integerOr(7, 0);
   // The up-down class must be registered before the template is built.
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&controls);
