@@ -36,6 +36,12 @@ std::string Text(HostEmulator& emu, const std::string& name) {
   return r.value.text;
 }
 
+// The text of the most recent recorded failure, and that of a given code.
+std::string RecordedErrorText(HostEmulator& emu) { return emu.call("KVGetLastErrorMsg").value.text; }
+std::string ErrorText(HostEmulator& emu, DWORD code) {
+  return emu.call("KVGetLastErrorMsg", {Value::Int(static_cast<int32_t>(code))}).value.text;
+}
+
 // ---- WNetUseConnectionA, WNetCancelConnection2A ---------------------------
 
 struct UseCall {
@@ -60,6 +66,7 @@ DWORD WINAPI FakeUseConnection(HWND owner, LPNETRESOURCEA r, LPCSTR password, LP
                         accessSize ? *accessSize : 0, access != nullptr, result != nullptr});
   DWORD answer = g_mpr.answers.empty() ? ERROR_NO_NETWORK : g_mpr.answers.front();
   if (!g_mpr.answers.empty()) g_mpr.answers.pop_front();
+  SetLastError(answer);
   return answer;
 }
 
@@ -112,11 +119,13 @@ TEST_F(NetDrives, MapPassesTheShareRecordAndRetriesWithTheCredentialsExchanged) 
   EXPECT_EQ(g_mpr.uses[1].user, "me");
   EXPECT_EQ(g_mpr.uses[1].local, "Z:");
 
-  // Both fail: the second code is the answer.
+  // Both fail: the second code is the answer, and it is not recorded.
   g_mpr = {};
   g_mpr.answers = {ERROR_INVALID_PASSWORD, ERROR_LOGON_FAILURE};
+  std::string before = RecordedErrorText(emu);
   EXPECT_EQ(Map("\\\\srv\\share", "Z:", "me", "pw"), ERROR_LOGON_FAILURE);
   EXPECT_EQ(g_mpr.uses.size(), 2u);
+  EXPECT_EQ(RecordedErrorText(emu), before);
 }
 
 TEST_F(NetDrives, EmptyDeviceAndCredentialsArePassedAsNone) {
@@ -127,6 +136,16 @@ TEST_F(NetDrives, EmptyDeviceAndCredentialsArePassedAsNone) {
   EXPECT_EQ(g_mpr.uses[0].user, "(null)");
   EXPECT_EQ(g_mpr.uses[0].password, "(null)");
   EXPECT_EQ(g_mpr.uses[0].flags, static_cast<DWORD>(CONNECT_REDIRECT));
+}
+
+TEST_F(NetDrives, ACancelThatFailsIsRecordedOneThatSucceedsIsNot) {
+  g_mpr.cancelAnswer = ERROR_NOT_CONNECTED;
+  EXPECT_EQ(Code(emu, "KVDeleMapDrv", {Value::Text("Q:")}), ERROR_NOT_CONNECTED);
+  const std::string notConnected = ErrorText(emu, ERROR_NOT_CONNECTED);
+  EXPECT_EQ(RecordedErrorText(emu), notConnected);
+  g_mpr.cancelAnswer = NO_ERROR;
+  EXPECT_EQ(Code(emu, "KVDeleMapDrv", {Value::Text("Q:")}), 0);
+  EXPECT_EQ(RecordedErrorText(emu), notConnected);
 }
 
 TEST_F(NetDrives, CancelIsForcedAndKeepsTheProfile) {
@@ -430,6 +449,12 @@ TEST_F(NetBrowser, NamesUpTo14AnsiBytesFit) {
   }
   g_provider.fillWithoutNul = true;
   EXPECT_EQ(Browse(), "");
+}
+
+TEST_F(NetBrowser, AFailedConversionIsRecorded) {
+  g_provider.name = std::wstring(15, L'A');
+  EXPECT_EQ(Browse(), "");
+  EXPECT_EQ(RecordedErrorText(emu), ErrorText(emu, ERROR_INSUFFICIENT_BUFFER));
 }
 
 TEST_F(NetBrowser, CancelFailureAndAMissingProviderGiveEmptyText) {

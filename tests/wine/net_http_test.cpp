@@ -3,10 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "net_loopback.h"
+
+#include <wininet.h>
+
+#include "import_patch.h"
 #include "test_support.h"
 
 namespace larch::test {
 namespace {
+
+using host::FakeOf;
+using host::ImportPatch;
 
 std::string Pattern(size_t size) {
   std::string bytes(size, '\0');
@@ -116,6 +123,38 @@ TEST(NetHttp, ConnectedStateIsThePlatformsAnswer) {
   CallResult r = emu.call("KVTestInetConn");
   EXPECT_EQ(r.rawType, 'I');
   EXPECT_EQ(r.value.integer, expected);
+}
+
+struct ConnectedState {
+  BOOL answer = FALSE;
+  DWORD filled = 0;
+  DWORD presetFlags = 99, reserved = 99;
+} g_state;
+
+BOOL WINAPI FakeGetConnectedState(DWORD* flags, DWORD reserved) {
+  g_state.presetFlags = *flags;
+  g_state.reserved = reserved;
+  *flags = g_state.filled;
+  return g_state.answer;
+}
+
+TEST(NetHttp, ConnectionFlagsCountOnlyWhenConnected) {
+  HostEmulator emu;
+  ImportPatch patch(emu.module(), "wininet.dll", "InternetGetConnectedState", FakeOf(&FakeGetConnectedState));
+  ASSERT_TRUE(patch.active());
+  const ConnectedState cases[] = {
+      {TRUE, INTERNET_CONNECTION_LAN},
+      {TRUE, INTERNET_CONNECTION_MODEM | INTERNET_RAS_INSTALLED},
+      {FALSE, INTERNET_CONNECTION_OFFLINE},  // flags of a missing connection are not passed on
+  };
+  for (const ConnectedState& c : cases) {
+    g_state = c;
+    CallResult r = emu.call("KVTestInetConn");
+    EXPECT_EQ(r.value.integer, c.answer ? static_cast<int32_t>(c.filled) : 0) << c.filled;
+    EXPECT_EQ(r.value.width, 10);
+    EXPECT_EQ(g_state.presetFlags, 0u);
+    EXPECT_EQ(g_state.reserved, 0u);
+  }
 }
 
 }  // namespace

@@ -51,6 +51,10 @@ TEST(NetIdentity, NamesTheSystemCannotGiveAreEmpty) {
   ASSERT_TRUE(computer.active() && user.active());
   EXPECT_EQ(Text(emu, "APIGetComputerName"), "");
   EXPECT_EQ(Text(emu, "APIGetUserName"), "");
+  // The failure is recorded for KVGetLastErrorMsg.
+  EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text,
+            emu.call("KVGetLastErrorMsg", {Value::Int(ERROR_ACCESS_DENIED)}).value.text);
+  EXPECT_NE(emu.call("KVGetLastErrorMsg").value.text, emu.call("KVGetLastErrorMsg", {Value::Int(0)}).value.text);
 }
 
 // ---- gethostbyname ----------------------------------------------------
