@@ -8,6 +8,7 @@
 #include <iphlpapi.h>
 #include <nb30.h>
 
+#include <cstdio>
 #include <cstring>
 #include <regex>
 
@@ -253,7 +254,7 @@ BOOL WINAPI FakeGetComputerName(LPSTR name, LPDWORD size) {
     return FALSE;
   }
   EXPECT_EQ(*size, 16u);
-  std::strcpy(name, "host-a");
+  std::snprintf(name, *size, "%s", "host-a");
   *size = 6;
   return TRUE;
 }
