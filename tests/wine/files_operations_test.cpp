@@ -240,6 +240,38 @@ TEST(Files, TheCurrentFolderIsTheProcesss) {
   EXPECT_TRUE(emu.call("KVSetPath", {Value::Text(before)}).value.logical);
 }
 
+// Fakes of path services that report a result longer than the buffer
+// the library offers (they return the size they would need).
+UINT WINAPI NeedsMoreSystem(LPSTR, UINT size) { return size + 40; }
+DWORD WINAPI NeedsMoreCurrent(DWORD size, LPSTR) { return size + 1; }
+DWORD WINAPI NeedsMoreDrives(DWORD, LPSTR buffer) {
+  lstrcpynA(buffer, "C:\\", 4);
+  return 127;  // one more root would not have fitted
+}
+
+TEST(Files, ResultsLongerThanTheBuffersAreFailures) {
+  HostEmulator emu;
+  struct Case {
+    const char* function;
+    const char* service;
+    const void* fake;
+  };
+  const Case cases[] = {
+      {"APIGetSystemDirectory", "GetSystemDirectoryA", FakeOf(&NeedsMoreSystem)},
+      {"APIGetWindowsDirectory", "GetWindowsDirectoryA", FakeOf(&NeedsMoreSystem)},
+      {"KVCurPath", "GetCurrentDirectoryA", FakeOf(&NeedsMoreCurrent)},
+      {"KVGetLogicalDrive", "GetLogicalDriveStringsA", FakeOf(&NeedsMoreDrives)},
+  };
+  for (const Case& c : cases) {
+    ImportPatch patch(emu.module(), "KERNEL32.dll", c.service, c.fake);
+    ASSERT_TRUE(patch.active()) << c.service;
+    EXPECT_EQ(emu.call("KVSetPath", {Value::Text("")}).value.logical, false);  // some other error first
+    CallResult r = emu.call(c.function);
+    EXPECT_EQ(r.value, Value::Text("")) << c.function;
+    ExpectLastError(emu, ERROR_INSUFFICIENT_BUFFER);
+  }
+}
+
 TEST(Files, DriveTypesAndTheDriveList) {
   HostEmulator emu;
   EXPECT_EQ(emu.call("APIGetDriveType", {Value::Text("C:\\")}).value, Value::Int(DRIVE_FIXED));
