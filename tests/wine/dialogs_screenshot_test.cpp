@@ -157,7 +157,11 @@ TEST(DialogScreenshots, FourDialogsArePictured) {
   HANDLE done = CreateEventA(nullptr, TRUE, FALSE, kDoneEvent);
   ASSERT_NE(done, nullptr);
   SetEnvironmentVariableA(kShotFolderVariable, folder.c_str());
-  std::string command = std::string("explorer.exe /desktop=larchshots,800x600 \"") + self +
+  // The session remembers the display of the last desktop it created, and
+  // later programs see its size: the virtual desktop is made exactly as
+  // large as the real screen, so that nothing changes for them.
+  std::string command = "explorer.exe /desktop=larchshots," + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
+                        std::to_string(GetSystemMetrics(SM_CYSCREEN)) + " \"" + self +
                         "\" --gtest_filter=DialogScreenshots.TakenInsideAVirtualDesktop";
   STARTUPINFOA startup{sizeof(startup)};
   PROCESS_INFORMATION child{};
