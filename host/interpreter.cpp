@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "host_emulator.h"
@@ -36,7 +37,21 @@ class Parser {
  public:
   Parser(HostEmulator& host, const std::string& text) : host_(host), s_(text) {}
 
+  // A comparison, or a plain sum.
   Value expression() {
+    Value left = sum();
+    skip();
+    static const char* const kOperators[] = {"==", "<>", "!=", "<=", ">=", "=", "#", "<", ">", "$"};
+    for (const char* op : kOperators) {
+      size_t n = std::strlen(op);
+      if (s_.compare(pos_, n, op) != 0) continue;
+      pos_ += n;
+      return Value::Bool(compare(left, sum(), op));
+    }
+    return left;
+  }
+
+  Value sum() {
     Value left = term();
     for (;;) {
       skip();
@@ -106,14 +121,37 @@ class Parser {
   char peek() const { return pos_ < s_.size() ? s_[pos_] : '\0'; }
   char next() { return pos_ < s_.size() ? s_[pos_++] : '\0'; }
 
+  static double NumberOf(const Value& v) {
+    if (v.kind == Value::Kind::Int) return v.integer;
+    if (v.kind == Value::Kind::Number) return v.number;
+    throw HostError{kErrorType};
+  }
+
+  static bool compare(const Value& a, const Value& b, const std::string& op) {
+    if (op == "$") {
+      if (a.kind != Value::Kind::Char || b.kind != Value::Kind::Char) throw HostError{kErrorType};
+      return b.text.find(a.text) != std::string::npos;
+    }
+    int order = 0;
+    if (a.kind == Value::Kind::Char && b.kind == Value::Kind::Char) {
+      order = a.text.compare(b.text);
+    } else if (a.kind == Value::Kind::Logical && b.kind == Value::Kind::Logical) {
+      order = static_cast<int>(a.logical) - static_cast<int>(b.logical);
+    } else {
+      double x = NumberOf(a), y = NumberOf(b);
+      order = x < y ? -1 : x > y ? 1 : 0;
+    }
+    if (op == "=" || op == "==") return order == 0;
+    if (op == "<>" || op == "!=" || op == "#") return order != 0;
+    if (op == "<") return order < 0;
+    if (op == ">") return order > 0;
+    if (op == "<=") return order <= 0;
+    return order >= 0;
+  }
+
   static Value combine(const Value& a, const Value& b, char op) {
     if (a.kind == Value::Kind::Char && b.kind == Value::Kind::Char && op == '+') return Value::Text(a.text + b.text);
-    auto number = [](const Value& v) -> double {
-      if (v.kind == Value::Kind::Int) return v.integer;
-      if (v.kind == Value::Kind::Number) return v.number;
-      throw HostError{kErrorType};
-    };
-    double r = op == '+' ? number(a) + number(b) : number(a) - number(b);
+    double r = op == '+' ? NumberOf(a) + NumberOf(b) : NumberOf(a) - NumberOf(b);
     if (a.kind == Value::Kind::Int && b.kind == Value::Kind::Int) return Value::Int(static_cast<int32_t>(r), 0);
     return Value::Num(r);
   }
@@ -259,7 +297,7 @@ class Parser {
   }
 
   HostEmulator& host_;
-  const std::string& s_;
+  const std::string s_;
   size_t pos_ = 0;
 };
 

@@ -8,7 +8,8 @@
 //   DISPLAY MEMORY           list variables
 //   = expr / expr            evaluate a call for its effect
 // Expressions: "text", 'text', [text], integers, numbers, .T./.F., variables,
-// array elements name[r,c] or name(r,c), + and -, library calls with
+// array elements name[r,c] or name(r,c), + and -, comparisons (= == <> != #
+// < > <= >=) and $ (contained in), library calls with
 // @name for by-reference arguments, and LEN(), CHR(), ALEN(), LOWER(),
 // UPPER(), RIGHT().
 #pragma once

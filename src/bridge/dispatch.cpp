@@ -84,7 +84,7 @@ void Perform(DispatchRecord* r) {
       r->word0 = Address(PublishedTable());
       break;
     case kOpCallParams:
-      CallForeign(r->function, Address(r->arguments), 0);
+      if (r->function) CallForeign(r->function, Address(r->arguments), 0);
       break;
     case kOpAlloc:
       r->word0 = AllocHandle(r->word0, static_cast<uint16_t>(r->word4));
@@ -96,10 +96,10 @@ void Perform(DispatchRecord* r) {
       r->word0 = Address(HandleAddress(r->word0));
       break;
     case kOpCallPair:
-      CallForeign(r->function, r->word0, r->word4);
+      if (r->function) CallForeign(r->function, r->word0, r->word4);
       break;
     case kOpCallValue:
-      r->word0 = CallForeign(r->function, r->word0, Address(r->arguments));
+      if (r->function) r->word0 = CallForeign(r->function, r->word0, Address(r->arguments));
       break;
     case kOpSlotAdd:
       SlotAdd(r);
