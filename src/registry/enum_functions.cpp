@@ -32,6 +32,10 @@ bool ReopenAndQuery(KeyInfo* info) {
                                          &info->longestValueData, nullptr, nullptr));
 }
 
+// The key reports name lengths in UTF-16 units; a name in a double-byte
+// code page (Chinese text) takes up to two bytes per unit, plus the NUL.
+size_t AnsiNameCapacity(DWORD longest) { return 2 * static_cast<size_t>(longest) + 1; }
+
 // Text data as stored, less the NUL that ends them.
 std::string_view TextData(const std::vector<char>& data, DWORD size) {
   std::string_view text(data.data(), size);
@@ -53,7 +57,7 @@ int32_t EnumValuesInto(const std::string& arrayName) {
   HKEY key = Registry().key();
   uint16_t rows = 0;
   for (DWORD index = 0; index < count; ++index) {
-    std::vector<char> name(info.longestValueName + 1, '\0');
+    std::vector<char> name(AnsiNameCapacity(info.longestValueName), '\0');
     std::vector<char> data(info.longestValueData + 1, '\0');
     DWORD nameSize = static_cast<DWORD>(name.size());
     DWORD dataSize = static_cast<DWORD>(data.size());
@@ -92,7 +96,7 @@ int32_t EnumSubKeysInto(const std::string& arrayName) {
   HostArray array(arrayName, static_cast<uint16_t>(count), 0);
   HKEY key = Registry().key();
   for (DWORD index = 0; index < count; ++index) {
-    std::vector<char> name(info.longestSubKey + 1, '\0');
+    std::vector<char> name(AnsiNameCapacity(info.longestSubKey), '\0');
     DWORD nameSize = static_cast<DWORD>(name.size());
     if (!RegistryResult(RegEnumKeyExA(key, index, name.data(), &nameSize, nullptr, nullptr, nullptr, nullptr))) {
       ReleaseHostVariable(arrayName);

@@ -340,10 +340,13 @@ TEST(Registry, EnumerationsWithoutRowsLeaveNoArray) {
   EXPECT_EQ(emu.call("FREnumRegKeyEx", {Value::Text("")}).value.integer, 0);
   // A key that does not exist: nothing is touched.
   emu.setVariable("keys", Value::Int(1));
+  emu.setVariable("vals", Value::Int(1));
   emu.call("FRSetRegPath", {Value::Text(key.sub("missing"))});
   EXPECT_EQ(emu.call("FREnumRegKeyEx", {Value::Text("keys")}).value.integer, 0);
   ExpectLastError(emu, ERROR_FILE_NOT_FOUND);
   EXPECT_NE(emu.variable("keys"), nullptr);
+  EXPECT_EQ(emu.call("FREnumRegValue", {Value::Text("vals")}).value.integer, 0);
+  EXPECT_NE(emu.variable("vals"), nullptr);
   emu.call("FRCloseReg");
 }
 
@@ -385,6 +388,32 @@ TEST(Registry, AFailedEnumerationReleasesThePartialArray) {
   EXPECT_EQ(emu.call("FREnumRegValue", {Value::Text("vals")}).value.integer, 0);
   EXPECT_EQ(emu.variable("vals"), nullptr);
   ExpectLastError(emu, ERROR_MORE_DATA);
+  emu.call("FRCloseReg");
+}
+
+// The registry sizes names in UTF-16 units; in a double-byte code page a
+// Chinese name takes two bytes per unit.
+TEST(Registry, EnumeratesChineseNames) {
+  HostEmulator emu;
+  TestKey key;
+  const wchar_t* wide = L"\x4E2D\x6587\x540D";  // three Chinese characters
+  char ansi[32] = {};
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
+  std::wstring path(key.path().begin(), key.path().end());
+  HKEY handle = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (path + L"\\" + wide).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &handle, nullptr),
+            0);
+  RegCloseKey(handle);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &handle), 0);
+  DWORD one = 1;
+  RegSetValueExW(handle, wide, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+  RegCloseKey(handle);
+  emu.call("FRSetRegPath", {Value::Text(key.path())});
+  ASSERT_EQ(emu.call("FREnumRegKeyEx", {Value::Text("keys")}).value.integer, 1);
+  EXPECT_EQ(emu.variable("keys")->array.at(1, 1)->text, ansi);
+  ASSERT_EQ(emu.call("FREnumRegValue", {Value::Text("vals")}).value.integer, 1);
+  EXPECT_EQ(emu.variable("vals")->array.at(1, 1)->text, ansi);
   emu.call("FRCloseReg");
 }
 
