@@ -8,7 +8,11 @@ namespace larch {
 INT_PTR ShowLibraryDialog(int id, DLGPROC proc, const void* initial) {
   HWND owner = static_cast<HWND>(HostMainWindow());
   HMODULE templates = DialogInstance() ? DialogInstance() : LibraryModule();
-  return DialogBoxParamA(templates, MAKEINTRESOURCEA(id), owner, proc, reinterpret_cast<LPARAM>(initial));
+  INT_PTR result = DialogBoxParamA(templates, MAKEINTRESOURCEA(id), owner, proc, reinterpret_cast<LPARAM>(initial));
+  // The system answers 0, not -1, when the owner is no longer a window (a
+  // host main window already destroyed); our dialogs end only with 1 or 2,
+  // so 0 too means the dialog was never shown.
+  return result == 0 ? -1 : result;
 }
 
 void WarnUser(HWND owner, const char* text) {

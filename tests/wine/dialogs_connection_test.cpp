@@ -371,5 +371,19 @@ TEST_F(ConnectionDialogs, WithoutADisplayEveryDialogAnswersMinusOneAndStoresNoth
   EXPECT_EQ(text("KVGetMdbFileName"), "");
 }
 
+// A host main window that has gone away: the system refuses the owner and
+// answers 0, which the show functions report as -1 like any failed dialog.
+TEST_F(ConnectionDialogs, AStaleMainWindowAnswersMinusOneAndStoresNothing) {
+  HWND gone = CreateWindowExA(0, "STATIC", "gone", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(DestroyWindow(gone));
+  emu.mainWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(gone));
+  EXPECT_EQ(emu.call("KVShowLoginDlg", {Value::Text("guest")}).value.integer, -1);
+  EXPECT_EQ(emu.call("KVShowSqlSetDlg", SqlArgs(30, true, 3)).value.integer, -1);
+  EXPECT_EQ(emu.call("KVShowAccessSetDlg", AccessArgs("a.mdb", "admin")).value.integer, -1);
+  EXPECT_EQ(emu.call("KVShowAboutDlg", {Value::Text("a"), Value::Text("b"), Value::Text("c")}).value.integer, -1);
+  EXPECT_EQ(text("KVGetLoginName"), "");
+  EXPECT_EQ(emu.call("KVGetSqlTimeOut").value.integer, 0);
+}
+
 }  // namespace
 }  // namespace larch::test
