@@ -54,6 +54,12 @@ bool NetbiosCallName(std::string_view name, std::array<uint8_t, 16>* callName) {
   for (size_t i = 0; i < name.size(); ++i) {
     char c = name[i];
     (*callName)[i] = static_cast<uint8_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    // A lead byte's partner may fall in a-z (0xD6 0x78 is one character);
+    // it is copied as it is.
+    if (static_cast<uint8_t>(c) >= 0x81 && i + 1 < name.size()) {
+      ++i;
+      (*callName)[i] = static_cast<uint8_t>(name[i]);
+    }
   }
   (*callName)[kNetbiosNameLength] = 0;
   return true;

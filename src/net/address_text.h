@@ -55,8 +55,8 @@ std::string ComputerEntry(std::string_view name, const uint8_t* address);
 // A network name without its leading "\\".
 std::string_view WithoutLeadingBackslashes(std::string_view name);
 
-// The 16-byte NetBIOS call name: the name upper-cased (letters a-z only, so
-// double-byte characters keep their bytes), padded with blanks to 15 and a
+// The 16-byte NetBIOS call name: the name upper-cased (single-byte letters
+// a-z only; double-byte characters keep both their bytes), padded with blanks to 15 and a
 // 0x00 suffix. Returns false for a name longer than 15 bytes, which no
 // NetBIOS name can match.
 bool NetbiosCallName(std::string_view name, std::array<uint8_t, 16>* callName);

@@ -74,6 +74,9 @@ TEST(NetAddressText, NetbiosCallNameIsUpperCasedAndPadded) {
   // Double-byte characters keep their bytes.
   ASSERT_TRUE(NetbiosCallName("\xD6\xD0z", &name));
   EXPECT_EQ(std::string(name.begin(), name.begin() + 3), "\xD6\xD0Z");
+  // ... also when the second byte looks like a lower-case letter.
+  ASSERT_TRUE(NetbiosCallName("\xD6\x78z", &name));
+  EXPECT_EQ(std::string(name.begin(), name.begin() + 3), "\xD6\x78Z");
   ASSERT_TRUE(NetbiosCallName(std::string(15, 'a'), &name));
   EXPECT_EQ(name[14], 'A');
   EXPECT_EQ(name[15], 0);
