@@ -336,8 +336,18 @@ CallResult HostEmulator::invoke(uint32_t entry, const std::string& name, const s
   auto* block = reinterpret_cast<ParamBlock*>(record->arguments);
   block->count = static_cast<uint16_t>(args.size());
 
+  // Like the host, refuse more arguments than the row declares, or fewer
+  // than its required (unmarked) leading parameters.
   CallResult failed;
-  if (row && row->count >= 0 && static_cast<int>(args.size()) > row->count) failed.error = kErrorArguments;
+  if (row && row->count >= 0) {
+    int required = 0;
+    for (char c : row->types) {
+      if (c == '.') break;
+      required += std::isalpha(static_cast<unsigned char>(c)) || c == '?';
+    }
+    int given = static_cast<int>(args.size());
+    if (given > row->count || given < required) failed.error = kErrorArguments;
+  }
 
   std::vector<uint32_t> paramBlocks;
   for (size_t i = 0; i < args.size() && failed.error == 0; ++i) {

@@ -46,6 +46,9 @@ TEST(Info, ExeAndLibraryPaths) {
   GetModuleFileNameA(emu.module(), dll, MAX_PATH);
   EXPECT_EQ(emu.call("GetFllInfo", {Value::Int(1)}).value.text, dll);
   for (int kind : {0, 2, -1}) EXPECT_EQ(emu.call("GetFllInfo", {Value::Int(kind)}).value.text, "1.3.0902");
+  // The host refuses a call short of its required parameters, or over its count.
+  EXPECT_EQ(emu.call("GetFllInfo").error, 11);
+  EXPECT_EQ(emu.call("GetFllInfo", {Value::Int(1), Value::Int(2)}).error, 11);
 }
 
 TEST(Info, BackColoursAndFontSize) {
