@@ -16,15 +16,9 @@ void __cdecl CallbackCdecl(ServiceRecord* r) { g_active->serve(*r); }
 void __stdcall CallbackStdcall(ServiceRecord* r) { g_active->serve(*r); }
 void __fastcall CallbackFastcall(ServiceRecord* r) { g_active->serve(*r); }
 
-uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 template <typename T>
 T* Pointer(uint32_t address) {
   return reinterpret_cast<T*>(static_cast<uintptr_t>(address));
-}
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
 }
 
 // The host's own bytes of a locator carry the variable's name-table index.
@@ -172,9 +166,9 @@ int HostEmulator::dispatch(DispatchRecord& record) {
 }
 
 const TableRow* HostEmulator::row(const std::string& name) const {
-  std::string key = Upper(name);
+  std::string key = UpperCase(name);
   for (const TableRow& r : rows_) {
-    if (Upper(r.name) == key) return &r;
+    if (UpperCase(r.name) == key) return &r;
   }
   return nullptr;
 }
@@ -257,7 +251,7 @@ Value HostEmulator::fromHostValue(const HostValue& h, bool handedOver) {
 }
 
 uint32_t HostEmulator::nameIndex(const std::string& name) {
-  std::string key = Upper(name);
+  std::string key = UpperCase(name);
   auto it = std::find(nameTable_.begin(), nameTable_.end(), key);
   if (it != nameTable_.end()) return static_cast<uint32_t>(it - nameTable_.begin());
   nameTable_.push_back(key);
@@ -270,29 +264,32 @@ Variable* HostEmulator::variableById(uint32_t id) {
   return it == variables_.end() ? nullptr : &it->second;
 }
 
-void HostEmulator::setVariable(const std::string& name, Value value) {
+Variable& HostEmulator::declare(const std::string& name) {
   nameIndex(name);
-  Variable& v = variables_[Upper(name)];
-  v.name = Upper(name);
+  Variable& v = variables_[UpperCase(name)];
+  v.name = UpperCase(name);
+  return v;
+}
+
+void HostEmulator::setVariable(const std::string& name, Value value) {
+  Variable& v = declare(name);
   v.isArray = false;
   v.array = Array{};
   v.scalar = std::move(value);
 }
 
 void HostEmulator::setArray(const std::string& name, Array array) {
-  nameIndex(name);
-  Variable& v = variables_[Upper(name)];
-  v.name = Upper(name);
+  Variable& v = declare(name);
   v.isArray = true;
   v.array = std::move(array);
 }
 
 Variable* HostEmulator::variable(const std::string& name) {
-  auto it = variables_.find(Upper(name));
+  auto it = variables_.find(UpperCase(name));
   return it == variables_.end() ? nullptr : &it->second;
 }
 
-void HostEmulator::removeVariable(const std::string& name) { variables_.erase(Upper(name)); }
+void HostEmulator::removeVariable(const std::string& name) { variables_.erase(UpperCase(name)); }
 
 std::vector<const Variable*> HostEmulator::variables() const {
   std::vector<const Variable*> list;
@@ -539,7 +536,7 @@ void HostEmulator::serve(ServiceRecord& r) {
       break;
     }
     case kNameTableIndex: {
-      std::string key = Upper(Pointer<const char>(r.arg1));
+      std::string key = UpperCase(Pointer<const char>(r.arg1));
       auto it = std::find(nameTable_.begin(), nameTable_.end(), key);
       r.arg1 = it == nameTable_.end() ? static_cast<uint32_t>(-1)
                                       : static_cast<uint32_t>(it - nameTable_.begin());

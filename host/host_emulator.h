@@ -133,6 +133,8 @@ class HostEmulator {
   HostValue toHostValue(const Value& v);
   Value fromHostValue(const HostValue& v, bool handedOver);
   Variable* variableById(uint32_t id);
+  // The variable of that name, made known to the name table.
+  Variable& declare(const std::string& name);
   uint32_t nameIndex(const std::string& name);
   void auditAfterCall(std::vector<uint32_t> before, CallResult& result);
 

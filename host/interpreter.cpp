@@ -18,11 +18,6 @@ constexpr int kErrorNoVariable = 12;
 constexpr int kErrorSubscript = 31;
 constexpr int kErrorNoFunction = 1;
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
 std::string Trim(const std::string& s) {
   size_t b = s.find_first_not_of(" \t\r\n");
   if (b == std::string::npos) return "";
@@ -176,7 +171,7 @@ class Parser {
     if (c == '"' || c == '\'' || c == '[') return literalText(c == '[' ? ']' : c);
     if (std::isdigit(static_cast<unsigned char>(c))) return literalNumber();
     if (c == '.') {
-      std::string word = Upper(s_.substr(pos_, 3));
+      std::string word = UpperCase(s_.substr(pos_, 3));
       if (word == ".T." || word == ".F.") {
         pos_ += 3;
         return Value::Bool(word == ".T.");
@@ -267,7 +262,7 @@ class Parser {
   }
 
   Value reference(const std::string& id) {
-    std::string upper = Upper(id);
+    std::string upper = UpperCase(id);
     skip();
     if (upper == "_SCREEN.TAG") return host_.screenTag;
     Variable* v = host_.variable(id);
@@ -348,7 +343,7 @@ void Interpreter::run(const std::string& line) {
 void Interpreter::execute(const std::string& raw) {
   std::string line = Trim(raw);
   if (line.empty() || line[0] == '*' || line.rfind("&&", 0) == 0) return;
-  std::string upper = Upper(line);
+  std::string upper = UpperCase(line);
 
   if (line[0] == '?') {
     std::string rest = line.substr(line.size() > 1 && line[1] == '?' ? 2 : 1);
@@ -411,7 +406,7 @@ void Interpreter::execute(const std::string& raw) {
   std::string target, expression;
   if (SplitAssignment(line, &target, &expression)) {
     Value v = evaluate(expression);
-    std::string t = Upper(target);
+    std::string t = UpperCase(target);
     if (t == "_SCREEN.TAG") {
       host_.screenTag = v;
       return;

@@ -1,5 +1,6 @@
 #include "value.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -46,6 +47,11 @@ bool Value::operator==(const Value& o) const {
     case Kind::Logical: return logical == o.logical;
     default: return true;
   }
+}
+
+std::string UpperCase(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
 }
 
 Value* Array::at(uint16_t row, uint16_t column) {

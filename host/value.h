@@ -50,6 +50,9 @@ struct Value {
   bool operator==(const Value& other) const;
 };
 
+// Names and keywords are matched regardless of letter case.
+std::string UpperCase(std::string s);
+
 struct Array {
   uint16_t rows = 0;
   uint16_t columns = 0;  // 0 for a one-dimensional array

@@ -42,8 +42,6 @@ uint32_t CallForeign(uint32_t function, uint32_t a, uint32_t b) {
 
 namespace {
 
-uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
-
 void SlotAdd(DispatchRecord* r) {
   SlotTable* t = Bridge().slots;
   uint32_t index = 0;

@@ -163,8 +163,6 @@ constexpr PublishedRow kPublishedRows[] = {
     {"APIIsWindow", "I", 1},
 };
 
-uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
-
 const void* FindEntry(const char* name) {
   if (std::strcmp(name, "ONLOAD") == 0) return reinterpret_cast<const void*>(&OnLoadHook);
   if (std::strcmp(name, "ONQUIT") == 0) return reinterpret_cast<const void*>(&OnQuitHook);

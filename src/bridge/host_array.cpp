@@ -6,12 +6,6 @@
 #include "bridge/values.h"
 
 namespace larch {
-namespace {
-
-uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
-
-}  // namespace
-
 void ReleaseHostVariable(const std::string& name) {
   int32_t index = static_cast<int32_t>(CallHost(kNameTableIndex, Address(name.c_str())));
   if (index == -1) return;

@@ -130,6 +130,9 @@ static_assert(sizeof(FunctionEntry) == 14);
 static_assert(offsetof(FunctionEntry, count) == 8);
 static_assert(offsetof(FunctionEntry, types) == 10);
 
+// Records carry addresses as 32-bit words (the library is 32-bit).
+inline uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+
 // Host service operation codes.
 enum Service : uint32_t {
   kReturnValue = 11,

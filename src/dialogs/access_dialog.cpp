@@ -36,12 +36,7 @@ bool PathExists(const char* path) { return PathFileExistsA(path) != FALSE; }
 void OnAccessOk(HWND dialog) {
   AccessForm form{ReadBox(dialog, IDC_MDB_FILE), ReadBox(dialog, IDC_MDB_USER),
                   ReadBox(dialog, IDC_MDB_PASSWORD)};
-  OkVerdict verdict = AcceptAccess(form, Connections().access, PathExists);
-  if (verdict == OkVerdict::Accept) {
-    EndDialog(dialog, IDOK);
-  } else {
-    WarnUser(dialog, WarningText(verdict));
-  }
+  FinishOk(dialog, AcceptAccess(form, Connections().access, PathExists));
 }
 
 INT_PTR CALLBACK AccessProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -26,12 +26,7 @@ INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     switch (LOWORD(wParam)) {
       case IDOK: {
         LoginForm form{ReadBox(dialog, IDC_LOGIN_USER), ReadBox(dialog, IDC_LOGIN_PASSWORD)};
-        OkVerdict verdict = AcceptLogin(form, Connections().login);
-        if (verdict == OkVerdict::Accept) {
-          EndDialog(dialog, IDOK);
-        } else {
-          WarnUser(dialog, WarningText(verdict));
-        }
+        FinishOk(dialog, AcceptLogin(form, Connections().login));
         return TRUE;
       }
       case IDCANCEL:

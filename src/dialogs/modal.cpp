@@ -19,6 +19,14 @@ void WarnUser(HWND owner, const char* text) {
   MessageBoxA(owner ? owner : GetActiveWindow(), text, "larch.dll", MB_OK | MB_ICONWARNING);
 }
 
+void FinishOk(HWND dialog, OkVerdict verdict) {
+  if (verdict == OkVerdict::Accept) {
+    EndDialog(dialog, IDOK);
+  } else {
+    WarnUser(dialog, WarningText(verdict));
+  }
+}
+
 std::string ReadBox(HWND dialog, int id) {
   // Room for every character of the longest box as two bytes.
   char text[1024] = {};

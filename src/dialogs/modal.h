@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "dialogs/connection_rules.h"
+
 namespace larch {
 
 // Shows dialog template `id` of the library, owned by the host's main
@@ -16,6 +18,10 @@ INT_PTR ShowLibraryDialog(int id, DLGPROC proc, const void* initial);
 // The one warning routine of the dialogs: exclamation icon, OK button,
 // caption "larch.dll", owned by the dialog (the active window without one).
 void WarnUser(HWND owner, const char* text);
+
+// Ends the dialog with OK when the form was accepted; otherwise warns with
+// the verdict's text and leaves the dialog open.
+void FinishOk(HWND dialog, OkVerdict verdict);
 
 // The whole text of a dialog box (the boxes are limited to 259
 // characters); the storage cuts it to its own size.

@@ -72,12 +72,7 @@ void OnSqlOk(HWND dialog) {
   form.user = ReadBox(dialog, IDC_SQL_USER);
   form.password = ReadBox(dialog, IDC_SQL_PASSWORD);
   form.trusted = IsDlgButtonChecked(dialog, IDC_SQL_TRUSTED) == BST_CHECKED;
-  OkVerdict verdict = AcceptSql(form, Connections().sql);
-  if (verdict == OkVerdict::Accept) {
-    EndDialog(dialog, IDOK);
-  } else {
-    WarnUser(dialog, WarningText(verdict));
-  }
+  FinishOk(dialog, AcceptSql(form, Connections().sql));
 }
 
 INT_PTR CALLBACK SqlProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -10,8 +10,6 @@
 namespace larch::test {
 namespace {
 
-uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
-
 DispatchRecord Record(uint32_t operation, uint32_t word0 = 0, uint32_t word4 = 0) {
   DispatchRecord r{};
   std::memset(&r, 0xCC, sizeof r);

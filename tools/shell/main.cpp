@@ -16,9 +16,7 @@ void RunStream(larch::host::HostEmulator& host, std::istream& in, bool prompt) {
     if (prompt) std::cout << ". " << std::flush;
     if (!std::getline(in, line)) break;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::string upper = line;
-    for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    if (upper == "QUIT") break;
+    if (larch::host::UpperCase(line) == "QUIT") break;
     host.interpreter().run(line);
   }
 }
