@@ -123,6 +123,13 @@ void* HostMainWindow() {
 
 uint32_t LastSystemError() { return g_lastSystemError; }
 void SetLastSystemError(uint32_t code) { g_lastSystemError = code; }
-void RecordSystemError() { g_lastSystemError = GetLastError(); }
+void RecordFailure(uint32_t code) { g_lastSystemError = code != 0 ? code : ERROR_GEN_FAILURE; }
+void RecordSystemError() { RecordFailure(GetLastError()); }
+
+bool RefuseLongPath(std::string_view path) {
+  if (!PathTooLong(path)) return false;
+  RecordFailure(ERROR_FILENAME_EXCED_RANGE);
+  return true;
+}
 
 }  // namespace larch

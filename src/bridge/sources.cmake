@@ -1,8 +1,10 @@
 # Portable sources build natively too; win sources need windows.h.
 set(BRIDGE_PORTABLE_SOURCES
   bridge/cpu_id.cpp
+  bridge/dbcs.cpp
 )
 set(BRIDGE_WIN_SOURCES
+  bridge/ansi_code_page.cpp
   bridge/dispatch.cpp
   bridge/function_table.cpp
   bridge/handles.cpp
