@@ -5,6 +5,7 @@ set(BRIDGE_PORTABLE_SOURCES
 )
 set(BRIDGE_WIN_SOURCES
   bridge/ansi_code_page.cpp
+  bridge/desktop.cpp
   bridge/dispatch.cpp
   bridge/function_table.cpp
   bridge/handles.cpp
