@@ -4,10 +4,13 @@
 
 #include <string>
 
+#include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "bridge/win_handles.h"
 #include "system/functions.h"
+#include "system/long_inputs.h"
+#include "system/system_rules.h"
 
 namespace larch {
 namespace {
@@ -46,7 +49,15 @@ void KVWinExec(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnInt(-1);
   const UINT show = static_cast<UINT>(p.integerOr(2, kShowHidden));
-  ReturnInt(static_cast<int32_t>(WinExec(p.text(1).c_str(), show)));
+  const TextParam command = p.text(1);
+  // A program name past the path limit, or a line no process can be given,
+  // is refused with the value WinExec gives for a path it cannot follow
+  // (a value of 32 or more would read as a started program).
+  if (RefuseLonger(command.view(), kCommandLineLimit) ||
+      RefuseLonger(ProgramName(AnsiLeadBytes(), command.view()), kMaxPathLength)) {
+    return ReturnInt(ERROR_PATH_NOT_FOUND);
+  }
+  ReturnInt(static_cast<int32_t>(WinExec(command.c_str(), show)));
 }
 
 void KVExeSleep(ParamBlock* block) {
@@ -59,6 +70,9 @@ void KVShellExecAndWait(ParamBlock* block) {
   if (p.length(1) == 0) return ReturnInt(-1);
   const std::string file = p.text(1).str();
   const std::string parameters = p.textOr(2);
+  if (RefuseLonger(file, ShellTargetLimit(AnsiLeadBytes(), file)) || RefuseLonger(parameters, kCommandLineLimit)) {
+    return ReturnInt(0);
+  }
 
   SHELLEXECUTEINFOA info{};
   static_assert(sizeof info == 60, "the record the shell expects");
@@ -68,7 +82,10 @@ void KVShellExecAndWait(ParamBlock* block) {
   info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
   info.nShow = p.integerOr(3, kShowNormal);
   if (!ShellExecuteExA(&info)) {
-    RecordSystemError();
+    // After the box it shows the user, the shell may leave no error code;
+    // its own failure value then tells what went wrong.
+    const DWORD error = GetLastError();
+    RecordFailure(ShellStartFailureCode(error, reinterpret_cast<uintptr_t>(info.hInstApp)));
     return ReturnInt(0);
   }
   // A document opened without a new process leaves no handle: the wait
@@ -86,9 +103,20 @@ void KVShowTextInNotepad(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return;
   TextParam text = p.text(1);
+  // The system's own Notepad, by its full name: a bare name would be
+  // looked for in the host's folder and the current folder first, where
+  // any program called notepad.exe would be started in its place. The
+  // system folder holds Notepad on every version (under WOW64 the system
+  // gives the 32-bit twin); the copy in the Windows folder is kept for older
+  // programs only.
+  char folder[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryA(folder, sizeof folder);
+  if (length == 0 || length >= sizeof folder) return;
+  const std::string command = NotepadCommandLine(AnsiLeadBytes(), std::string_view(folder, length));
+  if (PathTooLong(std::string_view(command).substr(1, command.size() - 2))) return;
   // WinExec returns once the new Notepad waits for input (or the system
   // gives up waiting); the window is looked up right after, with no retry.
-  WinExec("notepad", kShowNormal);
+  WinExec(command.c_str(), kShowNormal);
   HWND notepad = FindWindowExA(nullptr, nullptr, "Notepad", nullptr);
   if (!notepad) return;
   HWND edit = FindWindowExA(notepad, nullptr, "Edit", nullptr);

@@ -7,10 +7,12 @@
 
 #include <string>
 
+#include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "bridge/win_handles.h"
 #include "system/functions.h"
+#include "system/long_inputs.h"
 #include "system/system_rules.h"
 #include "system/window_handle.h"
 
@@ -59,6 +61,11 @@ void APIShellExecute(ParamBlock* block) {
   const OptionalText verb = OptionalParam(p, 3);
   const OptionalText parameters = OptionalParam(p, 4);
   const OptionalText folder = OptionalParam(p, 5);
+  // Too long for the shell: nothing is started, the refusal is recorded.
+  if (RefuseLonger(file, ShellTargetLimit(AnsiLeadBytes(), file)) || RefuseLonger(verb.text, kVerbLimit) ||
+      RefuseLonger(parameters.text, kCommandLineLimit) || RefuseLonger(folder.text, kMaxPathLength)) {
+    return;
+  }
   // The shell's answer is not passed on: the function sends no result.
   ShellExecuteA(owner, verb.get(), file.c_str(), parameters.get(), folder.get(), p.integerOr(6, kShowNormal));
 }
@@ -68,8 +75,14 @@ void KVCreateShortcut(ParamBlock* block) {
   if (p.length(1) == 0 || p.length(2) == 0) return ReturnLogical(false);
   const std::string target = p.text(1).str();
   const std::string linkFile = p.text(2).str();
+  const OptionalText folder = OptionalParam(p, 3);
+  if (RefuseLongPath(target) || RefuseLongPath(linkFile) || RefuseLongPath(folder.text)) return ReturnLogical(false);
+  // A description past what a shortcut shows is cut at a character
+  // boundary rather than saved with a count that no longer fits.
+  OptionalText description = OptionalParam(p, 5);
+  description.text.resize(CharBoundaryAtOrBefore(AnsiLeadBytes(), description.text, kShortcutDescriptionLimit));
   // The shortcut's file name goes to the shell in UTF-16, in a path-sized
-  // buffer; a longer name is refused rather than saved truncated.
+  // buffer, which a name within the path limit always fits.
   wchar_t wideName[kShortcutPathChars] = {};
   if (MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wideName, kShortcutPathChars) == 0) {
     return ReturnLogical(false);
@@ -81,9 +94,9 @@ void KVCreateShortcut(ParamBlock* block) {
     return ReturnLogical(false);
   }
   link->SetPath(target.c_str());
-  if (p.has(3)) link->SetWorkingDirectory(p.text(3).c_str());
+  if (folder.given) link->SetWorkingDirectory(folder.get());
   link->SetShowCmd(ShortcutShowCommand(p.integerOr(4, kShowNormal)));
-  if (p.has(5)) link->SetDescription(p.text(5).c_str());
+  if (description.given) link->SetDescription(description.get());
   ComPtr<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, file.putVoid()))) return ReturnLogical(false);
   // Whether the file could be written is not part of the answer.
