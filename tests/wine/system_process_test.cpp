@@ -229,12 +229,20 @@ TEST(ShellExecAndWait, MissingFileShowsTheShellsBox) {
   direct.nShow = SW_SHOWNORMAL;
   ASSERT_FALSE(ShellExecuteExA(&direct));
   const DWORD shellError = GetLastError();
+  const uintptr_t shellValue = reinterpret_cast<uintptr_t>(direct.hInstApp);
 
   CallResult r = emu.call("KVShellExecAndWait", {Value::Text(missing)});
   std::vector<std::string> boxes = answerer.stop();
   EXPECT_EQ(r.value.integer, 0);
   EXPECT_EQ(boxes.size(), 2u) << "one box for each attempt";
-  ExpectRecorded(emu, static_cast<int32_t>(shellError));
+  // The shell may leave no error code after its box; the library then
+  // records the shell's own failure value, never success.
+  EXPECT_NE(emu.call("KVGetLastErrorMsg").value.text, emu.call("KVGetLastErrorMsg", {Value::Int(0)}).value.text);
+  if (shellError != 0) {
+    ExpectRecorded(emu, static_cast<int32_t>(shellError));
+  } else if (shellValue == SE_ERR_FNF || shellValue == SE_ERR_PNF) {
+    ExpectRecorded(emu, static_cast<int32_t>(shellValue));
+  }
 }
 
 TEST(TestExeIsRun, MarkersByNameAndByIdentity) {
@@ -300,6 +308,31 @@ TEST(ShowTextInNotepad, TheTextLandsInANewNotepad) {
   // An empty text starts nothing.
   EXPECT_FALSE(emu.call("KVShowTextInNotepad", {Value::Text("")}).sent());
   EXPECT_TRUE(TopLevelWindows("Notepad").empty());
+}
+
+TEST(ShowTextInNotepad, StartsTheSystemsNotepadByItsFullName) {
+  HostEmulator emu;
+  static std::vector<std::string> lines;
+  static std::vector<UINT> shows;
+  lines.clear();
+  shows.clear();
+  struct Fake {
+    static UINT WINAPI Run(LPCSTR line, UINT show) {
+      lines.push_back(line);
+      shows.push_back(show);
+      return 33;
+    }
+  };
+  ImportPatch patch(emu.module(), "KERNEL32.dll", "WinExec", FakeOf(&Fake::Run));
+  ASSERT_TRUE(patch.active());
+  EXPECT_FALSE(emu.call("KVShowTextInNotepad", {Value::Text("text")}).sent());
+  // A bare name would be looked for in the host's folder and the current
+  // folder first, where any notepad.exe would start in its place.
+  char system[MAX_PATH] = {};
+  ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+  const std::string expected = "\"" + std::string(system) + "\\notepad.exe\"";
+  EXPECT_EQ(lines, std::vector<std::string>{expected}) << "one quoted full name, nothing searched";
+  EXPECT_EQ(shows, std::vector<UINT>{SW_SHOWNORMAL});
 }
 
 // ---- Children: these run only when a test above starts them. ----
