@@ -304,6 +304,22 @@ TEST(CreateShortcut, RefusedInputs) {
   EXPECT_FALSE(FileExists(link));
 }
 
+TEST(CreateShortcut, ADescriptionPastTheTipSizeIsCut) {
+  HostEmulator emu;
+  TempDir dir;
+  const std::string link = dir.file("described.lnk");
+  CallResult r = emu.call("KVCreateShortcut", {Value::Text("C:\\windows\\notepad.exe"), Value::Text(link),
+                                               Value::Text(""), Value::Int(1), Value::Text(std::string(70000, 'x'))});
+  EXPECT_TRUE(r.value.logical);
+  // The description is kept in UTF-16: 1,023 characters of it, no more.
+  std::string wide;
+  for (int i = 0; i < 1023; ++i) wide.append("x\0", 2);
+  const std::string bytes = ReadFile(link);
+  const size_t at = bytes.find(wide);
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_NE(bytes.substr(at + wide.size(), 2), std::string("x\0", 2));
+}
+
 TEST(GetGUID, NewVersionFourUuidsInTheSystemsForm) {
   HostEmulator emu;
   std::set<std::string> seen;
