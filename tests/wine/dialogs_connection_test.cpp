@@ -198,9 +198,16 @@ TEST_F(ConnectionDialogs, LoginStartsInTheNameBoxWithThePresetSelected) {
   Robot robot([&](Robot& r) {
     HWND dialog = r.waitForDialog(Gbk("请输入登录帐号:"));
     if (!dialog) return;
+    // The dialog shows before the system has finished activating it: wait
+    // (bounded) for the focus to land in it.
+    const HWND nameBox = GetDlgItem(dialog, 1000);
     GUITHREADINFO info{sizeof(info)};
-    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-    r.expectEq(info.hwndFocus, GetDlgItem(dialog, 1000), "focus in the name box");
+    for (int tries = 0; tries < 500; ++tries) {
+      GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+      if (IsChild(dialog, info.hwndFocus)) break;
+      Sleep(20);
+    }
+    r.expectEq(info.hwndFocus, nameBox, "focus in the name box");
     DWORD start = 0, end = 0;
     SendDlgItemMessageA(dialog, 1000, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     r.expectEq(start, DWORD{0}, "selection start");
