@@ -25,7 +25,7 @@ struct AccessInitial {
 };
 
 void BrowseForDatabase(HWND dialog) {
-  std::string filter = BuildFilterList("Access DataBase (*.mdb)|*.mdb|");
+  std::string filter = BuildFilterList(AnsiLeadBytes(), "Access DataBase (*.mdb)|*.mdb|");
   std::vector<char> name(MAX_PATH, '\0');
   OPENFILENAMEA record = MakeFileRecord(dialog, filter, name.data(), MAX_PATH, kOpenFlags);
   if (GetOpenFileNameA(&record)) SetDlgItemTextA(dialog, IDC_MDB_FILE, name.data());
@@ -36,7 +36,7 @@ bool PathExists(const char* path) { return PathFileExistsA(path) != FALSE; }
 void OnAccessOk(HWND dialog) {
   AccessForm form{ReadBox(dialog, IDC_MDB_FILE), ReadBox(dialog, IDC_MDB_USER),
                   ReadBox(dialog, IDC_MDB_PASSWORD)};
-  FinishOk(dialog, AcceptAccess(form, Connections().access, PathExists));
+  FinishOk(dialog, AcceptAccess(form, Connections().access, AnsiLeadBytes(), PathExists));
 }
 
 INT_PTR CALLBACK AccessProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

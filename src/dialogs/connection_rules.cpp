@@ -1,14 +1,12 @@
 #include "dialogs/connection_rules.h"
 
+#include "bridge/host.h"
+
 namespace larch {
 
-size_t FittingBytes(std::string_view text, size_t maxBytes) {
+size_t BytesOfFirstChars(const LeadBytes& leads, std::string_view text, size_t maxChars) {
   size_t n = 0;
-  while (n < text.size()) {
-    size_t width = static_cast<unsigned char>(text[n]) >= 0x81 && n + 1 < text.size() ? 2 : 1;
-    if (n + width > maxBytes) break;
-    n += width;
-  }
+  for (size_t chars = 0; chars < maxChars && n < text.size(); ++chars) n += CharLength(leads, text, n);
   return n;
 }
 
@@ -28,30 +26,32 @@ const char* WarningText(OkVerdict verdict) {
   return nullptr;
 }
 
-OkVerdict AcceptLogin(const LoginForm& form, LoginStore& store) {
-  store.user.assign(form.user);
-  store.password.assign(form.password);
+OkVerdict AcceptLogin(const LoginForm& form, LoginStore& store, const LeadBytes& leads) {
+  store.user.assign(leads, form.user);
+  store.password.assign(leads, form.password);
   return store.user.empty() ? OkVerdict::UserNameEmpty : OkVerdict::Accept;
 }
 
-OkVerdict AcceptSql(const SqlForm& form, SqlStore& store) {
+OkVerdict AcceptSql(const SqlForm& form, SqlStore& store, const LeadBytes& leads) {
   store.timeOut = form.timeOut;
   if (form.timeOut < kMinTimeOut || form.timeOut > kMaxTimeOut) return OkVerdict::TimeOutInvalid;
-  store.server.assign(form.server);
-  store.database.assign(form.database);
-  store.user.assign(form.user);
-  store.password.assign(form.password);
+  store.server.assign(leads, form.server);
+  store.database.assign(leads, form.database);
+  store.user.assign(leads, form.user);
+  store.password.assign(leads, form.password);
   store.trusted = form.trusted ? 1 : 0;
   if (!form.trusted && store.user.empty()) return OkVerdict::UserNameEmpty;
   return OkVerdict::Accept;
 }
 
-OkVerdict AcceptAccess(const AccessForm& form, AccessStore& store, bool (*exists)(const char* path)) {
-  store.file.assign(form.file);
-  store.user.assign(form.user);
-  store.password.assign(form.password);
+OkVerdict AcceptAccess(const AccessForm& form, AccessStore& store, const LeadBytes& leads,
+                       bool (*exists)(const char* path)) {
+  store.file.assign(leads, form.file);
+  store.user.assign(leads, form.user);
+  store.password.assign(leads, form.password);
   if (store.file.empty()) return OkVerdict::FileNameEmpty;
-  if (!exists(store.file.c_str())) return OkVerdict::FileMissing;
+  // Within the system's limit the stored name is the whole box text.
+  if (PathTooLong(form.file) || !exists(store.file.c_str())) return OkVerdict::FileMissing;
   if (store.user.empty()) return OkVerdict::UserNameEmpty;
   return OkVerdict::Accept;
 }

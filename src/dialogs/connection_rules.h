@@ -8,20 +8,25 @@
 #include <string>
 #include <string_view>
 
+#include "bridge/dbcs.h"
+
 namespace larch {
 
-// Bytes of a GBK text that fit in `maxBytes` without splitting a two-byte
-// character (a byte of 0x81 or more leads one).
-size_t FittingBytes(std::string_view text, size_t maxBytes);
+// Bytes taken by the first `maxChars` characters of the text (a two-byte
+// character counts as one).
+size_t BytesOfFirstChars(const LeadBytes& leads, std::string_view text, size_t maxChars);
 
-// A NUL-terminated text of at most N-1 bytes; longer input is cut at a
-// character boundary.
-template <size_t N>
-class FixedText {
+// What a box limited to Chars characters holds, kept whole: the box counts
+// a Chinese character as one, so the storage has room for Chars two-byte
+// characters and the NUL. A longer text (one set by the program rather
+// than typed) is cut after Chars characters, never inside one.
+template <size_t Chars>
+class BoxText {
  public:
-  static constexpr size_t kCapacity = N;
-  void assign(std::string_view text) {
-    size_t n = FittingBytes(text, N - 1);
+  static constexpr size_t kChars = Chars;
+  static constexpr size_t kCapacity = 2 * Chars + 1;
+  void assign(const LeadBytes& leads, std::string_view text) {
+    size_t n = BytesOfFirstChars(leads, text, Chars);
     text.copy(bytes_, n);
     bytes_[n] = '\0';
   }
@@ -29,34 +34,36 @@ class FixedText {
   bool empty() const { return bytes_[0] == '\0'; }
 
  private:
-  char bytes_[N] = {};
+  char bytes_[kCapacity] = {};
 };
 
 // Box limits, in characters.
-constexpr int kNameLimit = 32;
-constexpr int kFileNameLimit = 259;
+constexpr size_t kNameLimit = 32;
+constexpr size_t kFileNameLimit = 259;
 constexpr int kTimeOutDigits = 2;
 constexpr uint32_t kMinTimeOut = 10;
 constexpr uint32_t kMaxTimeOut = 60;
 
+using NameText = BoxText<kNameLimit>;
+
 struct LoginStore {
-  FixedText<33> user;
-  FixedText<33> password;
+  NameText user;
+  NameText password;
 };
 
 struct SqlStore {
-  FixedText<33> server;
-  FixedText<33> database;
-  FixedText<33> user;
-  FixedText<33> password;
+  NameText server;
+  NameText database;
+  NameText user;
+  NameText password;
   uint32_t timeOut = 0;
   int32_t trusted = 0;
 };
 
 struct AccessStore {
-  FixedText<260> file;
-  FixedText<33> user;
-  FixedText<33> password;
+  BoxText<kFileNameLimit> file;
+  NameText user;
+  NameText password;
 };
 
 // The process-wide storage, empty at load; only an OK writes it.
@@ -78,7 +85,7 @@ struct LoginForm {
   std::string password;
 };
 // Stores both texts, then requires a user name.
-OkVerdict AcceptLogin(const LoginForm& form, LoginStore& store);
+OkVerdict AcceptLogin(const LoginForm& form, LoginStore& store, const LeadBytes& leads);
 
 struct SqlForm {
   uint32_t timeOut = 0;
@@ -91,7 +98,7 @@ struct SqlForm {
 // Stores the time-out first and refuses one outside 10..60 before touching
 // anything else; then stores the rest and requires a user name unless the
 // login is trusted.
-OkVerdict AcceptSql(const SqlForm& form, SqlStore& store);
+OkVerdict AcceptSql(const SqlForm& form, SqlStore& store, const LeadBytes& leads);
 
 struct AccessForm {
   std::string file;
@@ -99,7 +106,9 @@ struct AccessForm {
   std::string password;
 };
 // Stores all three texts, then requires a file name naming something that
-// exists, and a user name.
-OkVerdict AcceptAccess(const AccessForm& form, AccessStore& store, bool (*exists)(const char* path));
+// exists, and a user name. A name longer than the system's paths (or one
+// the storage had to cut) cannot exist and is refused without asking.
+OkVerdict AcceptAccess(const AccessForm& form, AccessStore& store, const LeadBytes& leads,
+                       bool (*exists)(const char* path));
 
 }  // namespace larch

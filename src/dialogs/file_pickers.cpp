@@ -1,7 +1,8 @@
 // The open-file and save-file pickers.
-#include <algorithm>
 #include <vector>
 
+#include "bridge/dbcs.h"
+#include "bridge/desktop.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "dialogs/file_dialog_record.h"
@@ -14,8 +15,15 @@ void KVGetFile2(ParamBlock* block) {
   Params p(block);
   // Several files only when the switch is given as the third parameter.
   bool multiple = p.count() == 3 && p.integer(3) != 0;
-  std::string filter = BuildFilterList(p.text(1).view());
+  TextParam filterText = p.text(1);
   TextParam folder = p.text(2);
+  // A folder longer than the system's paths, or no display to show the
+  // dialog on: answered as a cancelled dialog, without calling.
+  if (PathTooLong(folder.view()) || !DesktopAvailable()) {
+    ReturnText("");
+    return;
+  }
+  std::string filter = BuildFilterList(AnsiLeadBytes(), filterText.view());
   std::vector<char> names(kNameBufferSize, '\0');
   OPENFILENAMEA record = MakeFileRecord(static_cast<HWND>(HostMainWindow()), filter, names.data(), kNameBufferSize,
                                         multiple ? kOpenFlags | OFN_ALLOWMULTISELECT : kOpenFlags);
@@ -31,11 +39,17 @@ void KVGetFile2(ParamBlock* block) {
 
 void KVPutFile2(ParamBlock* block) {
   Params p(block);
-  std::string filter = BuildFilterList(p.text(1).view());
+  TextParam filterText = p.text(1);
   std::string extension = p.textOr(2);
   std::string initialName = p.textOr(3);
+  // As for the open dialog: a name the system cannot take, or no display.
+  if (PathTooLong(initialName) || !DesktopAvailable()) {
+    ReturnText("");
+    return;
+  }
+  std::string filter = BuildFilterList(AnsiLeadBytes(), filterText.view());
   std::vector<char> names(kNameBufferSize, '\0');
-  initialName.copy(names.data(), std::min<size_t>(initialName.size(), kNameBufferSize - 1));
+  initialName.copy(names.data(), initialName.size());
   OPENFILENAMEA record =
       MakeFileRecord(static_cast<HWND>(HostMainWindow()), filter, names.data(), kNameBufferSize, kSaveFlags);
   record.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "bridge/desktop.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "bridge/win_handles.h"
@@ -17,8 +18,9 @@ struct CoTaskMemFreeFn {
 using UniqueItemList = UniqueAny<LPITEMIDLIST, CoTaskMemFreeFn>;
 
 // Read by the browser's call-back when the dialog opens; every KVGetDir2
-// call writes it before showing the dialog.
+// call that shows the dialog writes it first.
 char g_initialFolder[kInitialFolderCapacity];
+static_assert(kInitialFolderCapacity > kMaxPathLength, "every path the system takes fits");
 
 int CALLBACK SelectInitialFolder(HWND browser, UINT message, LPARAM, LPARAM) {
   if (message == BFFM_INITIALIZED && g_initialFolder[0] != '\0') {
@@ -33,18 +35,26 @@ constexpr UINT kDefaultBrowseFlags = BIF_NEWDIALOGSTYLE | BIF_RETURNFSANCESTORS 
 
 void KVGetDir2(ParamBlock* block) {
   Params p(block);
-  std::string initial = InitialFolderFor(p.textOr(1));
-  initial.copy(g_initialFolder, initial.size());
-  g_initialFolder[initial.size()] = '\0';
+  std::string initial = p.textOr(1);
   std::string title = p.textOr(2);
   if (title.empty()) title = "Select a directory";
+  UINT flags = p.count() == 3 ? static_cast<UINT>(p.integer(3)) : kDefaultBrowseFlags;
+  // A folder longer than the system's paths, or no display: answered as a
+  // cancelled browser, without calling (the system's browser crashes in a
+  // process without a display).
+  if (PathTooLong(initial) || !DesktopAvailable()) {
+    ReturnText("");
+    return;
+  }
+  initial.copy(g_initialFolder, initial.size());
+  g_initialFolder[initial.size()] = '\0';
 
   char displayName[MAX_PATH] = {};
   BROWSEINFOA info{};
   info.hwndOwner = static_cast<HWND>(HostMainWindow());
   info.pszDisplayName = displayName;
   info.lpszTitle = title.c_str();
-  info.ulFlags = p.count() == 3 ? static_cast<UINT>(p.integer(3)) : kDefaultBrowseFlags;
+  info.ulFlags = flags;
   info.lpfn = SelectInitialFolder;
   UniqueItemList chosen(SHBrowseForFolderA(&info));
   char path[MAX_PATH] = {};
@@ -56,6 +66,10 @@ void KVGetOtherFolder(ParamBlock* block) {
   Params p(block);
   bool computers = p.integer(1) == 1;
   TextParam title = p.text(2);
+  if (!DesktopAvailable()) {
+    ReturnText("");
+    return;
+  }
   UniqueItemList root;
   SHGetSpecialFolderLocation(nullptr, computers ? CSIDL_NETWORK : CSIDL_PRINTERS, root.put());
 

@@ -26,7 +26,7 @@ INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     switch (LOWORD(wParam)) {
       case IDOK: {
         LoginForm form{ReadBox(dialog, IDC_LOGIN_USER), ReadBox(dialog, IDC_LOGIN_PASSWORD)};
-        FinishOk(dialog, AcceptLogin(form, Connections().login));
+        FinishOk(dialog, AcceptLogin(form, Connections().login, AnsiLeadBytes()));
         return TRUE;
       }
       case IDCANCEL:

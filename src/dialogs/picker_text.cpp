@@ -2,13 +2,13 @@
 
 namespace larch {
 
-std::string BuildFilterList(std::string_view barSeparated) {
+std::string BuildFilterList(const LeadBytes& leads, std::string_view barSeparated) {
   if (barSeparated.empty()) return {};
   std::string list(barSeparated);
-  for (char& c : list) {
-    if (c == '|') c = '\0';
+  for (size_t bar = FindChar(leads, list, '|'); bar != std::string::npos; bar = FindChar(leads, list, '|', bar + 1)) {
+    list[bar] = '\0';
   }
-  // A text that ends in '|' already holds its first terminating NUL.
+  // A text that ends in a '|' already holds its first terminating NUL.
   if (list.back() != '\0') list.push_back('\0');
   list.push_back('\0');
   return list;
@@ -22,11 +22,6 @@ std::string JoinMultiSelection(const char* buffer, size_t capacity) {
     if (c == '\0') c = '|';
   }
   return text;
-}
-
-std::string InitialFolderFor(std::string_view requested) {
-  if (requested.size() >= kInitialFolderCapacity) return {};
-  return std::string(requested);
 }
 
 }  // namespace larch

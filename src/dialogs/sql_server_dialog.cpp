@@ -72,7 +72,7 @@ void OnSqlOk(HWND dialog) {
   form.user = ReadBox(dialog, IDC_SQL_USER);
   form.password = ReadBox(dialog, IDC_SQL_PASSWORD);
   form.trusted = IsDlgButtonChecked(dialog, IDC_SQL_TRUSTED) == BST_CHECKED;
-  FinishOk(dialog, AcceptSql(form, Connections().sql));
+  FinishOk(dialog, AcceptSql(form, Connections().sql, AnsiLeadBytes()));
 }
 
 INT_PTR CALLBACK SqlProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

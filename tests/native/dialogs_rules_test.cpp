@@ -9,6 +9,9 @@
 namespace larch {
 namespace {
 
+const LeadBytes kGbk = LeadBytes::Gbk();
+const LeadBytes kSingleByte;
+
 TEST(SqlOk, TimeOutRangeAndWhatARefusalHasStored) {
   struct Case {
     uint32_t timeOut;
@@ -28,26 +31,30 @@ TEST(SqlOk, TimeOutRangeAndWhatARefusalHasStored) {
   };
   for (const Case& c : cases) {
     SqlStore store;
-    store.server.assign("old");
+    store.server.assign(kGbk, "old");
     SqlForm form{c.timeOut, "srv", "db", c.user, "pw", c.trusted};
-    EXPECT_EQ(AcceptSql(form, store), c.verdict) << c.timeOut << " " << c.user;
+    EXPECT_EQ(AcceptSql(form, store, kGbk), c.verdict) << c.timeOut << " " << c.user;
     EXPECT_EQ(store.timeOut, c.timeOut);
     EXPECT_STREQ(store.server.c_str(), c.restStored ? "srv" : "old") << c.timeOut;
     EXPECT_EQ(store.trusted, c.restStored && c.trusted ? 1 : 0);
-    if (c.restStored) EXPECT_STREQ(store.password.c_str(), "pw");
+    EXPECT_STREQ(store.password.c_str(), c.restStored ? "pw" : "") << c.timeOut;
   }
 }
 
 TEST(LoginOk, EmptyUserIsRefusedAfterBothAreStored) {
   LoginStore store;
-  EXPECT_EQ(AcceptLogin({"", "secret"}, store), OkVerdict::UserNameEmpty);
+  EXPECT_EQ(AcceptLogin({"", "secret"}, store, kGbk), OkVerdict::UserNameEmpty);
   EXPECT_STREQ(store.password.c_str(), "secret");
-  EXPECT_EQ(AcceptLogin({"tom", ""}, store), OkVerdict::Accept);
+  EXPECT_EQ(AcceptLogin({"tom", ""}, store, kGbk), OkVerdict::Accept);
   EXPECT_STREQ(store.user.c_str(), "tom");
   EXPECT_STREQ(store.password.c_str(), "");
 }
 
-bool OnlyDbExists(const char* path) { return std::string(path) == "C:\\a.mdb"; }
+int g_existsCalls = 0;
+bool OnlyDbExists(const char* path) {
+  ++g_existsCalls;
+  return std::string(path) == "C:\\a.mdb";
+}
 
 TEST(AccessOk, ChecksInOrderAfterStoringAllThree) {
   struct Case {
@@ -63,7 +70,7 @@ TEST(AccessOk, ChecksInOrderAfterStoringAllThree) {
   };
   for (const Case& c : cases) {
     AccessStore store;
-    EXPECT_EQ(AcceptAccess({c.file, c.user, "pw"}, store, OnlyDbExists), c.verdict) << c.file;
+    EXPECT_EQ(AcceptAccess({c.file, c.user, "pw"}, store, kGbk, OnlyDbExists), c.verdict) << c.file;
     EXPECT_STREQ(store.file.c_str(), c.file);
     EXPECT_STREQ(store.user.c_str(), c.user);
     EXPECT_STREQ(store.password.c_str(), "pw");
@@ -78,32 +85,94 @@ TEST(Warnings, Texts) {
   EXPECT_EQ(WarningText(OkVerdict::Accept), nullptr);
 }
 
-TEST(FixedText, CutsAtCapacity) {
-  FixedText<33> text;
-  text.assign(std::string(40, 'x'));
-  EXPECT_EQ(std::string(text.c_str()), std::string(32, 'x'));
-  text.assign(std::string(32, 'y'));
-  EXPECT_EQ(std::string(text.c_str()), std::string(32, 'y'));
+// A name the system cannot take is refused as missing without asking the
+// file system; so is one the storage had to cut, which is not what the box
+// showed.
+TEST(AccessOk, NamesBeyondThePathLimitAreMissingWithoutALook) {
+  struct Case {
+    std::string file;
+    const LeadBytes* leads;
+    OkVerdict verdict;
+    int looks;
+  };
+  const std::string zhong = "\xD6\xD0";
+  std::string chinese129;  // 258 bytes: within the limit
+  for (int i = 0; i < 129; ++i) chinese129 += zhong;
+  const Case cases[] = {
+      {std::string(259, 'a'), &kSingleByte, OkVerdict::FileMissing, 1},
+      {std::string(260, 'a'), &kSingleByte, OkVerdict::FileMissing, 0},
+      {std::string(70000, 'a'), &kSingleByte, OkVerdict::FileMissing, 0},
+      {chinese129, &kGbk, OkVerdict::FileMissing, 1},
+      {chinese129 + zhong, &kGbk, OkVerdict::FileMissing, 0},
+  };
+  for (const Case& c : cases) {
+    AccessStore store;
+    g_existsCalls = 0;
+    EXPECT_EQ(AcceptAccess({c.file, "admin", "pw"}, store, *c.leads, OnlyDbExists), c.verdict) << c.file.size();
+    EXPECT_EQ(g_existsCalls, c.looks) << c.file.size();
+  }
 }
 
-TEST(FixedText, NeverSplitsATwoByteCharacter) {
+std::string Repeat(const std::string& piece, size_t times) {
+  std::string text;
+  for (size_t i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+// A box of N characters keeps N characters, one or two bytes each: what the
+// user saw is what is read back, and a longer text is cut after N
+// characters, never inside one.
+TEST(BoxText, KeepsWhatTheBoxShows) {
   const std::string zhong = "\xD6\xD0";  // one GBK character
-  FixedText<33> text;
-  std::string twenty;
-  for (int i = 0; i < 20; ++i) twenty += zhong;
-  text.assign(twenty);
-  EXPECT_EQ(std::string(text.c_str()), twenty.substr(0, 32));
-  text.assign("a" + twenty);  // the 17th character would need bytes 32 and 33
-  EXPECT_EQ(std::string(text.c_str()), "a" + twenty.substr(0, 30));
-  EXPECT_EQ(FittingBytes("ab\xD6", 8), 3u);  // a lone lead byte at the end is one byte
+  struct Case {
+    std::string text;
+    const LeadBytes* leads;
+    std::string kept;
+  };
+  const Case cases[] = {
+      {std::string(32, 'y'), &kGbk, std::string(32, 'y')},
+      {std::string(40, 'x'), &kGbk, std::string(32, 'x')},
+      {Repeat(zhong, 19), &kGbk, Repeat(zhong, 19)},
+      {Repeat(zhong, 32), &kGbk, Repeat(zhong, 32)},
+      {Repeat(zhong, 33), &kGbk, Repeat(zhong, 32)},
+      {"a" + Repeat(zhong, 32), &kGbk, "a" + Repeat(zhong, 31)},
+      {Repeat(zhong, 31) + "ab", &kGbk, Repeat(zhong, 31) + "a"},
+      // Under a single-byte code page every byte is a character.
+      {Repeat(zhong, 20), &kSingleByte, Repeat(zhong, 16)},
+  };
+  for (const Case& c : cases) {
+    NameText text;
+    text.assign(*c.leads, c.text);
+    EXPECT_EQ(std::string(text.c_str()), c.kept) << c.text.size();
+  }
+  static_assert(NameText::kCapacity == 65, "32 two-byte characters and the NUL");
+  static_assert(decltype(AccessStore::file)::kCapacity == 519, "259 two-byte characters and the NUL");
+  // A lone lead byte at the end is one character of one byte.
+  EXPECT_EQ(BytesOfFirstChars(kGbk, "ab\xD6", 8), 3u);
+  EXPECT_EQ(BytesOfFirstChars(kGbk, zhong + zhong, 1), 2u);
+  EXPECT_EQ(BytesOfFirstChars(kGbk, "", 5), 0u);
 }
 
 TEST(PickerText, FilterLists) {
   using namespace std::string_literals;
-  EXPECT_EQ(BuildFilterList("Text files|*.txt|"), "Text files\0*.txt\0\0"s);
-  EXPECT_EQ(BuildFilterList("Text files|*.txt"), "Text files\0*.txt\0\0"s);
-  EXPECT_EQ(BuildFilterList("A|*.a;*.b|All|*.*|"), "A\0*.a;*.b\0All\0*.*\0\0"s);
-  EXPECT_EQ(BuildFilterList(""), "");
+  struct Case {
+    std::string text;
+    const LeadBytes* leads;
+    std::string list;
+  };
+  // 東 = 96 7C: its second byte is '|' and never a separator.
+  const std::string dong = "\x96\x7C";
+  const Case cases[] = {
+      {"Text files|*.txt|", &kGbk, "Text files\0*.txt\0\0"s},
+      {"Text files|*.txt", &kGbk, "Text files\0*.txt\0\0"s},
+      {"A|*.a;*.b|All|*.*|", &kGbk, "A\0*.a;*.b\0All\0*.*\0\0"s},
+      {"", &kGbk, ""},
+      {dong + "|*.txt|", &kGbk, dong + "\0*.txt\0\0"s},
+      {"T|" + dong + ".txt", &kGbk, "T\0"s + dong + ".txt\0\0"s},
+      {"T|*" + dong, &kGbk, "T\0*"s + dong + "\0\0"s},
+      {"T|*" + dong, &kSingleByte, "T\0*\x96\0\0"s},
+  };
+  for (const Case& c : cases) EXPECT_EQ(BuildFilterList(*c.leads, c.text), c.list) << c.text;
 }
 
 TEST(PickerText, MultipleSelectionBecomesBarList) {
@@ -115,12 +184,6 @@ TEST(PickerText, MultipleSelectionBecomesBarList) {
   // A buffer without the closing pair is read no further than its end.
   std::string full = "C:\\a\0b"s;
   EXPECT_EQ(JoinMultiSelection(full.data(), full.size()), "C:\\a|");
-}
-
-TEST(PickerText, InitialFolderThatDoesNotFitSelectsNothing) {
-  EXPECT_EQ(InitialFolderFor("C:\\windows"), "C:\\windows");
-  EXPECT_EQ(InitialFolderFor(std::string(263, 'a')).size(), 263u);
-  EXPECT_EQ(InitialFolderFor(std::string(264, 'a')), "");
 }
 
 }  // namespace

@@ -75,21 +75,148 @@ TEST_F(ConnectionDialogs, LoginAcceptsAtMost32CharactersOfUserName) {
   EXPECT_EQ(text("KVGetLoginPassword"), std::string(32, 'p'));
 }
 
-TEST_F(ConnectionDialogs, LoginKeepsWholeChineseCharacters) {
-  // Twenty characters fit the box; the 33-byte storage keeps sixteen.
-  std::wstring typed(20, L'\x4E2D');
+std::vector<Arg> SqlArgs(int32_t timeOut, bool trusted, int lockFlags = -1) {
+  std::vector<Arg> args = {Value::Text("srv"), Value::Text("db"), Value::Text("sa"),
+                           Value::Text("pw"),  Value::Int(timeOut), Value::Bool(trusted)};
+  if (lockFlags >= 0) args.push_back(Value::Int(lockFlags));
+  return args;
+}
+
+// Distinct Chinese characters, as many as asked.
+std::wstring ChineseText(size_t count, wchar_t first = L'\x4E00') {
+  std::wstring text;
+  for (size_t i = 0; i < count; ++i) text += static_cast<wchar_t>(first + i);
+  return text;
+}
+
+void TypeWide(HWND dialog, int id, const std::wstring& text) {
+  HWND box = GetDlgItem(dialog, id);
+  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  for (wchar_t c : text) SendMessageW(box, WM_CHAR, c, 1);
+}
+
+std::wstring ShownText(HWND dialog, int id) {
+  wchar_t text[1024] = {};
+  GetDlgItemTextW(dialog, id, text, 1024);
+  return text;
+}
+
+// Chinese text typed into every text box of the three dialogs: a box of 32
+// characters takes 32 Chinese characters, shows them all, and all of them
+// are read back.
+TEST_F(ConnectionDialogs, ChineseTypedIntoEveryBoxIsReadBackWhole) {
+  TempDir dir;
+  struct Box {
+    int id;
+    const char* readBack;
+  };
+  struct Dialog {
+    const char* caption;  // UTF-8
+    const char* show;
+    std::vector<Box> boxes;
+  };
+  const Dialog dialogs[] = {
+      {"请输入登录帐号:", "KVShowLoginDlg", {{1000, "KVGetLoginName"}, {1001, "KVGetLoginPassword"}}},
+      {"设置MSSQLServer连接参数", "KVShowSqlSetDlg",
+       {{1004, "KVGetSqlServerName"}, {1005, "KVGetSqlDataBase"}, {1006, "KVGetSqlUserName"}, {1007, "KVGetSqlPassword"}}},
+      {"设置MS Access连接参数", "KVShowAccessSetDlg", {{1009, "KVGetMdbUserName"}, {1010, "KVGetMdbPassword"}}},
+  };
+  struct Count {
+    size_t typed, kept;
+  };
+  const Count counts[] = {{19, 19}, {20, 20}, {32, 32}, {33, 32}};
+  for (const Dialog& d : dialogs) {
+    for (const Count& count : counts) {
+      // The Access dialog needs a database that exists: one with a Chinese
+      // name as long as the texts, typed into its file box too.
+      const std::wstring name = ChineseText(count.kept, L'\x6C00');
+      const std::string database = dir.file(Narrow(name, kGbk) + ".mdb");
+      const bool access = std::string(d.show) == "KVShowAccessSetDlg";
+      if (access) WriteFile(database, "x");
+      std::vector<std::wstring> shown(d.boxes.size());
+      std::wstring shownFile;
+      Robot robot([&](Robot& r) {
+        HWND dialog = r.waitForDialog(Gbk(d.caption));
+        if (!dialog) return;
+        for (size_t b = 0; b < d.boxes.size(); ++b) {
+          TypeWide(dialog, d.boxes[b].id, ChineseText(count.typed, static_cast<wchar_t>(L'\x4E00' + 0x100 * b)));
+          shown[b] = ShownText(dialog, d.boxes[b].id);
+        }
+        if (access) {
+          TypeWide(dialog, 1008, Wide(database, kGbk));
+          shownFile = ShownText(dialog, 1008);
+        }
+        Robot::click(dialog, IDOK);
+        r.waitGone(dialog, d.caption);
+      });
+      std::vector<Arg> args;
+      if (access) args = {Value::Text(""), Value::Text(""), Value::Text("")};
+      else if (std::string(d.show) == "KVShowSqlSetDlg") args = SqlArgs(30, false);
+      else args = {Value::Text("")};
+      CallResult result = emu.call(d.show, args);
+      ASSERT_EQ(robot.finish(), kNoProblems) << d.show << " " << count.typed;
+      EXPECT_EQ(result.value.integer, 1) << d.show << " " << count.typed;
+      for (size_t b = 0; b < d.boxes.size(); ++b) {
+        const std::wstring expected = ChineseText(count.kept, static_cast<wchar_t>(L'\x4E00' + 0x100 * b));
+        EXPECT_EQ(shown[b], expected) << d.boxes[b].readBack << " " << count.typed;
+        EXPECT_EQ(Hex(text(d.boxes[b].readBack)), Hex(Narrow(expected, kGbk))) << d.boxes[b].readBack << " " << count.typed;
+      }
+      if (access) {
+        EXPECT_EQ(shownFile, Wide(database, kGbk));
+        EXPECT_EQ(Hex(text("KVGetMdbFileName")), Hex(database)) << count.typed;
+      }
+    }
+  }
+}
+
+// A preset text longer than its box is shown whole, and the OK keeps the
+// box's number of characters, never half of one.
+TEST_F(ConnectionDialogs, LoginCutsALongPresetNameAfter32Characters) {
+  const std::pair<std::string, std::string> cases[] = {
+      {Narrow(ChineseText(40), kGbk), Narrow(ChineseText(32), kGbk)},
+      {"a" + Narrow(ChineseText(40), kGbk), "a" + Narrow(ChineseText(31), kGbk)},
+      {std::string(40, 'n'), std::string(32, 'n')},
+  };
+  for (const auto& [preset, kept] : cases) {
+    Robot robot([&, preset = preset](Robot& r) {
+      HWND dialog = r.waitForDialog(Gbk("请输入登录帐号:"));
+      if (!dialog) return;
+      r.expectText(Robot::text(dialog, 1000), preset, "preset name");
+      Robot::click(dialog, IDOK);
+      r.waitGone(dialog, "login dialog");
+    });
+    CallResult result = emu.call("KVShowLoginDlg", {Value::Text(preset)});
+    EXPECT_EQ(robot.finish(), kNoProblems);
+    EXPECT_EQ(result.value.integer, 1);
+    EXPECT_EQ(Hex(text("KVGetLoginName")), Hex(kept));
+  }
+}
+
+// With a preset name the cursor starts in the name box with the whole name
+// selected: typing replaces the name, and the password needs a Tab first.
+TEST_F(ConnectionDialogs, LoginStartsInTheNameBoxWithThePresetSelected) {
   Robot robot([&](Robot& r) {
     HWND dialog = r.waitForDialog(Gbk("请输入登录帐号:"));
     if (!dialog) return;
-    HWND box = GetDlgItem(dialog, 1000);
-    for (wchar_t c : typed) SendMessageW(box, WM_CHAR, c, 1);
-    Robot::click(dialog, IDOK);
+    // The dialog shows before the system has finished activating it: wait
+    // (bounded) for the focus to land in it.
+    const HWND nameBox = GetDlgItem(dialog, 1000);
+    GUITHREADINFO info{sizeof(info)};
+    for (int tries = 0; tries < 500; ++tries) {
+      GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+      if (IsChild(dialog, info.hwndFocus)) break;
+      Sleep(20);
+    }
+    r.expectEq(info.hwndFocus, nameBox, "focus in the name box");
+    DWORD start = 0, end = 0;
+    SendDlgItemMessageA(dialog, 1000, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    r.expectEq(start, DWORD{0}, "selection start");
+    r.expectEq(end, DWORD{5}, "selection end");
+    Robot::click(dialog, IDCANCEL);
     r.waitGone(dialog, "login dialog");
   });
-  CallResult result = emu.call("KVShowLoginDlg", {Value::Text("")});
+  EXPECT_EQ(emu.call("KVShowLoginDlg", {Value::Text("guest")}).value.integer, 2);
   EXPECT_EQ(robot.finish(), kNoProblems);
-  EXPECT_EQ(result.value.integer, 1);
-  EXPECT_EQ(Hex(text("KVGetLoginName")), Hex(Narrow(typed.substr(0, 16), kGbk)));
 }
 
 TEST_F(ConnectionDialogs, LoginRefusesAnEmptyUserNameButKeepsWhatItRead) {
@@ -126,12 +253,6 @@ TEST_F(ConnectionDialogs, LoginCancelKeepsTheLastAcceptedValues) {
   EXPECT_EQ(text("KVGetLoginName"), "first");
 }
 
-std::vector<Arg> SqlArgs(int32_t timeOut, bool trusted, int lockFlags = -1) {
-  std::vector<Arg> args = {Value::Text("srv"), Value::Text("db"), Value::Text("sa"),
-                           Value::Text("pw"),  Value::Int(timeOut), Value::Bool(trusted)};
-  if (lockFlags >= 0) args.push_back(Value::Int(lockFlags));
-  return args;
-}
 
 TEST_F(ConnectionDialogs, SqlShowsItsParametersAndLocks) {
   struct Case {
@@ -348,6 +469,96 @@ TEST_F(ConnectionDialogs, AccessBrowseButtonFillsTheFileBox) {
   EXPECT_EQ(robot.finish(), kNoProblems);
   EXPECT_EQ(result.value.integer, 1);
   EXPECT_EQ(text("KVGetMdbFileName"), database);
+}
+
+int g_pathLooks = 0;
+BOOL WINAPI CountPathLooks(LPCSTR) {
+  ++g_pathLooks;
+  return FALSE;
+}
+
+// A preset file name longer than the system's paths is shown, but OK calls
+// it missing without asking the file system; 259 bytes are still looked up.
+TEST_F(ConnectionDialogs, AccessRefusesANameBeyondThePathLimitWithoutALook) {
+  ImportPatch patch(emu.module(), "SHLWAPI.dll", "PathFileExistsA", FakeOf(&CountPathLooks));
+  ASSERT_TRUE(patch.active());
+  for (size_t length : {size_t{259}, size_t{260}, size_t{275}, size_t{70000}}) {
+    const std::string file = "C:\\" + std::string(length - 3, 'f');
+    g_pathLooks = 0;
+    Robot robot([&](Robot& r) {
+      HWND dialog = r.waitForDialog(Gbk("设置MS Access连接参数"));
+      if (!dialog) return;
+      Robot::click(dialog, IDOK);
+      r.expectWarning(dialog, "file not exist.");
+      Robot::click(dialog, IDCANCEL);
+      r.waitGone(dialog, "Access dialog");
+    });
+    CallResult result = emu.call("KVShowAccessSetDlg", AccessArgs(file, "admin"));
+    EXPECT_EQ(robot.finish(), kNoProblems) << length;
+    EXPECT_EQ(result.value.integer, 2);
+    EXPECT_EQ(g_pathLooks, length <= 259 ? 1 : 0) << length;
+    // The refused OK stored the name as far as its box holds.
+    EXPECT_EQ(text("KVGetMdbFileName"), file.substr(0, 259)) << length;
+  }
+}
+
+int g_messageBoxes = 0;
+int WINAPI CountMessageBoxes(HWND, LPCSTR, LPCSTR, UINT) {
+  ++g_messageBoxes;
+  return IDOK;
+}
+int g_dialogBoxes = 0;
+INT_PTR WINAPI CountDialogBoxes(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) {
+  ++g_dialogBoxes;
+  return -1;
+}
+HWND WINAPI NoDisplayWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return nullptr;
+}
+
+// The library tells a missing display by a window it cannot make (error
+// 1400): then no dialog is asked for at all, and every show function
+// answers -1.
+TEST_F(ConnectionDialogs, WithoutADisplayNoDialogIsAskedFor) {
+  ImportPatch noDisplay(emu.module(), "USER32.dll", "CreateWindowExA", FakeOf(&NoDisplayWindow));
+  ImportPatch dialogs(emu.module(), "USER32.dll", "DialogBoxParamA", FakeOf(&CountDialogBoxes));
+  ASSERT_TRUE(noDisplay.active() && dialogs.active());
+  g_dialogBoxes = 0;
+  EXPECT_EQ(emu.call("KVShowLoginDlg", {Value::Text("guest")}).value.integer, -1);
+  EXPECT_EQ(emu.call("KVShowSqlSetDlg", SqlArgs(30, true, 3)).value.integer, -1);
+  EXPECT_EQ(emu.call("KVShowAccessSetDlg", AccessArgs("a.mdb", "admin")).value.integer, -1);
+  EXPECT_EQ(emu.call("KVShowAboutDlg", {Value::Text("a"), Value::Text("b"), Value::Text("c")}).value.integer, -1);
+  EXPECT_EQ(g_dialogBoxes, 0);
+}
+
+// The dialogs' warning box is not shown when the display has gone while a
+// dialog was open: the refused OK leaves the dialog open as before.
+TEST_F(ConnectionDialogs, WithoutADisplayTheWarningIsNotShown) {
+  ImportPatch boxes(emu.module(), "USER32.dll", "MessageBoxA", FakeOf(&CountMessageBoxes));
+  ASSERT_TRUE(boxes.active());
+  g_messageBoxes = 0;
+  int boxesWithDisplay = -1, boxesWithout = -1;
+  Robot robot([&](Robot& r) {
+    HWND dialog = r.waitForDialog(Gbk("请输入登录帐号:"));
+    if (!dialog) return;
+    Robot::setText(dialog, 1000, "");
+    // Sent, not posted: the OK has been handled when the call returns.
+    SendDlgItemMessageA(dialog, IDOK, BM_CLICK, 0, 0);
+    boxesWithDisplay = g_messageBoxes;
+    {
+      ImportPatch noDisplay(emu.module(), "USER32.dll", "CreateWindowExA", FakeOf(&NoDisplayWindow));
+      SendDlgItemMessageA(dialog, IDOK, BM_CLICK, 0, 0);
+      boxesWithout = g_messageBoxes - boxesWithDisplay;
+    }
+    if (!IsWindow(dialog)) r.fail("the dialog closed after a refused OK");
+    Robot::click(dialog, IDCANCEL);
+    r.waitGone(dialog, "login dialog");
+  });
+  EXPECT_EQ(emu.call("KVShowLoginDlg", {Value::Text("")}).value.integer, 2);
+  EXPECT_EQ(robot.finish(), kNoProblems);
+  EXPECT_EQ(boxesWithDisplay, 1);
+  EXPECT_EQ(boxesWithout, 0);
 }
 
 // Without a display the system cannot create a dialog: DialogBoxParamA

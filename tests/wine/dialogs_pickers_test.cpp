@@ -277,7 +277,6 @@ TEST_F(Pickers, FolderBrowserStartsAtTheGivenFolder) {
       {{Value::Text(drivers), Value::Text("Pick one")}, "Pick one", true, drivers},
       {{Value::Text(fonts), Value::Text(""), Value::Int(0x41)}, "Select a directory", true, fonts},
       {{}, "Select a directory", false, ""},
-      {{Value::Text(std::string(300, 'a'))}, "Select a directory", false, ""},
   };
   for (const Case& c : cases) {
     Robot robot([&](Robot& r) {
@@ -391,6 +390,89 @@ TEST_F(Pickers, FolderBrowserRecord) {
     g_browse.answer = "chosen";
     EXPECT_EQ(emu.call("KVGetDir2").value.text, path) << folder;
   }
+}
+
+// Counts what reaches the system's pickers; each answers as cancelled.
+struct SystemCalls {
+  int open = 0, save = 0, browse = 0;
+  std::string lastName;  // the name buffer handed to the last file dialog
+};
+SystemCalls g_calls;
+
+BOOL WINAPI CountOpen(OPENFILENAMEA* record) {
+  ++g_calls.open;
+  g_calls.lastName = record->lpstrFile;
+  return FALSE;
+}
+BOOL WINAPI CountSave(OPENFILENAMEA* record) {
+  ++g_calls.save;
+  g_calls.lastName = record->lpstrFile;
+  return FALSE;
+}
+LPITEMIDLIST WINAPI CountBrowse(BROWSEINFOA*) {
+  ++g_calls.browse;
+  return nullptr;
+}
+
+class PickerFakes : public Pickers {
+ protected:
+  PickerFakes()
+      : open_(emu.module(), "COMDLG32.dll", "GetOpenFileNameA", FakeOf(&CountOpen)),
+        save_(emu.module(), "COMDLG32.dll", "GetSaveFileNameA", FakeOf(&CountSave)),
+        browse_(emu.module(), "SHELL32.dll", "SHBrowseForFolderA", FakeOf(&CountBrowse)) {
+    g_calls = {};
+  }
+  bool active() const { return open_.active() && save_.active() && browse_.active(); }
+
+  ImportPatch open_, save_, browse_;
+};
+
+// A folder or file name longer than the system's paths is refused before
+// any dialog opens; 259 bytes still reach the system.
+TEST_F(PickerFakes, PathsBeyondTheSystemLimitAreRefusedBeforeCalling) {
+  ASSERT_TRUE(active());
+  for (size_t length : {size_t{259}, size_t{260}, size_t{275}, size_t{70000}}) {
+    const std::string path = "C:\\" + std::string(length - 3, 'a');
+    const int calls = length <= 259 ? 1 : 0;
+    g_calls = {};
+    EXPECT_EQ(emu.call("KVGetFile2", {Value::Text("Text|*.txt|"), Value::Text(path)}).value.text, "") << length;
+    EXPECT_EQ(emu.call("KVGetFile2", {Value::Text("Text|*.txt|"), Value::Text(path), Value::Int(1)}).value.text, "");
+    EXPECT_EQ(emu.call("KVPutFile2", {Value::Text("Text|*.txt|"), Value::Text("txt"), Value::Text(path)}).value.text, "");
+    EXPECT_EQ(emu.call("KVGetDir2", {Value::Text(path)}).value.text, "");
+    EXPECT_EQ(g_calls.open, 2 * calls) << length;
+    EXPECT_EQ(g_calls.save, calls) << length;
+    EXPECT_EQ(g_calls.browse, calls) << length;
+    EXPECT_EQ(g_calls.lastName, calls ? path : "") << length;
+  }
+}
+
+// Without a display the system's pickers crash or block: the library makes
+// a window first and, when that fails (error 1400, as it does without a
+// display), answers every picker as cancelled without calling it.
+HWND WINAPI NoDisplayWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return nullptr;
+}
+
+TEST_F(PickerFakes, WithoutADisplayEveryPickerAnswersCancelledWithoutCalling) {
+  ASSERT_TRUE(active());
+  ImportPatch noDisplay(emu.module(), "USER32.dll", "CreateWindowExA", FakeOf(&NoDisplayWindow));
+  ASSERT_TRUE(noDisplay.active());
+  const std::pair<const char*, std::vector<Arg>> calls[] = {
+      {"KVGetFile2", {Value::Text("Text|*.txt|"), Value::Text("C:\\")}},
+      {"KVGetFile2", {Value::Text("Text|*.txt|"), Value::Text(""), Value::Int(1)}},
+      {"KVPutFile2", {Value::Text("Text|*.txt|"), Value::Text("txt"), Value::Text("report")}},
+      {"KVGetDir2", {}},
+      {"KVGetDir2", {Value::Text("C:\\windows"), Value::Text("Pick"), Value::Int(0x41)}},
+      {"KVGetOtherFolder", {Value::Int(1), Value::Text("Choose")}},
+      {"KVGetOtherFolder", {Value::Int(2), Value::Text("Choose")}},
+  };
+  for (const auto& [function, args] : calls) {
+    CallResult result = emu.call(function, args);
+    EXPECT_EQ(result.value.kind, Value::Kind::Char) << function;
+    EXPECT_EQ(result.value.text, "") << function;
+  }
+  EXPECT_EQ(g_calls.open + g_calls.save + g_calls.browse, 0);
 }
 
 }  // namespace

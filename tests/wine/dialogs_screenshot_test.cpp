@@ -85,6 +85,7 @@ bool SaveWindowPng(HWND window, const std::string& path) {
 }
 
 // Shows one dialog, waits for it to be drawn, saves it and cancels it.
+// Each dialog is shown with the example call of its function reference.
 void Photograph(HostEmulator& emu, const std::string& caption, const std::string& file,
                 const std::function<void()> show, std::vector<std::string>& problems) {
   Robot robot([&](Robot& r) {
