@@ -31,11 +31,21 @@ stage=build/package/$name
 rm -rf build/package "dist/$name.zip" "dist/$name.zip.sha256"
 mkdir -p "$stage/docs" "$stage/examples" dist
 
+# objcopy stamps a PE file it writes with the time it finds in
+# SOURCE_DATE_EPOCH, else the current time; giving it the link time the file
+# already carries keeps the stripped file a pure function of the built one.
+link_time() {
+  local pe
+  pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  od -An -tu4 -j$((pe + 8)) -N4 "$1" | tr -d ' '
+}
 # The debug file first: the link in the stripped DLL carries its checksum.
-$objcopy --only-keep-debug "$bin/larch.dll" "$stage/larch.dll.debug"
-(cd "$stage" && $objcopy --strip-all --add-gnu-debuglink=larch.dll.debug \
-   "$here/$bin/larch.dll" larch.dll)
-$objcopy --strip-all "$bin/larch-pack.exe" "$stage/larch-pack.exe"
+dll_time=$(link_time "$bin/larch.dll")
+SOURCE_DATE_EPOCH=$dll_time $objcopy --only-keep-debug "$bin/larch.dll" "$stage/larch.dll.debug"
+(cd "$stage" && SOURCE_DATE_EPOCH=$dll_time \
+   $objcopy --strip-all --add-gnu-debuglink=larch.dll.debug "$here/$bin/larch.dll" larch.dll)
+SOURCE_DATE_EPOCH=$(link_time "$bin/larch-pack.exe") \
+  $objcopy --strip-all "$bin/larch-pack.exe" "$stage/larch-pack.exe"
 
 cp README.md CHANGELOG.md "$stage/"
 cp LICENSE "$stage/LICENSE.txt"

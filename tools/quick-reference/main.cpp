@@ -136,15 +136,14 @@ bool Render(const std::string& version, const std::vector<larch::host::TableRow>
   }
   std::ostringstream out;
   out << "# Quick reference\n\n"
-      << "All " << count << " functions of `larch.dll` version " << version << ", in the order of the library's function table\n"
-      << "(the number is the table row; rows 1 and 2 are the load and release hooks).\n"
-      << "Each name links to its full description. Written by `tools/quick-reference`\n"
-      << "from the built library: do not edit by hand.\n\n"
+      << "All " << count << " functions of `larch.dll` version " << version << ", in the order of the\n"
+      << "library's function table (the number is the table row; rows 1 and 2 are the\n"
+      << "load and release hooks). Each name links to its full description. Written\n"
+      << "by `tools/quick-reference` from the built library: do not edit by hand.\n\n"
       << "Parameters: C character, I integer, N number, L logical, @ a variable passed by\n"
-      << "reference (`@name`), ? any of several types; [ ] may be omitted, together with\n"
-      << "every parameter after it. Results: C, I, L as above; \"none\" means the function\n"
-      << "sends no result and the host applies its own default. The `FR` registry\n"
-      << "functions return .F. on success.\n\n"
+      << "reference (`@name`), ? one of several types; [ ] may be omitted. Results: C, I,\n"
+      << "L as above; \"none\" means the function sends no result and the host applies\n"
+      << "its own default. The `FR` registry functions return .F. on success.\n\n"
       << "| # | Function | Parameters | Result |\n"
       << "|---|---|---|---|\n"
       << body.str();
