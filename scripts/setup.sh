@@ -5,7 +5,7 @@
 set -euo pipefail
 
 need=(wine wine32:i386 g++-mingw-w64-i686 mingw-w64-tools xvfb xdotool x11-utils
-      imagemagick locales fonts-wqy-microhei cmake ninja-build googletest
+      imagemagick locales fonts-wqy-microhei fonts-wine cmake ninja-build googletest
       cabextract gcab python3-pyftpdlib opencc unicode-data openssl bzip2
       clang libclang-rt-14-dev libgtest-dev)
 

@@ -8,6 +8,7 @@
 #include "bridge/entry_points.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/version.h"
 
 namespace larch {
 namespace {
@@ -45,7 +46,7 @@ void GetExeInfo(ParamBlock* block) {
 
 void GetFllInfo(ParamBlock* block) {
   Params p(block);
-  ReturnText(p.integer(1) == 1 ? ModulePath(g_module) : "1.3.0902");
+  ReturnText(p.integer(1) == 1 ? ModulePath(g_module) : LARCH_VERSION_TEXT);
 }
 
 void GetDefaultFontName(ParamBlock*) {

@@ -107,7 +107,7 @@ void Photograph(HostEmulator& emu, const std::string& caption, const std::string
 }
 
 // The child run: only inside the virtual desktop the parent starts.
-TEST(DialogScreenshots, TakenInsideAVirtualDesktop) {
+TEST(ChildDialogScreenshots, TakenInsideAVirtualDesktop) {
   const char* folder = std::getenv(kShotFolderVariable);
   if (!folder) GTEST_SKIP() << "runs as the child of DialogScreenshots.FourDialogsArePictured";
   HostEmulator emu;
@@ -163,7 +163,7 @@ TEST(DialogScreenshots, FourDialogsArePictured) {
   // large as the real screen, so that nothing changes for them.
   std::string command = "explorer.exe /desktop=larchshots," + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
                         std::to_string(GetSystemMetrics(SM_CYSCREEN)) + " \"" + self +
-                        "\" --gtest_filter=DialogScreenshots.TakenInsideAVirtualDesktop";
+                        "\" --gtest_filter=ChildDialogScreenshots.TakenInsideAVirtualDesktop";
   STARTUPINFOA startup{sizeof(startup)};
   PROCESS_INFORMATION child{};
   BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);

@@ -29,7 +29,7 @@ def main():
     with tempfile.TemporaryDirectory() as folder:
         path = os.path.join(folder, "written.ini")
         env = dict(os.environ, LARCH_INI_CHECK="Z:" + path.replace("/", "\\"))
-        run = subprocess.run([args.wine_run, args.tests, "--gtest_filter=Ini.WritesAFileForConfigparser"],
+        run = subprocess.run([args.wine_run, args.tests, "--gtest_filter=ChildIni.WritesAFileForConfigparser"],
                              env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
         if run.returncode != 0 or not os.path.exists(path):
             sys.stdout.write(run.stdout.decode("latin-1"))

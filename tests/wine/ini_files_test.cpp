@@ -108,7 +108,7 @@ const char* const kInteropEntries[][3] = {
     {"Second Section", "Empty", ""},
 };
 
-TEST(Ini, WritesAFileForConfigparser) {
+TEST(ChildIni, WritesAFileForConfigparser) {
   // Run by the configparser check, which names the file to write.
   const char* target = std::getenv("LARCH_INI_CHECK");
   if (!target) GTEST_SKIP() << "LARCH_INI_CHECK names the file to write";

@@ -34,7 +34,7 @@ void ExpectRecorded(HostEmulator& emu, int32_t code) {
 
 // A copy of this program that waits until this process ends.
 StartedProcess StartIdleChild() {
-  return StartChild("SystemChild.Idle", "idle", std::to_string(GetCurrentProcessId()));
+  return StartChild("ChildSystem.Idle", "idle", std::to_string(GetCurrentProcessId()));
 }
 
 DWORD FirstListedProcess() {
@@ -266,8 +266,8 @@ TEST(TestExeIsRun, MarkersByNameAndByIdentity) {
   // been unloaded, and another process sees it.
   HostEmulator again;
   EXPECT_TRUE(again.call("KVTestExeIsRun", {Value::Text(name)}).value.logical);
-  StartedProcess seen = StartChild("SystemChild.Marker", "marker", name);
-  StartedProcess unseen = StartChild("SystemChild.Marker", "marker", name + "-other");
+  StartedProcess seen = StartChild("ChildSystem.Marker", "marker", name);
+  StartedProcess unseen = StartChild("ChildSystem.Marker", "marker", name + "-other");
   ASSERT_TRUE(seen.started() && unseen.started());
   EXPECT_EQ(seen.wait(60000), 10u) << "10: the child found the marker";
   EXPECT_EQ(unseen.wait(60000), 11u) << "11: the child made a new marker";
@@ -337,14 +337,14 @@ TEST(ShowTextInNotepad, StartsTheSystemsNotepadByItsFullName) {
 
 // ---- Children: these run only when a test above starts them. ----
 
-TEST(SystemChild, Idle) {
+TEST(ChildSystem, Idle) {
   if (ChildRole() != "idle") GTEST_SKIP() << "runs as a child process only";
   HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(std::stoul(ChildArgument())));
   if (parent) WaitForSingleObject(parent, INFINITE);
   ExitProcess(0);
 }
 
-TEST(SystemChild, Marker) {
+TEST(ChildSystem, Marker) {
   if (ChildRole() != "marker") GTEST_SKIP() << "runs as a child process only";
   HostEmulator emu;
   CallResult r = emu.call("KVTestExeIsRun", {Value::Text(ChildArgument())});

@@ -247,7 +247,7 @@ TEST(FatalExit, TextGoesToTheSystemWithActionZero) {
 TEST(FatalExit, EndsTheProcessAfterItsBox) {
   // The real call, in a copy of this program: its box is answered from
   // here, and the copy must end without coming back from the call.
-  StartedProcess child = StartChild("SystemChild.FatalExit", "fatal", "");
+  StartedProcess child = StartChild("ChildSystem.FatalExit", "fatal", "");
   ASSERT_TRUE(child.started());
   BoxAnswerer answerer(child.id());
   const DWORD code = child.wait(60000);
@@ -258,7 +258,7 @@ TEST(FatalExit, EndsTheProcessAfterItsBox) {
   EXPECT_EQ(boxes[0], "Larch fatal exit");
 }
 
-TEST(SystemChild, FatalExit) {
+TEST(ChildSystem, FatalExit) {
   if (ChildRole() != "fatal") GTEST_SKIP() << "runs as a child process only";
   HostEmulator emu;
   emu.call("APIFatalAppExit", {Value::Text("Larch fatal exit")});
