@@ -1,6 +1,7 @@
 #include "text/wildcard.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -32,14 +33,25 @@ size_t PatternCharLength(const LeadBytes& leads, std::string_view pattern, size_
 OffsetFlags CharStarts(const LeadBytes& leads, std::string_view text) {
   OffsetFlags starts;
   if (!leads.isDoubleByte()) return starts;
-  bool anyLead = false;
-  for (char c : text) {
-    if (leads.isLead(static_cast<unsigned char>(c))) {
-      anyLead = true;
-      break;
-    }
-  }
   // Text without a lead byte is single bytes only: every offset is a start.
+  // Lead bytes all have the high bit set, so ASCII is passed over a block
+  // at a time.
+  constexpr size_t kBlock = 256;
+  constexpr uint64_t kHighBits = 0x8080808080808080u;
+  bool anyLead = false;
+  for (size_t at = 0; at < text.size() && !anyLead; at += kBlock) {
+    const std::string_view block = text.substr(at, kBlock);
+    uint64_t high = 0;
+    size_t k = 0;
+    for (; k + 8 <= block.size(); k += 8) {
+      uint64_t word;
+      std::memcpy(&word, block.data() + k, sizeof word);
+      high |= word;
+    }
+    for (; k < block.size(); ++k) high |= static_cast<unsigned char>(block[k]);
+    if (!(high & kHighBits)) continue;
+    for (char c : block) anyLead = anyLead || leads.isLead(static_cast<unsigned char>(c));
+  }
   if (!anyLead) return starts;
   starts.assign(text.size() + 1, 0);
   for (size_t i = 0; i < text.size(); i += CharLength(leads, text, i)) starts[i] = 1;

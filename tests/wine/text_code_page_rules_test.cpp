@@ -52,7 +52,7 @@ TEST(TextCodePage, WildcardsMatchWholeCharacters) {
     return emu.call("KVIsMatchString", {Value::Text(text), Value::Text(pattern)}).value.logical;
   };
   EXPECT_EQ(find(kZhongWen, kXing), dbcs ? 0 : 2);
-  EXPECT_EQ(find(kZhongWen + kXing, kXing), 5);
+  EXPECT_EQ(find(kZhongWen + kXing, kXing), dbcs ? 5 : 2);
   EXPECT_EQ(find(kDong + "|", "|"), dbcs ? 3 : 2);
   EXPECT_EQ(match(kZhongWen, "*" + kXing + "*"), !dbcs);
   EXPECT_EQ(match(kDong, "?|"), !dbcs);
