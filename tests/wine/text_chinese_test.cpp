@@ -66,6 +66,9 @@ TEST(CodePages, AsciiEmptyAndReplacement) {
   EXPECT_EQ(CallText(emu, "KVGb2312ToBig5", {Value::Text(Gbk("a硷ぁb"))}), "a" + Big5("鹼") + "?b");
   EXPECT_EQ(Utf8(CallText(emu, "KVGb2312ToBig5", {Value::Text(Gbk("硷瘘"))}), kBig5), "鹼瘺");
   EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(Big5("a‧b"))}), "a?b");
+  // ... unless the code page has a best fit: Big5's macron (A1 C2) becomes
+  // GBK's ˉ (A1 A5), two bytes.
+  EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text("a\xA1\xC2" "b")}), "a\xA1\xA5" "b");
   // The text ends at its first NUL, as the code-page calls read it.
   EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(std::string("ab\0cd", 5))}), "ab");
 }
