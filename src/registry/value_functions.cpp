@@ -1,4 +1,5 @@
 // Typed reads, writes and deletions in the session's key.
+#include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "registry/default_path.h"
@@ -45,9 +46,11 @@ void FRGetRegValue(ParamBlock* block) {
                                                  reinterpret_cast<BYTE*>(buffer), &size)) &&
                  size <= kRegistryTextLimit;
     if (!found) {
-      // A longer default is cut to what the buffer holds.
+      // A longer default is cut to what the buffer holds, between two
+      // characters: never half of a Chinese character at the end.
       TextParam fallback = p.text(2);
-      return ReturnText(fallback.view().substr(0, kRegistryTextLimit));
+      const std::string_view text = fallback.view();
+      return ReturnText(text.substr(0, CharBoundaryAtOrBefore(AnsiLeadBytes(), text, kRegistryTextLimit)));
     }
     buffer[size] = '\0';
     return ReturnText(buffer);

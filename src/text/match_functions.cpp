@@ -1,6 +1,8 @@
-// Wildcard search and matching, and in-place reversal of a variable.
+// Wildcard search and matching, and in-place reversal of a variable. The
+// matching reads the text in characters of the ANSI code page.
 #include <algorithm>
 
+#include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "text/reverse_bytes.h"
@@ -20,21 +22,21 @@ void KVFindMatchString(ParamBlock* block) {
   TextParam text = p.text(1);
   TextParam pattern = p.text(2);
   const int32_t start = std::max(0, p.integerOr(3, 0));
-  ReturnInt(static_cast<int32_t>(WildcardSearch(text.c_str(), pattern.c_str(), start) + 1));
+  ReturnInt(static_cast<int32_t>(WildcardSearch(text.c_str(), pattern.c_str(), start, AnsiLeadBytes()) + 1));
 }
 
 void KVIsMatchString(ParamBlock* block) {
   Params p(block);
   TextParam text = p.text(1);
   TextParam pattern = p.text(2);
-  ReturnLogical(WildcardMatch(text.c_str(), pattern.c_str(), CaseSensitive(p)));
+  ReturnLogical(WildcardMatch(text.c_str(), pattern.c_str(), CaseSensitive(p), AnsiLeadBytes()));
 }
 
 void KVMultiMatchString(ParamBlock* block) {
   Params p(block);
   TextParam text = p.text(1);
   TextParam patterns = p.text(2);
-  ReturnLogical(WildcardMatchList(text.c_str(), patterns.c_str(), CaseSensitive(p)));
+  ReturnLogical(WildcardMatchList(text.c_str(), patterns.c_str(), CaseSensitive(p), AnsiLeadBytes()));
 }
 
 // Sends no result: the variable itself changes.

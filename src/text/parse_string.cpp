@@ -2,8 +2,9 @@
 
 namespace larch {
 
-void ParseStringState::SetLine(std::string_view line) {
+void ParseStringState::SetLine(std::string_view line, const LeadBytes& leads) {
   text_.assign(line.substr(0, line.find('\0')));
+  leads_ = leads;
   delimiter_ = kDefaultDelimiter;
   position_ = 0;
 }
@@ -11,15 +12,22 @@ void ParseStringState::SetLine(std::string_view line) {
 std::string ParseStringState::NextItem() {
   if (AtEnd()) return {};
   const std::string_view text(text_);
-  const size_t first = text.find_first_not_of(delimiter_, position_);
-  if (first == std::string_view::npos) {
+  // A delimiter is a one-byte character, so skipping one keeps the scan on
+  // character starts.
+  size_t first = position_;
+  while (first < text.size() && DelimiterAt(first)) ++first;
+  if (first == text.size()) {
     position_ = static_cast<uint32_t>(text.size() + 1);
     return {};
   }
-  size_t end = text.find(delimiter_, first);
+  size_t end = FindChar(leads_, text, delimiter_, first);
   if (end == std::string_view::npos) end = text.size();
   position_ = static_cast<uint32_t>(end + 1);
   return std::string(text.substr(first, end - first));
+}
+
+bool ParseStringState::DelimiterAt(size_t i) const {
+  return text_[i] == delimiter_ && CharLength(leads_, text_, i) == 1;
 }
 
 std::string ParseStringState::TakeRest() {

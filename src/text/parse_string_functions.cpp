@@ -1,5 +1,6 @@
 // The PS functions: one tokenizer for the whole process, its cursor kept
 // between calls.
+#include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "text/parse_string.h"
@@ -16,7 +17,7 @@ void PSSetStringLine(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam line = p.text(1);
-  g_tokenizer.SetLine(line.view());
+  g_tokenizer.SetLine(line.view(), AnsiLeadBytes());
   ReturnLogical(true);
 }
 

@@ -1,6 +1,7 @@
 #include "text/rmb_numerals.h"
 
-#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <string_view>
 
@@ -22,6 +23,12 @@ constexpr size_t kMaxDigits = 10;
 constexpr size_t kYuanPosition = 3;
 constexpr size_t kWanPosition = 7;
 
+uint64_t Power10(int n) {
+  uint64_t p = 1;
+  while (n-- > 0) p *= 10;
+  return p;
+}
+
 std::string_view Digit(int d) { return kDigits.substr(2 * static_cast<size_t>(d), 2); }
 std::string_view Unit(size_t position) { return kUnits.substr(2 * (position - 1), 2); }
 
@@ -29,16 +36,27 @@ std::string_view LastChar(const std::string& text) {
   return text.size() < 2 ? std::string_view() : std::string_view(text).substr(text.size() - 2);
 }
 
-// Whole fen, exact halves away from zero whatever the C runtime's own
-// formatting would do with them.
+// Whole fen of the amount as it is written: the decision is taken on its
+// decimal digits to 15 significant places, the digits the host shows for
+// the value, not on the binary product. 1.005 is stored a shade below
+// 1.005, and a cheque for it reads 1.01; exact halves go away from zero
+// whatever the C runtime's own formatting would do with them. An amount of
+// at most two decimals comes out as it was written.
 uint64_t RoundToFen(double amount) {
-  // volatile: the product is rounded to a double even where intermediates
-  // are kept wider (2.675 must become exactly 267.5, not 267.4999...).
-  volatile double product = amount * 100.0;
-  const double p = product;
-  double whole = std::floor(p);
-  if (p - whole >= 0.5) whole += 1.0;  // exact: p is far below 2^52
-  return static_cast<uint64_t>(whole);
+  // d.dddddddddddddde+XX: 15 significant digits and the decimal exponent.
+  char text[40];
+  const int length = snprintf(text, sizeof text, "%.14e", amount);
+  if (length <= 0 || static_cast<size_t>(length) >= sizeof text) return 0;
+  uint64_t digits = static_cast<uint64_t>(text[0] - '0');
+  for (int k = 2; k < 16; ++k) digits = digits * 10 + static_cast<uint64_t>(text[k] - '0');
+  const int exponent = std::atoi(text + 17);
+  // amount = digits * 10^(exponent - 14), so fen = digits * 10^(exponent - 12).
+  const int shift = exponent - 12;
+  if (shift >= 0) return shift > 4 ? UINT64_MAX : digits * Power10(shift);
+  if (shift < -15) return 0;  // below a tenth of a fen
+  const uint64_t divisor = Power10(-shift);
+  const uint64_t fen = digits / divisor;
+  return digits % divisor * 2 >= divisor ? fen + 1 : fen;
 }
 
 }  // namespace

@@ -29,7 +29,9 @@ TEST(ChineseCounterpart, BothDirections) {
   // OpenCC's defaults for one-to-many characters, Taiwan forms that Big5 has.
   const Case toTraditional[] = {{u'国', u'國'}, {u'发', u'發'}, {u'后', u'後'}, {u'干', u'幹'},
                                 {u'台', u'臺'}, {u'为', u'為'}, {u'众', u'眾'}, {u'伪', u'偽'},
-                                {u'启', u'啟'}, {u'里', u'裡'}, {u'A', u'A'},  {u'國', u'國'}};
+                                {u'启', u'啟'}, {u'里', u'裡'}, {u'A', u'A'},  {u'國', u'國'},
+                                // The usual forms 礆, 瘻 are not in Big5; these are.
+                                {u'硷', u'鹼'}, {u'瘘', u'瘺'}, {u'镎', u'錼'}};
   for (const Case& c : toTraditional) {
     EXPECT_EQ(ChineseCounterpart(c.simplified, ChineseForm::Traditional), c.traditional)
         << std::hex << static_cast<int>(c.simplified);

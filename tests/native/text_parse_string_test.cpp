@@ -47,6 +47,33 @@ TEST(ParseString, ItemsAndEnds) {
   }
 }
 
+TEST(ParseString, DelimitersOnlyAtCharacterStarts) {
+  struct Case {
+    std::string line;
+    char delimiter;
+    std::vector<std::string> items;
+  };
+  // GBK: 東 96 7C, 億 83 7C, 瑋 AC 7C end in "|"; 方 B7 BD, 元 D4 AA.
+  const Case cases[] = {
+      {"\x96\x7C\xB7\xBD|\x83\x7C\xD4\xAA|\xAC\x7C", '|', {"\x96\x7C\xB7\xBD", "\x83\x7C\xD4\xAA", "\xAC\x7C"}},
+      {"\xB9\x7C\xB9", '|', {"\xB9\x7C\xB9"}},  // one character and a lone lead byte
+      {"||\x96\x7C||\x96\x7C|", '|', {"\x96\x7C", "\x96\x7C"}},
+      {"\x96\x7C\x7C", '|', {"\x96\x7C"}},
+      // A lead byte as delimiter never splits a character.
+      {"a\xD6\xD0" "b", '\xD6', {"a\xD6\xD0" "b"}},
+  };
+  for (const Case& c : cases) {
+    ParseStringState state;
+    state.SetLine(c.line, LeadBytes::Gbk());
+    state.SetDelimiter(c.delimiter);
+    EXPECT_EQ(ReadAll(state).items, c.items) << testing::PrintToString(c.line);
+  }
+  ParseStringState state;
+  state.SetLine("\x96\x7C" "a|b", LeadBytes::Gbk());
+  EXPECT_EQ(state.NextItem(), "\x96\x7C" "a");
+  EXPECT_EQ(state.TakeRest(), "b");
+}
+
 TEST(ParseString, NothingLoaded) {
   ParseStringState state;
   EXPECT_TRUE(state.AtEnd());

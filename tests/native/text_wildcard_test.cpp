@@ -140,3 +140,82 @@ TEST(WildcardMatchList, ItemsAreTriedInTurn) {
 
 }  // namespace
 }  // namespace larch
+
+namespace larch {
+namespace {
+
+// GBK: 中 D6 D0, 文 CE C4, 形 D0 CE (its bytes straddle 中文), 東 96 7C,
+// 丄 81 41 (second byte "A"), 乤 81 61 (second byte "a").
+const LeadBytes kGbk = LeadBytes::Gbk();
+
+TEST(WildcardChars, SearchFindsWholeCharactersOnly) {
+  const SearchCase cases[] = {
+      {"\xD6\xD0\xCE\xC4", "\xD0\xCE", 0, -1},                   // 形 in 中文
+      {"\xD6\xD0\xCE\xC4\xD0\xCE", "\xD0\xCE", 0, 4},            // 形 in 中文形
+      {"\x96\x7C" "a|b", "|", 0, 3},                             // not the second byte of 東
+      {"\xD6\xD0\xCE\xC4", "??", 1, 2},                          // ?? is one character
+      {"\xD6\xD0\xCE\xC4", "?", 0, -1},                          // half a character is no match
+      {"\xD6\xD0" "a", "?", 0, 2},
+      {"\xD6\xD0" "ab", "", 1, 2},                               // empty: next character start
+      {"a\xD6\xD0", "a\xD6\xD0", 0, 0},
+  };
+  for (const SearchCase& c : cases) {
+    EXPECT_EQ(WildcardSearch(c.text, c.pattern, c.start, kGbk), c.expected)
+        << testing::PrintToString(std::string(c.text)) << " / " << testing::PrintToString(std::string(c.pattern))
+        << " from " << c.start;
+  }
+  // Without lead bytes the same texts are bytes, as before.
+  EXPECT_EQ(WildcardSearch("\xD6\xD0\xCE\xC4", "\xD0\xCE", 0), 1);
+  EXPECT_EQ(WildcardSearch("\x96\x7C" "a|b", "|", 0), 1);
+}
+
+TEST(WildcardChars, MatchTakesLiteralsAsWholeCharacters) {
+  const MatchCase cases[] = {
+      {"\xD6\xD0\xCE\xC4", "*\xD0\xCE*", false, false},          // 中文 / *形*
+      {"\xD6\xD0\xCE\xC4", "\xD6\xD0*", false, true},            // 中文 / 中*
+      {"\xD6\xD0\xCE\xC4", "????", false, true},                 // two characters as four bytes
+      {"\xD6\xD0\xCE\xC4", "??\xCE\xC4", false, true},
+      {"\xD6\xD0\xCE\xC4", "?*", false, true},                   // "?" still takes one byte
+      {"\xD6\xD0\xCE\xC4", "*?", false, true},
+      {"\xC4\xE3\xBA\xC3", "??\xBA?", false, false},             // half of 好 is no character
+      {"\x96\x7C", "?|", false, false},                          // "|" is not 東's second byte
+      {"\x96\x7C" "|", "*|", false, true},
+      {"\x81\x41", "\x81\x61", false, false},                    // 丄 is not 乤 without case
+      {"\x81\x41" "A", "\x81\x41" "a", false, true},             // a lone A still folds
+      {"a\xD6\xD0" "b", "A*B", false, true},
+  };
+  for (const MatchCase& c : cases) {
+    EXPECT_EQ(WildcardMatch(c.text, c.pattern, c.caseSensitive, kGbk), c.expected)
+        << testing::PrintToString(std::string(c.text)) << " / " << testing::PrintToString(std::string(c.pattern));
+  }
+  EXPECT_TRUE(WildcardMatch("\xD6\xD0\xCE\xC4", "*\xD0\xCE*", false));  // bytes without lead bytes
+  EXPECT_TRUE(WildcardMatchList("\xD6\xD0\xCE\xC4", "*\xD0\xCE*,\xD6\xD0*", false, kGbk));
+  EXPECT_FALSE(WildcardMatchList("\xD6\xD0\xCE\xC4", "*\xD0\xCE*,?", false, kGbk));
+}
+
+TEST(WildcardChars, AgreeWithBruteForce) {
+  std::mt19937 rng(936);
+  // Lead bytes, bytes that are second bytes of some characters ("A", "|",
+  // 0xD0) and wildcards.
+  for (int round = 0; round < 30000; ++round) {
+    const std::string text = RandomText(rng, "aA|\xD6\xD0\x81", 12);
+    const std::string pattern = RandomText(rng, "aA|?*\xD6\xD0\x81", 7);
+    const bool caseSensitive = round % 2 == 0;
+    ASSERT_EQ(WildcardMatch(text, pattern, caseSensitive, kGbk), BruteMatch(text, pattern, caseSensitive, kGbk))
+        << testing::PrintToString(text) << " / " << testing::PrintToString(pattern);
+    const std::ptrdiff_t start = std::uniform_int_distribution<int>(0, 4)(rng);
+    ASSERT_EQ(WildcardSearch(text, pattern, start, kGbk), BruteSearch(text, pattern, start, kGbk))
+        << testing::PrintToString(text) << " / " << testing::PrintToString(pattern) << " from " << start;
+  }
+  for (int round = 0; round < 1000; ++round) {
+    // Past the 64 bytes the scan keeps in a word.
+    const std::string text = RandomText(rng, "a\xD6\xD0", 300);
+    std::string pattern = RandomText(rng, "a?\xD0", 100);
+    if (round % 2 == 0 && text.size() > 90) pattern = text.substr(text.size() / 3, 80);
+    ASSERT_EQ(WildcardSearch(text, pattern, 0, kGbk), BruteSearch(text, pattern, 0, kGbk))
+        << testing::PrintToString(text) << " / " << testing::PrintToString(pattern);
+  }
+}
+
+}  // namespace
+}  // namespace larch

@@ -417,5 +417,33 @@ TEST(Registry, EnumeratesChineseNames) {
   emu.call("FRCloseReg");
 }
 
+// Under a double-byte code page a path or default text holding 誠 (GBK
+// D5 5C, its second byte a backslash) keeps the character whole; under a
+// single-byte one the bytes are bytes.
+TEST(Registry, ChinesePathsAndDefaultsStayWhole) {
+  HostEmulator emu;
+  TestKey key;
+  const bool dbcs = IsDBCSLeadByteEx(CP_ACP, 0xD5) != 0;
+  if (dbcs) {
+    const std::string cheng = "\xD5\x5C";
+    emu.call("FRSetRegPath", {Value::Text(key.path() + "\\" + cheng + "\\sub")});
+    EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("v"), Value::Text("x")})), kOk);
+    emu.call("FRCloseReg");
+    // One key named 誠 with a subkey, as the wide API sees it.
+    const std::wstring path(key.path().begin(), key.path().end());
+    HKEY handle = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (path + L"\\\x8AA0\\sub").c_str(), 0, KEY_READ, &handle), 0);
+    if (handle) RegCloseKey(handle);
+    EXPECT_EQ(Get(key.path() + "\\" + cheng + "\\sub", "v").data, std::string("x\0", 2));
+  }
+
+  // A default text longer than the read buffer is cut between characters.
+  const std::string fallback = std::string(511, 'd') + "\xD6\xD0";  // ... 中
+  emu.call("FRSetRegPath", {Value::Text(key.path())});
+  CallResult r = emu.call("FRGetRegValue", {Value::Text("Missing"), Value::Text(fallback)});
+  EXPECT_EQ(r.value.text, fallback.substr(0, dbcs ? 511 : 512));
+  emu.call("FRCloseReg");
+}
+
 }  // namespace
 }  // namespace larch::test

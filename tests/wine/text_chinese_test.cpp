@@ -61,11 +61,32 @@ TEST(CodePages, AsciiEmptyAndReplacement) {
     const std::string ascii = "Plain ASCII ~!@#$%^&*()_+ 0123456789";
     EXPECT_EQ(CallText(emu, name, {Value::Text(ascii)}), ascii) << name;
   }
-  // Characters the other code page lacks become one replacement byte each.
-  EXPECT_EQ(CallText(emu, "KVGb2312ToBig5", {Value::Text(Gbk("a硷ぁb"))}), "a??b");
+  // Characters the other code page lacks become one replacement byte each;
+  // 硷 and 瘘 take the traditional forms Big5 has.
+  EXPECT_EQ(CallText(emu, "KVGb2312ToBig5", {Value::Text(Gbk("a硷ぁb"))}), "a" + Big5("鹼") + "?b");
+  EXPECT_EQ(Utf8(CallText(emu, "KVGb2312ToBig5", {Value::Text(Gbk("硷瘘"))}), kBig5), "鹼瘺");
   EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(Big5("a‧b"))}), "a?b");
+  // ... unless the code page has a best fit: Big5's macron (A1 C2) becomes
+  // GBK's ˉ (A1 A5), two bytes.
+  EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text("a\xA1\xC2" "b")}), "a\xA1\xA5" "b");
   // The text ends at its first NUL, as the code-page calls read it.
   EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(std::string("ab\0cd", 5))}), "ab");
+}
+
+TEST(CodePages, ResultsThatGrow) {
+  HostEmulator emu;
+  // GBK's one-byte euro sign (0x80) is two bytes in Big5 (A3 E1): each
+  // result holds every character whole, however much it grew.
+  auto euros = [](int n) {
+    std::string big5;
+    for (int k = 0; k < n; ++k) big5 += "\xA3\xE1";
+    return big5;
+  };
+  EXPECT_EQ(CallText(emu, "KVGb2312ToBig5", {Value::Text(std::string(20, '\x80'))}), euros(20));
+  EXPECT_EQ(CallText(emu, "KVGb2312ToBig5", {Value::Text("x" + std::string(3000, '\x80') + "y")}),
+            "x" + euros(3000) + "y");
+  // And back: Big5's euro sign is one GBK byte again.
+  EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(euros(20))}), std::string(20, '\x80'));
 }
 
 TEST(CodePages, LongText) {

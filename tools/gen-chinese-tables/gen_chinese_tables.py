@@ -75,7 +75,8 @@ def read_unihan(unihan_dir, name, fields):
 
 
 def read_opencc(opencc_dir, name, workdir):
-    """{char: first candidate} of one OpenCC character dictionary."""
+    """{char: [candidates]} of one OpenCC character dictionary, in its order
+    (the first is the usual form)."""
     text = os.path.join(workdir, name + ".txt")
     subprocess.run(["opencc_dict", "-i", os.path.join(opencc_dir, name + ".ocd2"),
                     "-o", text, "-f", "ocd2", "-t", "text"], check=True)
@@ -83,9 +84,9 @@ def read_opencc(opencc_dir, name, workdir):
     with open(text, encoding="utf-8") as f:
         for line in f:
             key, _, values = line.rstrip("\n").partition("\t")
-            first = values.split(" ")[0]
-            if len(key) == 1 and len(first) == 1:
-                table[key] = first
+            candidates = [v for v in values.split(" ") if len(v) == 1]
+            if len(key) == 1 and candidates:
+                table[key] = candidates
     return table
 
 
@@ -252,13 +253,20 @@ def sort_keys(fields, strokes_field):
     return keys
 
 
-def first_variant(value, char):
-    """The first listed variant other than the character itself, BMP only."""
+def variants_of(value, char):
+    """The listed variants other than the character itself, in order."""
+    found = []
     for item in (value or "").split():
         variant = chr(int(item[2:], 16))
         if variant != char:
-            return variant
-    return None
+            found.append(variant)
+    return found
+
+
+def first_variant(value, char):
+    """The first listed variant other than the character itself."""
+    found = variants_of(value, char)
+    return found[0] if found else None
 
 
 def pair_tables(fields, variants, opencc):
@@ -268,24 +276,40 @@ def pair_tables(fields, variants, opencc):
     def bmp(c):
         return ord(c) < 0x10000
 
+    def first(table, c):
+        return table[c][0] if c in table else None
+
     # Simplified -> traditional, as s2tw does character by character: any
     # GBK character may come in; the result has to be a Big5 character.
+    # OpenCC's first candidate is the usual form; a character Big5 lacks
+    # takes the first candidate Big5 has (OpenCC's, then Unihan's
+    # kTraditionalVariant), so 硷 becomes 鹼 and 瘘 瘺 instead of a "?".
     to_traditional = []
     for c in sorted(gbk):
-        t = opencc["STCharacters"].get(c)
+        usable = lambda t: t != c and bmp(c) and bmp(t) and t in big5 and t in gbk
+        t = first(opencc["STCharacters"], c)
         if t is None and c not in big5:
             t = first_variant(variants["kTraditionalVariant"].get(c), c)
         t = t or c
-        t = opencc["TWVariants"].get(t, t)
-        if t != c and bmp(c) and bmp(t) and t in big5 and t in gbk:
+        t = first(opencc["TWVariants"], t) or t
+        if not usable(t) and c not in big5:
+            candidates = opencc["STCharacters"].get(c, []) + variants_of(
+                variants["kTraditionalVariant"].get(c), c)
+            found = [u for u in (first(opencc["TWVariants"], v) or v for v in candidates) if usable(u)]
+            t = found[0] if found else c
+        if usable(t):
             to_traditional.append((c, t))
 
     # Traditional -> simplified, as tw2s does: the characters come from Big5
-    # (through GBK), the result has to be a GBK character.
+    # (through GBK), the result has to be a GBK character; of OpenCC's
+    # candidates the first one GBK has.
     to_simplified = []
     for c in sorted(big5 & gbk):
-        variant = opencc["TWVariantsRev"].get(c, c)
-        t = opencc["TSCharacters"].get(variant)
+        variant = first(opencc["TWVariantsRev"], c) or c
+        candidates = opencc["TSCharacters"].get(variant)
+        t = None
+        if candidates:
+            t = next((u for u in candidates if u in gbk and bmp(u)), candidates[0])
         if t is None and variant != c:
             t = variant
         if t is None:
@@ -320,14 +344,16 @@ def render(keys, to_simplified, to_traditional, versions):
         "",
         "namespace larch {",
         "",
-        "// %d pairs: OpenCC TWVariantsRev then TSCharacters; Unihan kSimplifiedVariant" % len(to_simplified),
-        "// where OpenCC has none. Keys are Big5 characters, values GBK characters.",
+        "// %d pairs: OpenCC TWVariantsRev then TSCharacters (the first candidate GBK" % len(to_simplified),
+        "// has); Unihan kSimplifiedVariant where OpenCC has none. Keys are Big5",
+        "// characters, values GBK characters.",
     ]
     out += emit_pairs("kTraditionalToSimplified", to_simplified)
     out += [
         "",
         "// %d pairs: OpenCC STCharacters then TWVariants; Unihan kTraditionalVariant" % len(to_traditional),
-        "// for characters outside Big5 that OpenCC leaves. Values are Big5 characters.",
+        "// for characters outside Big5 that OpenCC leaves, and for characters outside",
+        "// Big5 the first candidate Big5 has. Values are Big5 characters.",
     ]
     out += emit_pairs("kSimplifiedToTraditional", to_traditional)
     out += [

@@ -1,0 +1,69 @@
+// Text functions under the process's ANSI code page: under a double-byte
+// code page (936) they read Chinese text in characters, under a single-byte
+// one (1252, the en_US run) byte by byte. Each case states both answers.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace larch::test {
+namespace {
+
+bool DoubleByteCodePage() { return IsDBCSLeadByteEx(CP_ACP, 0xD6) != 0; }
+
+// GBK: 東 96 7C, 億 83 7C, 瑋 AC 7C (second bytes "|"), 方 B7 BD, 元 D4 AA,
+// 中 D6 D0, 文 CE C4, 形 D0 CE.
+const std::string kDong = "\x96\x7C", kYi = "\x83\x7C", kWei = "\xAC\x7C";
+const std::string kFang = "\xB7\xBD", kYuan = "\xD4\xAA";
+const std::string kZhongWen = "\xD6\xD0\xCE\xC4", kXing = "\xD0\xCE";
+
+std::vector<std::string> Items(HostEmulator& emu, const std::string& line) {
+  EXPECT_TRUE(emu.call("PSSetStringLine", {Value::Text(line)}).value.logical);
+  std::vector<std::string> items;
+  for (int guard = 0; guard < 20 && !emu.call("PSIsEnd").value.logical; ++guard) {
+    items.push_back(emu.call("PSGetItem").value.text);
+  }
+  return items;
+}
+
+TEST(TextCodePage, TokenizerSplitsAtDelimiterCharacters) {
+  HostEmulator emu;
+  const std::string line = kDong + kFang + "|" + kYi + kYuan + "|" + kWei;
+  const std::vector<std::string> chars = {kDong + kFang, kYi + kYuan, kWei};
+  const std::vector<std::string> bytes = {"\x96", kFang, "\x83", kYuan, "\xAC"};
+  EXPECT_EQ(Items(emu, line), DoubleByteCodePage() ? chars : bytes);
+
+  // The rest after one item starts after the first real delimiter.
+  emu.call("PSSetStringLine", {Value::Text(kDong + "a|b")});
+  EXPECT_EQ(emu.call("PSGetItem").value.text, DoubleByteCodePage() ? kDong + "a" : "\x96");
+  EXPECT_EQ(emu.call("PSGetRestString").value.text, DoubleByteCodePage() ? "b" : "a|b");
+}
+
+TEST(TextCodePage, WildcardsMatchWholeCharacters) {
+  HostEmulator emu;
+  const bool dbcs = DoubleByteCodePage();
+  auto find = [&](const std::string& text, const std::string& pattern) {
+    CallResult r = emu.call("KVFindMatchString", {Value::Text(text), Value::Text(pattern)});
+    EXPECT_EQ(r.error, 0);
+    return r.value.integer;
+  };
+  auto match = [&](const std::string& text, const std::string& pattern) {
+    return emu.call("KVIsMatchString", {Value::Text(text), Value::Text(pattern)}).value.logical;
+  };
+  EXPECT_EQ(find(kZhongWen, kXing), dbcs ? 0 : 2);
+  EXPECT_EQ(find(kZhongWen + kXing, kXing), dbcs ? 5 : 2);
+  EXPECT_EQ(find(kDong + "|", "|"), dbcs ? 3 : 2);
+  EXPECT_EQ(match(kZhongWen, "*" + kXing + "*"), !dbcs);
+  EXPECT_EQ(match(kDong, "?|"), !dbcs);
+  // "?" is one byte in both: "??" is one Chinese character.
+  EXPECT_TRUE(match(kZhongWen, "??" + kZhongWen.substr(2)));
+  EXPECT_TRUE(match(kZhongWen, "????"));
+  EXPECT_FALSE(match(kZhongWen, "???"));
+  EXPECT_TRUE(match(kZhongWen, "?*"));
+  const std::string list = "*" + kXing + "*,x";
+  EXPECT_EQ(emu.call("KVMultiMatchString", {Value::Text(kZhongWen), Value::Text(list)}).value.logical, !dbcs);
+}
+
+}  // namespace
+}  // namespace larch::test
