@@ -33,6 +33,8 @@ struct FciContext {
   ERF error{};
   HFCI fci = nullptr;
   bool utf8Name = false;
+  // Why the file being added could not be opened (0: it could).
+  DWORD openFailure = 0;
 };
 
 // Contexts this library created and has not destroyed. A handle from the
@@ -95,21 +97,31 @@ BOOL DIAMONDAPI FciNextCabinet(PCCAB, ULONG, void*) { return TRUE; }
 
 // FCI asks for the file to add: its time and attributes as stored in the
 // cabinet, and a descriptor to read it from.
-INT_PTR DIAMONDAPI FciOpenInfo(char* path, USHORT* date, USHORT* time, USHORT* attributes, int*, void* pv) {
+// The cause of a failure is kept in the context and handed to FCI, which
+// would otherwise report whatever its error argument held.
+INT_PTR DIAMONDAPI FciOpenInfo(char* path, USHORT* date, USHORT* time, USHORT* attributes, int* err, void* pv) {
+  FciContext& context = *static_cast<FciContext*>(pv);
+  auto failed = [&]() -> INT_PTR {
+    DWORD code = GetLastError();
+    context.openFailure = code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE;
+    *err = static_cast<int>(context.openFailure);
+    return -1;
+  };
   return CallbackGuard<INT_PTR>(-1, [&]() -> INT_PTR {
     UniqueHandle file(ValidOrNull(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
-    if (!file) return -1;
+    if (!file) return failed();
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file.get(), &info)) return -1;
+    if (!GetFileInformationByHandle(file.get(), &info)) return failed();
     FILETIME local;
     FileTimeToLocalFileTime(&info.ftLastWriteTime, &local);
     FileTimeToDosDateTime(&local, date, time);
     DWORD found = GetFileAttributesA(path);
     *attributes = found == INVALID_FILE_ATTRIBUTES ? 0 : static_cast<USHORT>(found & kCabAttributeMask);
-    if (static_cast<const FciContext*>(pv)->utf8Name) *attributes |= kCabNameIsUtf8;
+    if (context.utf8Name) *attributes |= kCabNameIsUtf8;
     file.reset();
-    return CabOpen(path, _O_RDONLY | _O_BINARY, 0);
+    INT_PTR descriptor = CabOpen(path, _O_RDONLY | _O_BINARY, 0);
+    return descriptor == -1 ? failed() : descriptor;
   });
 }
 
@@ -171,10 +183,11 @@ bool AddFileToCabinet(uint32_t handle, std::string_view file) {
     if (!name || name->size() >= kCabNameField) return fail(ERROR_INVALID_NAME);
   }
   std::string source(file);
+  context->openFailure = 0;
   SetLastError(ERROR_SUCCESS);
   if (!FCIAddFile(context->fci, source.data(), name->data(), FALSE, FciNextCabinet, FciStatus, FciOpenInfo,
                   tcompTYPE_MSZIP)) {
-    return fail(GetLastError());
+    return fail(context->openFailure ? context->openFailure : GetLastError());
   }
   return true;
 }
