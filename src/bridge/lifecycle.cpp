@@ -1,14 +1,18 @@
 // Process attach, the load and release hooks, and the information functions.
 #include "bridge/lifecycle.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bridge/cpu_id.h"
+#include "bridge/dbcs.h"
 #include "bridge/entry_points.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "bridge/version.h"
+#include "files/traverse_command.h"
 
 namespace larch {
 namespace {
@@ -96,9 +100,17 @@ void OnLoadHook() {
   g_dialogInstance = g_module;
   Evaluated identity = ReadAppIdentity();
   if (identity.type == kTypeChar && !identity.text.empty()) return;
+  // The executable's name is data: it goes in as one text literal, spliced
+  // where a character would end it, and a name that cannot be put in
+  // safely leaves the identity unset.
   std::string path = ModulePath(nullptr);
-  std::string name = path.substr(path.find_last_of('\\') + 1);
-  std::string command = "_screen.tag = \"" + name + "\"";
+  std::string_view name = NameAfterLastSeparator(AnsiLeadBytes(), path);
+  std::optional<std::string> text = HostTextExpression(AnsiLeadBytes(), name);
+  if (!text) {
+    RecordFailure(ERROR_INVALID_NAME);
+    return;
+  }
+  std::string command = "_screen.tag = " + *text;
   ExecuteCommand(command.c_str());
 }
 

@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 
+#include "bridge/dbcs.h"
+#include "bridge/host.h"
 #include "bridge/win_handles.h"
 #include "files/cabinet_io.h"
 #include "files/cabinet_paths.h"
@@ -25,9 +27,14 @@ constexpr USHORT kSetId = 12345;
 
 // FCI reports errors into the record for as long as the context lives, so
 // the record lives beside it.
+// The context also tells the open-info call-back whether the file being
+// added is stored under a UTF-8 name.
 struct FciContext {
   ERF error{};
   HFCI fci = nullptr;
+  bool utf8Name = false;
+  // Why the file being added could not be opened (0: it could).
+  DWORD openFailure = 0;
 };
 
 // Contexts this library created and has not destroyed. A handle from the
@@ -90,28 +97,47 @@ BOOL DIAMONDAPI FciNextCabinet(PCCAB, ULONG, void*) { return TRUE; }
 
 // FCI asks for the file to add: its time and attributes as stored in the
 // cabinet, and a descriptor to read it from.
-INT_PTR DIAMONDAPI FciOpenInfo(char* path, USHORT* date, USHORT* time, USHORT* attributes, int*, void*) {
+// The cause of a failure is kept in the context and handed to FCI, which
+// would otherwise report whatever its error argument held.
+INT_PTR DIAMONDAPI FciOpenInfo(char* path, USHORT* date, USHORT* time, USHORT* attributes, int* err, void* pv) {
+  FciContext& context = *static_cast<FciContext*>(pv);
+  auto failed = [&]() -> INT_PTR {
+    DWORD code = GetLastError();
+    context.openFailure = code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE;
+    *err = static_cast<int>(context.openFailure);
+    return -1;
+  };
   return CallbackGuard<INT_PTR>(-1, [&]() -> INT_PTR {
     UniqueHandle file(ValidOrNull(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
-    if (!file) return -1;
+    if (!file) return failed();
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file.get(), &info)) return -1;
+    if (!GetFileInformationByHandle(file.get(), &info)) return failed();
     FILETIME local;
     FileTimeToLocalFileTime(&info.ftLastWriteTime, &local);
     FileTimeToDosDateTime(&local, date, time);
     DWORD found = GetFileAttributesA(path);
     *attributes = found == INVALID_FILE_ATTRIBUTES ? 0 : static_cast<USHORT>(found & kCabAttributeMask);
+    if (context.utf8Name) *attributes |= kCabNameIsUtf8;
     file.reset();
-    return CabOpen(path, _O_RDONLY | _O_BINARY, 0);
+    INT_PTR descriptor = CabOpen(path, _O_RDONLY | _O_BINARY, 0);
+    return descriptor == -1 ? failed() : descriptor;
   });
 }
 
 }  // namespace
 
 uint32_t CreateCabinet(std::string_view path) {
-  std::optional<CabinetPath> split = SplitCabinetPath(path);
-  if (!split) return 0;
+  if (RefuseLongPath(path)) return 0;
+  std::optional<CabinetPath> split = SplitCabinetPath(AnsiLeadBytes(), path);
+  if (!split) {
+    // Within 259 characters only a folder or name part beyond 255 or a
+    // path naming a folder is refused.
+    bool partTooLong = path.size() - NameStart(AnsiLeadBytes(), path) >= kCabNameField ||
+                       NameStart(AnsiLeadBytes(), path) >= kCabNameField;
+    RecordFailure(partTooLong ? ERROR_FILENAME_EXCED_RANGE : ERROR_INVALID_NAME);
+    return 0;
+  }
   CCAB cab{};
   cab.cb = kMaxCabinetSize;
   cab.cbFolderThresh = kFolderThreshold;
@@ -124,8 +150,11 @@ uint32_t CreateCabinet(std::string_view path) {
 
   auto context = std::make_unique<FciContext>();
   context->fci = FCICreate(&context->error, FciFilePlaced, CabAlloc, CabFree, FciOpen, FciRead, FciWrite,
-                           FciClose, FciSeek, FciDelete, FciTempFile, &cab, nullptr);
-  if (!context->fci) return 0;
+                           FciClose, FciSeek, FciDelete, FciTempFile, &cab, context.get());
+  if (!context->fci) {
+    RecordSystemError();
+    return 0;
+  }
   uint32_t handle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(context->fci));
   Contexts()[handle] = std::move(context);
   return handle;
@@ -133,24 +162,48 @@ uint32_t CreateCabinet(std::string_view path) {
 
 bool AddFileToCabinet(uint32_t handle, std::string_view file) {
   FciContext* context = FindContext(handle);
-  if (!context) return false;
-  std::optional<std::string> name = StoredFileName(file);
-  std::string source(file);
+  if (!context) {
+    RecordFailure(ERROR_INVALID_HANDLE);
+    return false;
+  }
   // After one failed add the context stays failed, so it goes at once.
-  if (!name || !FCIAddFile(context->fci, source.data(), name->data(), FALSE, FciNextCabinet, FciStatus,
-                           FciOpenInfo, tcompTYPE_MSZIP)) {
+  auto fail = [&](uint32_t code) {
+    RecordFailure(code);
     DestroyContext(handle);
     return false;
+  };
+  if (RefuseLongPath(file)) return fail(ERROR_FILENAME_EXCED_RANGE);
+  std::optional<std::string> name = StoredFileName(AnsiLeadBytes(), file);
+  if (!name) return fail(ERROR_INVALID_NAME);
+  // A name beyond ASCII is stored as UTF-8 and marked so, the form other
+  // cabinet tools read; the folders of the path are never stored.
+  context->utf8Name = !IsAsciiName(*name);
+  if (context->utf8Name) {
+    name = AnsiToUtf8(*name);
+    if (!name || name->size() >= kCabNameField) return fail(ERROR_INVALID_NAME);
+  }
+  std::string source(file);
+  context->openFailure = 0;
+  SetLastError(ERROR_SUCCESS);
+  if (!FCIAddFile(context->fci, source.data(), name->data(), FALSE, FciNextCabinet, FciStatus, FciOpenInfo,
+                  tcompTYPE_MSZIP)) {
+    return fail(context->openFailure ? context->openFailure : GetLastError());
   }
   return true;
 }
 
 bool FlushCabinet(uint32_t handle) {
   FciContext* context = FindContext(handle);
-  if (!context) return false;
+  if (!context) {
+    RecordFailure(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  SetLastError(ERROR_SUCCESS);
   bool written = FCIFlushCabinet(context->fci, FALSE, FciNextCabinet, FciStatus);
+  if (!written) RecordSystemError();
   bool destroyed = FCIDestroy(context->fci);
   Contexts().erase(handle);
+  if (written && !destroyed) RecordSystemError();
   return written && destroyed;
 }
 

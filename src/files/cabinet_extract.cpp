@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "bridge/dbcs.h"
+#include "bridge/host.h"
 #include "bridge/win_handles.h"
 #include "files/cabinet_io.h"
 #include "files/cabinet_paths.h"
@@ -44,24 +46,50 @@ void RestoreTimes(const std::string& path, USHORT date, USHORT time) {
   }
 }
 
-// pv of every notification is the destination folder, closing backslash
-// included. A stored name that would leave that folder (rooted, with a
-// drive or a ".." part) fails the extraction.
+// What the notifications share: the destination folder (closing backslash
+// included), the path of the file being written, and whether a refusal has
+// already been recorded.
+struct ExtractState {
+  std::string folder;
+  std::string path;
+  bool recorded = false;
+
+  INT_PTR refuse(uint32_t code) {
+    RecordFailure(code);
+    recorded = true;
+    return -1;
+  }
+};
+
+// The output path of a stored file. A name marked as UTF-8 is converted to
+// the ANSI code page; one that does not convert exactly, or that would
+// leave the destination folder (rooted, with a drive or a ".." part),
+// fails the extraction, as does a path too long for the system.
+INT_PTR OpenOutput(ExtractState& state, const FDINOTIFICATION& info) {
+  std::optional<std::string> name(info.psz1);
+  if (info.attribs & kCabNameIsUtf8) name = Utf8ToAnsi(*name);
+  if (!name || !IsContainedName(AnsiLeadBytes(), *name)) return state.refuse(ERROR_INVALID_NAME);
+  state.path = state.folder + *name;
+  if (PathTooLong(state.path)) return state.refuse(ERROR_FILENAME_EXCED_RANGE);
+  INT_PTR file = CabOpen(state.path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_SEQUENTIAL, 0x180);
+  if (file == -1) {
+    RecordSystemError();
+    state.recorded = true;
+  }
+  return file;
+}
+
 INT_PTR DIAMONDAPI FdiNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION info) {
   return CallbackGuard<INT_PTR>(-1, [&]() -> INT_PTR {
-    const std::string& folder = *static_cast<const std::string*>(info->pv);
+    ExtractState& state = *static_cast<ExtractState*>(info->pv);
     switch (type) {
       case fdintCOPY_FILE:
-        if (!IsContainedName(info->psz1)) return -1;
-        return CabOpen((folder + info->psz1).c_str(),
-                       _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_SEQUENTIAL, 0x180);
-      case fdintCLOSE_FILE_INFO: {
-        std::string path = folder + info->psz1;
+        return OpenOutput(state, *info);
+      case fdintCLOSE_FILE_INFO:
         CabClose(info->hf);
-        RestoreTimes(path, info->date, info->time);
-        SetFileAttributesA(path.c_str(), info->attribs & kCabAttributeMask);
+        RestoreTimes(state.path, info->date, info->time);
+        SetFileAttributesA(state.path.c_str(), info->attribs & kCabAttributeMask);
         return TRUE;
-      }
       default:
         return 0;
     }
@@ -85,15 +113,41 @@ bool IsCabinetFile(HFDI fdi, const std::string& path) {
 }  // namespace
 
 bool ExtractCabinet(std::string_view cabinet, std::string_view destination) {
-  std::optional<CabinetPath> split = SplitCabinetPath(cabinet);
-  std::optional<std::string> folder = ExtractionFolder(destination);
-  if (!split || !folder) return false;
+  if (RefuseLongPath(cabinet)) return false;
+  std::optional<CabinetPath> split = SplitCabinetPath(AnsiLeadBytes(), cabinet);
+  if (!split) {
+    RecordFailure(ERROR_INVALID_NAME);
+    return false;
+  }
+  std::optional<std::string> folder = ExtractionFolder(AnsiLeadBytes(), destination);
+  if (!folder) {
+    RecordFailure(ERROR_FILENAME_EXCED_RANGE);  // only an empty folder is refused otherwise, before the call
+    return false;
+  }
 
   ERF error{};
   UniqueFdi fdi(FDICreate(CabAlloc, CabFree, FdiOpen, FdiRead, FdiWrite, FdiClose, FdiSeek, cpu80386, &error));
-  if (!fdi || !IsCabinetFile(fdi.get(), std::string(cabinet))) return false;
-  if (!FDICopy(fdi.get(), split->name.data(), split->folder.data(), 0, FdiNotify, nullptr, &*folder)) return false;
-  return FDIDestroy(fdi.release());
+  if (!fdi) {
+    RecordSystemError();
+    return false;
+  }
+  SetLastError(ERROR_SUCCESS);
+  if (!IsCabinetFile(fdi.get(), std::string(cabinet))) {
+    // A file that opens but is no cabinet leaves no system error behind.
+    DWORD code = GetLastError();
+    RecordFailure(code != ERROR_SUCCESS ? code : ERROR_BAD_FORMAT);
+    return false;
+  }
+  ExtractState state{*folder};
+  if (!FDICopy(fdi.get(), split->name.data(), split->folder.data(), 0, FdiNotify, nullptr, &state)) {
+    if (!state.recorded) RecordSystemError();
+    return false;
+  }
+  if (!FDIDestroy(fdi.release())) {
+    RecordSystemError();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace larch

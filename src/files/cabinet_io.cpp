@@ -4,6 +4,7 @@
 #include <io.h>
 
 #include <cstdlib>
+#include <string>
 
 namespace larch {
 
@@ -25,6 +26,50 @@ int CabClose(INT_PTR file) { return _close(static_cast<int>(file)); }
 
 LONG CabSeek(INT_PTR file, LONG distance, int origin) {
   return _lseek(static_cast<int>(file), distance, origin);
+}
+
+namespace {
+
+std::optional<std::wstring> Widen(UINT codePage, std::string_view text) {
+  if (text.empty()) return std::wstring();
+  int size = static_cast<int>(text.size());
+  int wide = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (wide <= 0) return std::nullopt;
+  std::wstring out(static_cast<size_t>(wide), L'\0');
+  if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), size, out.data(), wide) != wide) {
+    return std::nullopt;
+  }
+  return out;
+}
+
+std::optional<std::string> Narrow(UINT codePage, const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  int size = static_cast<int>(wide.size());
+  // CP_UTF8 takes neither flag; every character has a UTF-8 form.
+  bool exact = codePage != CP_UTF8;
+  DWORD flags = exact ? WC_NO_BEST_FIT_CHARS : 0;
+  BOOL defaulted = FALSE;
+  BOOL* usedDefault = exact ? &defaulted : nullptr;
+  int bytes = WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, nullptr, usedDefault);
+  if (bytes <= 0 || defaulted) return std::nullopt;
+  std::string out(static_cast<size_t>(bytes), '\0');
+  if (WideCharToMultiByte(codePage, flags, wide.data(), size, out.data(), bytes, nullptr, usedDefault) != bytes ||
+      defaulted) {
+    return std::nullopt;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::string> AnsiToUtf8(std::string_view ansi) {
+  std::optional<std::wstring> wide = Widen(CP_ACP, ansi);
+  return wide ? Narrow(CP_UTF8, *wide) : std::nullopt;
+}
+
+std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
+  std::optional<std::wstring> wide = Widen(CP_UTF8, utf8);
+  return wide ? Narrow(CP_ACP, *wide) : std::nullopt;
 }
 
 }  // namespace larch

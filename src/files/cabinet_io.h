@@ -7,6 +7,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace larch {
 
@@ -31,5 +34,15 @@ UINT CabRead(INT_PTR file, void* buffer, UINT size);
 UINT CabWrite(INT_PTR file, const void* buffer, UINT size);
 int CabClose(INT_PTR file);
 LONG CabSeek(INT_PTR file, LONG distance, int origin);
+
+// Stored names that are not plain ASCII are kept as UTF-8, marked with this
+// attribute, so that every reader sees the same characters.
+constexpr unsigned kCabNameIsUtf8 = 0x80;
+
+// An ANSI name as UTF-8, and back. Nothing when a byte sequence is not
+// valid in the source encoding or a character has no exact form in the
+// target (no best-fit substitutes, no '?').
+std::optional<std::string> AnsiToUtf8(std::string_view ansi);
+std::optional<std::string> Utf8ToAnsi(std::string_view utf8);
 
 }  // namespace larch

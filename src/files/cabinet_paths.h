@@ -1,12 +1,16 @@
 // Path rules of the cabinet functions: how a cabinet path splits into the
 // folder and name the cabinet library takes, the name a file is stored
 // under, and the destination of an extraction. Over-long paths are refused
-// here, before anything is created or written.
+// here, before anything is created or written. Separators are judged by
+// character under the given lead bytes: the second byte of a double-byte
+// character is never taken for a '\'.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "bridge/dbcs.h"
 
 namespace larch {
 
@@ -19,25 +23,31 @@ struct CabinetPath {
   std::string name;
 };
 
-// Position just after the last '\' or '/', 0 when there is none.
-size_t NameStart(std::string_view path);
+// Position just after the last '\' or '/' character, 0 when there is none.
+size_t NameStart(const LeadBytes& leads, std::string_view path);
 
 // Splits a cabinet path. Nothing when the path is empty, names a folder
 // (ends in a separator), is longer than 259 characters, or its folder or
 // name part is longer than 255.
-std::optional<CabinetPath> SplitCabinetPath(std::string_view path);
+std::optional<CabinetPath> SplitCabinetPath(const LeadBytes& leads, std::string_view path);
 
 // The name a file is stored under: its path after the last separator.
 // Nothing when that is empty or longer than 255 characters, or the path is
 // longer than 259.
-std::optional<std::string> StoredFileName(std::string_view path);
+std::optional<std::string> StoredFileName(const LeadBytes& leads, std::string_view path);
 
 // The destination folder of an extraction with a closing backslash.
-// Nothing when it is empty or longer than 259 characters with the backslash.
-std::optional<std::string> ExtractionFolder(std::string_view folder);
+// Nothing when it is empty, longer than 259 characters with the
+// backslash, or ends in the first half of a double-byte character (the
+// backslash would complete it).
+std::optional<std::string> ExtractionFolder(const LeadBytes& leads, std::string_view folder);
 
 // True when a name read from a cabinet stays inside the destination folder:
-// not empty, not rooted, no drive, no ".." part.
-bool IsContainedName(std::string_view name);
+// not empty, not rooted, no drive, no ".." part, no control character.
+bool IsContainedName(const LeadBytes& leads, std::string_view name);
+
+// Whether a name holds only ASCII characters, which every code page reads
+// alike; other names are stored as UTF-8.
+bool IsAsciiName(std::string_view name);
 
 }  // namespace larch

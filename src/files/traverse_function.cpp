@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "bridge/win_handles.h"
@@ -16,14 +17,29 @@ namespace larch {
 namespace {
 
 // One search handle stays open per folder level while the commands for its
-// entries run. A folder that cannot be searched contributes nothing.
+// entries run. A folder that cannot be searched contributes nothing; a
+// pattern too long for the system is not searched at all (206 recorded).
 void SearchFolder(const std::string& pattern, const WalkEntryFn& entry) {
+  if (RefuseLongPath(pattern)) return;
   WIN32_FIND_DATAA found;
   UniqueFind search(ValidOrNull(FindFirstFileA(pattern.c_str(), &found)));
   if (!search) return;
   do {
     entry(found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
   } while (FindNextFileA(search.get(), &found));
+}
+
+// A folder is known by its volume serial number and file index, the same
+// through every link that leads to it. Opening a folder needs no access
+// right and follows links to their target.
+std::optional<FolderId> IdentifyFolder(const std::string& folder) {
+  if (RefuseLongPath(folder)) return std::nullopt;
+  UniqueHandle handle(ValidOrNull(CreateFileA(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+  if (!handle) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
+  return FolderId{info.dwVolumeSerialNumber, (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 std::optional<std::string> PreparedCommand(const Params& p, int n) {
@@ -48,7 +64,13 @@ void KVTraverseDirectory(ParamBlock* block) {
     plan.mask = p.text(4).str();
   }
   plan.flags = p.integerOr(5, 0);
-  Walk(plan, SearchFolder, [](const std::string& line) { ExecuteCommand(line.c_str()); });
+  WalkServices services;
+  services.search = SearchFolder;
+  services.identity = IdentifyFolder;
+  services.run = [](const std::string& line) { ExecuteCommand(line.c_str()); };
+  // The item is skipped and the walk goes on; the code says why.
+  services.refused = [](const std::string&) { RecordFailure(ERROR_INVALID_NAME); };
+  Walk(plan, AnsiLeadBytes(), services);
 }
 
 }  // namespace larch

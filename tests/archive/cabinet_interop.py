@@ -9,7 +9,11 @@ CabCreateCabinet/CabAddFile2Cab/CabFlushCab) and to extract one made by
     set identifier is 12345, a read-only source is stored read-only;
   - CabDecompress restores every file of the gcab cabinet byte-identical,
     with its stored time, replacing a longer existing file;
-  - a file that is not a cabinet gives 0 and writes nothing.
+  - a file that is not a cabinet gives 0 and writes nothing;
+  - under the Chinese code page, names beyond ASCII travel as UTF-8 both
+    ways: CabDecompress of a gcab cabinet holding 中文utf.txt writes
+    中文utf.txt, and a cabinet the library makes of 中文.txt is listed as
+    中文.txt by cabextract -l and gcab -t and extracted under that name.
 Exit status 0 when everything holds.
 """
 import argparse
@@ -35,11 +39,48 @@ def wine_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def run_shell(shell, wine_run, lines):
+def run_shell(shell, wine_run, lines, encoding="latin-1"):
     script = "SET LIBRARY TO larch.dll\n" + "\n".join(lines) + "\n"
-    result = subprocess.run([wine_run, shell], input=script.encode("latin-1"),
+    result = subprocess.run([wine_run, shell], input=script.encode(encoding),
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
-    return [line.strip() for line in result.stdout.decode("latin-1").splitlines()]
+    return [line.strip() for line in result.stdout.decode(encoding, errors="replace").splitlines()]
+
+
+def check_utf8_names(shell, wine_run, work):
+    """Names beyond ASCII, in both directions (code page 936)."""
+    w = lambda *parts: wine_path(os.path.join(work, *parts))
+    utf_dir = os.path.join(work, "utf")
+    os.makedirs(os.path.join(utf_dir, "in"))
+    os.makedirs(os.path.join(utf_dir, "from-gcab"))
+    with open(os.path.join(utf_dir, "in", "中文utf.txt"), "wb") as f:
+        f.write(b"from gcab\r\n")
+    with open(os.path.join(utf_dir, "中文.txt"), "wb") as f:
+        f.write(b"from larch\r\n")
+    subprocess.run(["gcab", "-c", "-z", "-n", os.path.join(utf_dir, "gcab-utf.cab"),
+                    os.path.join(utf_dir, "in", "中文utf.txt")], check=True)
+    got = run_shell(shell, wine_run, [
+        f'? CabDecompress("{w("utf", "gcab-utf.cab")}", "{w("utf", "from-gcab")}")',
+        f'? CabCompress("{w("utf", "中文.txt")}", "{w("utf", "larch-utf.cab")}")'], encoding="gbk")
+    check(got == ["1", "1"], f"utf-8 names: shell printed {got}")
+    check(os.listdir(os.path.join(utf_dir, "from-gcab")) == ["中文utf.txt"],
+          f"gcab cabinet extracted as {os.listdir(os.path.join(utf_dir, 'from-gcab'))}")
+    cab = os.path.join(utf_dir, "larch-utf.cab")
+    if not os.path.exists(cab):
+        check(False, "larch-utf.cab was not written")
+        return
+    info = cabinet_info(cab)
+    check(info and [(e[0], e[1] & 0x80) for e in info[2]] == [("中文.txt".encode().decode("latin-1"), 0x80)],
+          f"larch-utf.cab stores {info and info[2]}")
+    listing = subprocess.run(["cabextract", "-l", cab], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    check("中文.txt" in listing.stdout.decode("utf-8", errors="replace"),
+          f"cabextract -l: {listing.stdout.decode('utf-8', errors='replace')}")
+    listing = subprocess.run(["gcab", "-t", cab], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    check(listing.stdout.decode("utf-8", errors="replace").split() == ["中文.txt"],
+          f"gcab -t: {listing.stdout.decode('utf-8', errors='replace')}")
+    out = os.path.join(utf_dir, "cabextract")
+    subprocess.run(["cabextract", "-q", "-d", out, cab], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    check(os.path.isdir(out) and os.listdir(out) == ["中文.txt"],
+          f"cabextract wrote {os.listdir(out) if os.path.isdir(out) else None}")
 
 
 def cabinet_info(path):
@@ -187,6 +228,9 @@ def main():
             # gcab stores the archive attribute only: nothing is read-only.
             check(os.access(copy, os.W_OK), f"from gcab: {n} is read-only")
         check(os.listdir(from_junk) == [], f"junk cabinet wrote {os.listdir(from_junk)}")
+
+        if os.environ.get("LARCH_LANG", "zh_CN.UTF-8").startswith("zh"):
+            check_utf8_names(args.shell, wine_run, work)
     finally:
         if args.keep:
             print("work folder kept: " + work)

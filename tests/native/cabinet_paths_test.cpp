@@ -7,6 +7,9 @@
 namespace larch {
 namespace {
 
+const LeadBytes kSingle;
+const LeadBytes kGbk = LeadBytes::Gbk();
+
 TEST(CabinetPaths, SplitAtTheLastSeparator) {
   struct Case {
     std::string path, folder, name;
@@ -19,53 +22,103 @@ TEST(CabinetPaths, SplitAtTheLastSeparator) {
       {"C:\\x\\y/a.cab", "C:\\x\\y/", "a.cab"},
   };
   for (const Case& c : cases) {
-    auto split = SplitCabinetPath(c.path);
+    auto split = SplitCabinetPath(kSingle, c.path);
     ASSERT_TRUE(split) << c.path;
     EXPECT_EQ(split->folder, c.folder) << c.path;
     EXPECT_EQ(split->name, c.name) << c.path;
-    EXPECT_EQ(StoredFileName(c.path), c.name) << c.path;
+    EXPECT_EQ(StoredFileName(kSingle, c.path), c.name) << c.path;
   }
   for (const char* refused : {"", "C:\\out\\", "C:/out/"}) {
-    EXPECT_FALSE(SplitCabinetPath(refused)) << refused;
-    EXPECT_FALSE(StoredFileName(refused)) << refused;
+    EXPECT_FALSE(SplitCabinetPath(kSingle, refused)) << refused;
+    EXPECT_FALSE(StoredFileName(kSingle, refused)) << refused;
   }
 }
 
 TEST(CabinetPaths, LengthLimits) {
   // Whole path up to 259, folder and name each up to 255.
   std::string folder255 = std::string(254, 'd') + "\\";
-  EXPECT_TRUE(SplitCabinetPath(folder255 + "a"));
-  EXPECT_FALSE(SplitCabinetPath("x" + folder255 + "a"));
-  EXPECT_TRUE(SplitCabinetPath(std::string(255, 'n')));
-  EXPECT_FALSE(SplitCabinetPath(std::string(256, 'n')));
-  EXPECT_TRUE(SplitCabinetPath("C:\\" + std::string(255, 'n')));  // 258
-  EXPECT_TRUE(SplitCabinetPath(std::string(200, 'd') + "\\" + std::string(58, 'n')));  // 259
-  EXPECT_FALSE(SplitCabinetPath(std::string(200, 'd') + "\\" + std::string(59, 'n')));  // 260
+  EXPECT_TRUE(SplitCabinetPath(kSingle, folder255 + "a"));
+  EXPECT_FALSE(SplitCabinetPath(kSingle, "x" + folder255 + "a"));
+  EXPECT_TRUE(SplitCabinetPath(kSingle, std::string(255, 'n')));
+  EXPECT_FALSE(SplitCabinetPath(kSingle, std::string(256, 'n')));
+  EXPECT_TRUE(SplitCabinetPath(kSingle, "C:\\" + std::string(255, 'n')));  // 258
+  EXPECT_TRUE(SplitCabinetPath(kSingle, std::string(200, 'd') + "\\" + std::string(58, 'n')));  // 259
+  EXPECT_FALSE(SplitCabinetPath(kSingle, std::string(200, 'd') + "\\" + std::string(59, 'n')));  // 260
 
-  EXPECT_TRUE(StoredFileName(std::string(255, 'n')));
-  EXPECT_FALSE(StoredFileName(std::string(256, 'n')));
-  EXPECT_FALSE(StoredFileName(std::string(200, 'd') + "\\" + std::string(59, 'n')));
+  EXPECT_TRUE(StoredFileName(kSingle, std::string(255, 'n')));
+  EXPECT_FALSE(StoredFileName(kSingle, std::string(256, 'n')));
+  EXPECT_FALSE(StoredFileName(kSingle, std::string(200, 'd') + "\\" + std::string(59, 'n')));
 }
 
 TEST(CabinetPaths, ExtractionFolder) {
-  EXPECT_EQ(ExtractionFolder("C:\\out"), "C:\\out\\");
-  EXPECT_EQ(ExtractionFolder("C:\\out\\"), "C:\\out\\");
-  EXPECT_EQ(ExtractionFolder("out"), "out\\");
-  EXPECT_FALSE(ExtractionFolder(""));
-  EXPECT_TRUE(ExtractionFolder(std::string(258, 'd')));  // 259 with the backslash
-  EXPECT_TRUE(ExtractionFolder(std::string(258, 'd') + "\\"));
-  EXPECT_FALSE(ExtractionFolder(std::string(259, 'd')));
-  EXPECT_FALSE(ExtractionFolder(std::string(259, 'd') + "\\"));
+  EXPECT_EQ(ExtractionFolder(kSingle, "C:\\out"), "C:\\out\\");
+  EXPECT_EQ(ExtractionFolder(kSingle, "C:\\out\\"), "C:\\out\\");
+  EXPECT_EQ(ExtractionFolder(kSingle, "out"), "out\\");
+  EXPECT_FALSE(ExtractionFolder(kSingle, ""));
+  EXPECT_TRUE(ExtractionFolder(kSingle, std::string(258, 'd')));  // 259 with the backslash
+  EXPECT_TRUE(ExtractionFolder(kSingle, std::string(258, 'd') + "\\"));
+  EXPECT_FALSE(ExtractionFolder(kSingle, std::string(259, 'd')));
+  EXPECT_FALSE(ExtractionFolder(kSingle, std::string(259, 'd') + "\\"));
 }
 
 TEST(CabinetPaths, NamesThatStayInTheDestination) {
   for (const char* name : {"a.txt", "sub\\a.txt", "..a", "a..", "a\\..b\\c", ".hidden"}) {
-    EXPECT_TRUE(IsContainedName(name)) << name;
+    EXPECT_TRUE(IsContainedName(kSingle, name)) << name;
   }
   for (const char* name : {"", "..", "..\\a.txt", "a\\..\\..\\b", "sub/../../b", "a\\..", "\\a.txt", "/a.txt",
                            "C:\\a.txt", "C:a.txt", "\\\\server\\share\\a"}) {
-    EXPECT_FALSE(IsContainedName(name)) << name;
+    EXPECT_FALSE(IsContainedName(kSingle, name)) << name;
   }
+}
+
+// 誠 is D5 5C and 淺 9C 5C: their second byte is a backslash only to a
+// reader of single bytes.
+TEST(CabinetPaths, DoubleByteNamesEndingInBackslashBytes) {
+  const std::string cheng = "\xD5\x5C", qian = "\x9C\x5C";
+  struct Case {
+    std::string path, gbkFolder, gbkName, singleFolder, singleName;
+  };
+  const Case cases[] = {
+      {"C:\\in\\" + cheng + ".txt", "C:\\in\\", cheng + ".txt", "C:\\in\\\xD5\\", ".txt"},
+      {qian + ".txt", "", qian + ".txt", "\x9C\\", ".txt"},
+      {"C:\\" + cheng + "\\a.cab", "C:\\" + cheng + "\\", "a.cab", "C:\\" + cheng + "\\", "a.cab"},
+  };
+  for (const Case& c : cases) {
+    auto gbk = SplitCabinetPath(kGbk, c.path);
+    ASSERT_TRUE(gbk) << c.path;
+    EXPECT_EQ(gbk->folder, c.gbkFolder) << c.path;
+    EXPECT_EQ(gbk->name, c.gbkName) << c.path;
+    EXPECT_EQ(StoredFileName(kGbk, c.path), c.gbkName) << c.path;
+    auto single = SplitCabinetPath(kSingle, c.path);
+    ASSERT_TRUE(single) << c.path;
+    EXPECT_EQ(single->name, c.singleName) << c.path;
+    EXPECT_EQ(single->folder, c.singleFolder) << c.path;
+  }
+  // A path ending in such a character names a file under GBK, a folder
+  // byte by byte.
+  EXPECT_TRUE(SplitCabinetPath(kGbk, "C:\\out\\" + cheng));
+  EXPECT_FALSE(SplitCabinetPath(kSingle, "C:\\out\\" + cheng));
+
+  // The destination's closing separator is judged by character too.
+  EXPECT_EQ(ExtractionFolder(kGbk, "C:\\out\\" + cheng), "C:\\out\\" + cheng + "\\");
+  EXPECT_EQ(ExtractionFolder(kGbk, "C:\\out\\" + cheng + "\\"), "C:\\out\\" + cheng + "\\");
+  EXPECT_EQ(ExtractionFolder(kSingle, "C:\\out\\" + cheng), "C:\\out\\" + cheng);
+  // Half a character at the end would swallow the closing backslash.
+  EXPECT_FALSE(ExtractionFolder(kGbk, "C:\\out\\\xD5"));
+  EXPECT_EQ(ExtractionFolder(kSingle, "C:\\out\\\xD5"), "C:\\out\\\xD5\\");
+
+  // Stored names: 淺.. is one name under GBK, a ".." part byte by byte.
+  EXPECT_TRUE(IsContainedName(kGbk, qian + ".."));
+  EXPECT_FALSE(IsContainedName(kSingle, qian + ".."));
+  EXPECT_FALSE(IsContainedName(kGbk, cheng + "\\..\\..\\x"));
+  EXPECT_FALSE(IsContainedName(kGbk, "a\nb"));
+}
+
+TEST(CabinetPaths, AsciiNames) {
+  EXPECT_TRUE(IsAsciiName("plain name~1.txt"));
+  EXPECT_TRUE(IsAsciiName(""));
+  EXPECT_FALSE(IsAsciiName("\xD6\xD0.txt"));
+  EXPECT_FALSE(IsAsciiName("caf\xE9"));
 }
 
 }  // namespace

@@ -7,6 +7,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "test_support.h"
 
@@ -24,7 +27,7 @@ void Put32(std::string& out, uint32_t v) {
 
 // A cabinet of one uncompressed folder, written byte by byte, so that the
 // stored names can be anything a hostile archive could hold.
-std::string StoredCabinet(const std::vector<std::pair<std::string, std::string>>& files) {
+std::string StoredCabinet(const std::vector<std::pair<std::string, std::string>>& files, uint16_t attributes = 0x20) {
   std::string entries, data;
   uint32_t offset = 0;
   for (const auto& [name, bytes] : files) {
@@ -33,7 +36,7 @@ std::string StoredCabinet(const std::vector<std::pair<std::string, std::string>>
     Put16(entries, 0);       // folder
     Put16(entries, 0x5A21);  // 2025-01-01
     Put16(entries, 0x6000);  // 12:00:00
-    Put16(entries, 0x20);
+    Put16(entries, attributes);
     entries += name;
     entries += '\0';
     offset += static_cast<uint32_t>(bytes.size());
@@ -266,6 +269,208 @@ TEST_F(Cabinet, StoredNamesStayInTheDestination) {
     EXPECT_EQ(Extract(dir.file("bad.cab"), out), 0) << name;
     EXPECT_FALSE(FileExists(dir.file("escaped.txt"))) << name;
   }
+}
+
+// The stored names and attributes of a cabinet of one folder.
+std::vector<std::pair<std::string, uint16_t>> StoredNames(const std::string& cab) {
+  std::vector<std::pair<std::string, uint16_t>> names;
+  if (cab.size() < 36 || cab.compare(0, 4, "MSCF") != 0) return names;
+  auto get16 = [&](size_t at) { return static_cast<uint16_t>(static_cast<uint8_t>(cab[at]) | static_cast<uint8_t>(cab[at + 1]) << 8); };
+  size_t at = get16(16) | static_cast<size_t>(get16(18)) << 16;
+  for (uint16_t i = 0, files = get16(28); i < files && at + 16 < cab.size(); ++i) {
+    size_t end = cab.find('\0', at + 16);
+    if (end == std::string::npos) break;
+    names.emplace_back(cab.substr(at + 16, end - at - 16), get16(at + 14));
+    at = end + 1;
+  }
+  return names;
+}
+
+bool Gbk() { return GetACP() == 936; }
+
+// LastSystemError as the host reads it back.
+std::string Recorded(HostEmulator& emu) { return emu.call("KVGetLastErrorMsg").value.text; }
+std::string ErrorText(HostEmulator& emu, int code) {
+  return emu.call("KVGetLastErrorMsg", {Value::Int(code)}).value.text;
+}
+
+// 誠 (D5 5C) and 淺 (9C 5C) end in the byte of a backslash. Each keeps its
+// whole name in the cabinet, stored as UTF-8 and marked so, and comes back
+// under its own name; a destination ending in such a character gets its
+// closing backslash.
+TEST_F(Cabinet, DoubleByteNamesKeepTheirLastCharacter) {
+  if (!Gbk()) GTEST_SKIP() << "needs code page 936";
+  const std::string cheng = "\xD5\x5C", qian = "\x9C\x5C";
+  CreateDirectoryA(dir.file("src").c_str(), nullptr);
+  WriteFile(dir.file("src\\" + cheng + ".txt"), "cheng");
+  WriteFile(dir.file("src\\" + qian + ".txt"), "qian");
+  int32_t handle = Create(dir.file("names.cab"));
+  EXPECT_EQ(Add(handle, dir.file("src\\" + cheng + ".txt")), 1);
+  EXPECT_EQ(Add(handle, dir.file("src\\" + qian + ".txt")), 1);
+  ASSERT_EQ(Flush(handle), 1);
+  auto stored = StoredNames(ReadFile(dir.file("names.cab")));
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[0].first, "\xE8\xAA\xA0.txt");  // 誠 in UTF-8
+  EXPECT_EQ(stored[1].first, "\xE6\xB7\xBA.txt");  // 淺 in UTF-8
+  EXPECT_EQ(stored[0].second & 0x80, 0x80);
+  EXPECT_EQ(stored[1].second & 0x80, 0x80);
+
+  ASSERT_EQ(Extract(dir.file("names.cab"), out), 1);
+  EXPECT_EQ(EntriesIn(out), 2u);
+  EXPECT_EQ(ReadFile(out + "\\" + cheng + ".txt"), "cheng");
+  EXPECT_EQ(ReadFile(out + "\\" + qian + ".txt"), "qian");
+
+  std::string into = out + "\\" + cheng;
+  ASSERT_TRUE(CreateDirectoryA(into.c_str(), nullptr));
+  ASSERT_EQ(Extract(dir.file("names.cab"), into), 1);
+  EXPECT_EQ(ReadFile(into + "\\" + qian + ".txt"), "qian");
+  EXPECT_EQ(EntriesIn(out), 3u) << "nothing written beside the destination";
+}
+
+// Names beyond ASCII are stored as UTF-8 under every code page, ASCII
+// names as they are, and both forms are read back; a cabinet written by
+// another tool with the UTF-8 mark extracts under the ANSI name, and a
+// name the code page cannot hold is refused.
+TEST_F(Cabinet, NamesBeyondAsciiTravelAsUtf8) {
+  // 中文 under 936, café under 1252.
+  const std::string local = Gbk() ? "\xD6\xD0\xCE\xC4" : "caf\xE9";
+  const std::string utf8 = Gbk() ? "\xE4\xB8\xAD\xE6\x96\x87" : "caf\xC3\xA9";
+  WriteFile(dir.file(local + ".txt"), "local");
+  WriteFile(dir.file("plain.txt"), "plain");
+  int32_t handle = Create(dir.file("mixed.cab"));
+  EXPECT_EQ(Add(handle, dir.file(local + ".txt")), 1);
+  EXPECT_EQ(Add(handle, dir.file("plain.txt")), 1);
+  ASSERT_EQ(Flush(handle), 1);
+  auto stored = StoredNames(ReadFile(dir.file("mixed.cab")));
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[0].first, utf8 + ".txt");
+  EXPECT_EQ(stored[0].second & 0x80, 0x80);
+  EXPECT_EQ(stored[1].first, "plain.txt");
+  EXPECT_EQ(stored[1].second & 0x80, 0);
+  ASSERT_EQ(Extract(dir.file("mixed.cab"), out), 1);
+  EXPECT_EQ(ReadFile(out + "\\" + local + ".txt"), "local");
+  EXPECT_EQ(ReadFile(out + "\\plain.txt"), "plain");
+
+  // Written by another tool: the UTF-8 mark is honoured.
+  WriteFile(dir.file("tool.cab"), StoredCabinet({{utf8 + "utf.txt", "tool"}}, 0xA0));
+  ASSERT_EQ(Extract(dir.file("tool.cab"), out), 1);
+  EXPECT_EQ(ReadFile(out + "\\" + local + "utf.txt"), "tool");
+
+  // Not valid UTF-8, or not in the code page (日本 has no 1252 form;
+  // a Korean syllable has none in 936): refused, nothing written.
+  const std::string foreign = Gbk() ? "\xEA\xB0\x80" : "\xE6\x97\xA5\xE6\x9C\xAC";
+  for (const std::string& name : {std::string("\xFF\xFE.txt"), foreign + ".txt"}) {
+    WriteFile(dir.file("bad.cab"), StoredCabinet({{name, "bad"}}, 0xA0));
+    size_t before = EntriesIn(out);
+    EXPECT_EQ(Extract(dir.file("bad.cab"), out), 0) << Hex(name);
+    EXPECT_EQ(Recorded(emu), ErrorText(emu, ERROR_INVALID_NAME)) << Hex(name);
+    EXPECT_EQ(EntriesIn(out), before) << Hex(name);
+  }
+}
+
+// Every row that takes a path, at the system's limit and beyond: a prompt
+// failure result, and beyond 259 characters 206 recorded.
+TEST_F(Cabinet, LongPathsFailCleanly) {
+  WriteFile(dir.file("a.txt"), "a");
+  ASSERT_EQ(Compress(dir.file("a.txt"), dir.file("a.cab")), 1);
+  for (size_t length : {259u, 260u, 275u, 70000u}) {
+    std::string path = dir.path() + "\\";
+    path += std::string(length - path.size(), 'n');
+    ASSERT_EQ(path.size(), length);
+    SCOPED_TRACE(length);
+    // At 259 characters the calls are made (the paths just do not exist,
+    // or the cabinet is written); beyond, they are refused.
+    const bool refused = length > 259;
+    auto expectRefused = [&](int32_t result, const char* row) {
+      if (!refused) return;
+      EXPECT_EQ(result, 0) << row;
+      EXPECT_EQ(Recorded(emu), ErrorText(emu, ERROR_FILENAME_EXCED_RANGE)) << row;
+    };
+    int32_t created = Create(path);
+    expectRefused(created, "CabCreateCabinet");
+    if (created) Flush(created);
+    int32_t handle = Create(dir.file("b.cab"));
+    ASSERT_NE(handle, 0);
+    EXPECT_EQ(Add(handle, path), 0);
+    expectRefused(0, "CabAddFile2Cab");
+    EXPECT_EQ(Flush(handle), 0) << "a failed add ends the cabinet";
+    EXPECT_EQ(Compress(path, dir.file("c.cab")), 0);
+    expectRefused(0, "CabCompress file");
+    expectRefused(Compress(dir.file("a.txt"), path), "CabCompress cabinet");
+    expectRefused(Extract(path, out), "CabDecompress cabinet");
+    expectRefused(Extract(dir.file("a.cab"), path), "CabDecompress folder");
+    CallResult walk = emu.call("KVTraverseDirectory", {Value::Text(path), Value::Text("? '%s'"), Value::Text("? '%s'"),
+                                                       Value::Text("*.*"), Value::Int(6)});
+    EXPECT_EQ(walk.error, 0);
+    EXPECT_FALSE(walk.sent());
+    expectRefused(0, "KVTraverseDirectory");
+    DeleteFileA(path.c_str());
+  }
+  EXPECT_FALSE(FileExists(dir.file("b.cab")));
+  EXPECT_FALSE(FileExists(dir.file("c.cab")));
+}
+
+// After every failure LastSystemError names a failure, and the failure
+// just made: each call follows one that recorded ERROR_INVALID_HANDLE.
+TEST_F(Cabinet, FailuresAreRecorded) {
+  WriteFile(dir.file("a.txt"), "a");
+  WriteFile(dir.file("junk.cab"), std::string(100, 'j'));
+  WriteFile(dir.file("escape.cab"), StoredCabinet({{"..\\x.txt", "x"}}));
+  ASSERT_EQ(Compress(dir.file("a.txt"), dir.file("a.cab")), 1);
+  const std::string success = ErrorText(emu, 0), invalidHandle = ErrorText(emu, ERROR_INVALID_HANDLE);
+  struct Case {
+    const char* what;
+    std::function<int32_t()> call;
+  };
+  const Case cases[] = {
+      {"cabinet path naming a folder", [&] { return Create(dir.path() + "\\"); }},
+      {"missing file", [&] { return Compress(dir.file("missing.txt"), dir.file("m.cab")); }},
+      {"missing cabinet folder", [&] { return Compress(dir.file("a.txt"), dir.file("none\\m.cab")); }},
+      {"missing cabinet", [&] { return Extract(dir.file("missing.cab"), out); }},
+      {"not a cabinet", [&] { return Extract(dir.file("junk.cab"), out); }},
+      {"name leaving the folder", [&] { return Extract(dir.file("escape.cab"), out); }},
+      {"missing destination", [&] { return Extract(dir.file("a.cab"), dir.file("none")); }},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Flush(-1), 0);
+    ASSERT_EQ(Recorded(emu), invalidHandle);
+    EXPECT_EQ(c.call(), 0) << c.what;
+    std::string recorded = Recorded(emu);
+    EXPECT_NE(recorded, success) << c.what;
+    EXPECT_NE(recorded, invalidHandle) << c.what;
+  }
+  EXPECT_EQ(Add(0x12345678, dir.file("a.txt")), 0);
+  EXPECT_EQ(Recorded(emu), invalidHandle);
+}
+
+// Names are stored without their folders, so a tree is put in a cabinet
+// by walking it and adding each file; two files of the same name in
+// different folders then meet on extraction, and the last one stays.
+TEST_F(Cabinet, AWholeTreeThroughTheWalk) {
+  for (const char* folder : {"tree", "tree\\sub"}) CreateDirectoryA(dir.file(folder).c_str(), nullptr);
+  WriteFile(dir.file("tree\\x', APICreateDirectory('pwned'), '.txt"), "hostile");
+  WriteFile(dir.file("tree\\same.txt"), "top");
+  WriteFile(dir.file("tree\\sub\\same.txt"), "sub");
+  char saved[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, saved);
+  SetCurrentDirectoryA(dir.path().c_str());
+  emu.setVariable("h", Value::Int(Create(dir.file("tree.cab"))));
+  emu.call("KVTraverseDirectory", {Value::Text(dir.file("tree")), Value::Text("= CabAddFile2Cab(h, '%s')"), Value::Text(""),
+                                   Value::Text("*.*"), Value::Int(2)});
+  EXPECT_EQ(Flush(emu.variable("h")->scalar.integer), 1);
+  ASSERT_EQ(Extract(dir.file("tree.cab"), out), 1);
+  EXPECT_EQ(EntriesIn(out), 2u);
+  EXPECT_EQ(ReadFile(out + "\\x', APICreateDirectory('pwned'), '.txt"), "hostile");
+  std::string same = ReadFile(out + "\\same.txt");
+  EXPECT_TRUE(same == "top" || same == "sub") << same;
+
+  // The hostile name, extracted and walked, is printed, not run.
+  std::vector<std::string> printed;
+  emu.print = [&](const std::string& line) { printed.push_back(line); };
+  emu.call("KVTraverseDirectory", {Value::Text(out), Value::Text("? '%s'"), Value::Text("")});
+  SetCurrentDirectoryA(saved);
+  EXPECT_EQ(printed.size(), 2u);
+  EXPECT_FALSE(FileExists(dir.file("pwned")));
 }
 
 }  // namespace

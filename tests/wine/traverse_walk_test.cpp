@@ -4,6 +4,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "interpreter.h"
 #include "test_support.h"
 
 namespace larch::test {
@@ -127,6 +132,193 @@ TEST_F(Traverse, FailingHostCommandsDoNotStopTheWalk) {
   EXPECT_EQ(lines.size(), 7u);
   EXPECT_EQ(printed.size(), 7u);  // four error messages, three folders
   EXPECT_EQ(printed.back(), root + "\\E.txt\\");
+}
+
+// LastSystemError as the host reads it back.
+std::string RecordedError(HostEmulator& emu) { return emu.call("KVGetLastErrorMsg").value.text; }
+std::string ErrorText(HostEmulator& emu, int code) {
+  return emu.call("KVGetLastErrorMsg", {Value::Int(code)}).value.text;
+}
+
+// Names that would end the literal they are put in, start a macro, or
+// look like conversions. Every one must reach the host as one literal.
+TEST(TraverseNames, PathsReachTheHostIntact) {
+  TempDir dir;
+  const std::vector<std::string> names = {
+      "x', APICreateDirectory('pwned1'), '.txt",
+      "y], APICreateDirectory([pwned2]), [.txt",
+      "it's [a] b.txt",
+      "a&pwned.txt",
+      "100%s%d%%.txt",
+      "a;b.txt",
+  };
+  for (const std::string& name : names) WriteFile(dir.file(name), "x");
+  struct Style {
+    const char* command;
+    const char* before;
+    const char* after;
+  };
+  const Style styles[] = {
+      {"? '%s'", "? ", ""}, {"? \"%s\"", "? ", ""}, {"? [%s]", "? ", ""},
+      {"MYPROC", "MYPROC(", ")"}, {"DO p WITH '%s'", "DO p WITH ", ""},
+  };
+  HostEmulator emu;
+  emu.commandHook = [](const std::string&) { return true; };  // record only
+  for (const Style& style : styles) {
+    emu.commands.clear();
+    CallResult r = emu.call("KVTraverseDirectory", {Value::Text(dir.path()), Value::Text(style.command), Value::Text("")});
+    EXPECT_EQ(r.error, 0);
+    ASSERT_EQ(emu.commands.size(), names.size()) << style.command;  // one command per file
+    std::vector<std::string> got;
+    for (const std::string& line : emu.commands) {
+      std::string before = style.before, after = style.after;
+      ASSERT_EQ(line.substr(0, before.size()), before) << line;
+      ASSERT_EQ(line.substr(line.size() - after.size()), after) << line;
+      std::string middle = line.substr(before.size(), line.size() - before.size() - after.size());
+      host::Value value = emu.interpreter().evaluate(middle);
+      EXPECT_EQ(value.kind, Value::Kind::Char) << line;
+      got.push_back(value.text);
+    }
+    std::vector<std::string> want;
+    for (const std::string& name : names) want.push_back(dir.file(name));
+    std::sort(got.begin(), got.end());
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(got, want) << style.command;
+  }
+
+  // Run for real: each path is printed once and nothing else happens.
+  char saved[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, saved);
+  SetCurrentDirectoryA(dir.path().c_str());
+  emu.commandHook = nullptr;
+  std::vector<std::string> printed;
+  emu.print = [&](const std::string& line) { printed.push_back(line); };
+  for (const std::string prefix : {"", "file: "}) {
+    printed.clear();
+    std::string command = prefix.empty() ? "? '%s'" : "? [file: %s]";
+    emu.call("KVTraverseDirectory", {Value::Text(dir.path()), Value::Text(command), Value::Text("")});
+    std::vector<std::string> want;
+    for (const std::string& name : names) want.push_back(prefix + dir.file(name));
+    std::sort(printed.begin(), printed.end());
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(printed, want) << command;
+  }
+  SetCurrentDirectoryA(saved);
+  EXPECT_FALSE(FileExists(dir.file("pwned1")));
+  EXPECT_FALSE(FileExists(dir.file("pwned2")));
+}
+
+// Where the path would stand outside any literal and holds what the host
+// parses, the item is skipped with 123 recorded; the other items still run.
+TEST(TraverseNames, UnsafeItemsAreSkippedWith123) {
+  TempDir dir;
+  WriteFile(dir.file("plain.prg"), "x");
+  WriteFile(dir.file("with space.prg"), "x");
+  HostEmulator emu;
+  emu.commandHook = [](const std::string&) { return true; };
+  emu.call("CabFlushCab", {Value::Int(-1)});  // some other recorded failure first
+  emu.call("KVTraverseDirectory", {Value::Text(dir.path()), Value::Text("DO %s"), Value::Text("")});
+  EXPECT_EQ(emu.commands, (std::vector<std::string>{"DO " + dir.file("plain.prg")}));
+  EXPECT_EQ(RecordedError(emu), ErrorText(emu, ERROR_INVALID_NAME));
+}
+
+// 誠 is D5 5C under code page 936: a start folder ending in it has no
+// closing separator yet. Under a single-byte code page the same bytes are
+// a letter and a backslash, and the walk goes byte by byte.
+TEST(TraverseNames, StartFolderEndingInADoubleByteCharacter) {
+  TempDir dir;
+  std::string start = dir.file("\xD5\x5C");
+  ASSERT_TRUE(CreateDirectoryA(start.c_str(), nullptr));
+  bool gbk = GetACP() == 936;
+  std::string file = gbk ? start + "\\f.txt" : start + "f.txt";
+  WriteFile(file, "x");
+  HostEmulator emu;
+  emu.commandHook = [](const std::string&) { return true; };
+  for (const std::string& folder : {start, start + "\\"}) {
+    if (!gbk && folder != start) continue;
+    emu.commands.clear();
+    emu.call("KVTraverseDirectory", {Value::Text(folder), Value::Text("G %s"), Value::Text("")});
+    EXPECT_EQ(emu.commands, (std::vector<std::string>{"G " + file})) << Hex(folder);
+  }
+}
+
+// Unix symbolic links made in the test folder show as folders under Wine.
+class TraverseLinks : public testing::Test {
+ protected:
+  void SetUp() override {
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    if (!toUnix) GTEST_SKIP() << "not under Wine";
+    std::wstring wide(dir.path().begin(), dir.path().end());
+    char* unix = toUnix(wide.c_str());
+    if (!unix) GTEST_SKIP() << "no Unix path";
+    unixRoot = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    root = dir.path();
+    for (const char* folder : {"\\B", "\\B\\C", "\\S"}) CreateDirectoryA((root + folder).c_str(), nullptr);
+    for (const char* file : {"\\a.txt", "\\B\\b.txt", "\\B\\C\\c.txt", "\\S\\s.txt"}) WriteFile(root + file, "x");
+    emu.commandHook = [](const std::string&) { return true; };
+  }
+
+  // The links go before the folder is removed, which would follow them.
+  void TearDown() override {
+    std::string links;
+    for (const std::string& link : made) links += " " + unixRoot + "/" + link;
+    if (!links.empty()) RunUnix("Z:\\bin\\rm -f" + links);
+  }
+
+  // Runs a Unix program (Wine starts ELF files as they are) and waits.
+  static bool RunUnix(std::string command) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+      return false;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+  }
+
+  // ln -s target link, inside the test folder.
+  bool Link(const std::string& target, const std::string& link) {
+    if (!RunUnix("Z:\\bin\\ln -s " + target + " " + unixRoot + "/" + link)) return false;
+    made.push_back(link);
+    std::string windowsLink = link;
+    std::replace(windowsLink.begin(), windowsLink.end(), '/', '\\');
+    return GetFileAttributesA((root + "\\" + windowsLink).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  std::vector<std::string> Walk(int flags) {
+    emu.commands.clear();
+    emu.call("KVTraverseDirectory", {Value::Text(root), Value::Text("G %s"), Value::Text("F %s"), Value::Text("*.txt"),
+                                     Value::Int(flags)});
+    return emu.commands;
+  }
+
+  TempDir dir;
+  std::string root, unixRoot;
+  std::vector<std::string> made;
+  HostEmulator emu;
+};
+
+TEST_F(TraverseLinks, LoopsEndWithEveryRealFolderVisited) {
+  if (!Link(".", "x") || !Link(".", "y") || !Link("..", "B/up") || !Link("../S", "B/side")) {
+    GTEST_SKIP() << "cannot make Unix links here";
+  }
+  // x and y lead back to the start, B\up to it too; B\side is a link to
+  // the sibling S and is walked like a folder.
+  const std::vector<std::string> want = {
+      "G " + root + "\\a.txt",        "G " + root + "\\B\\b.txt",          "G " + root + "\\B\\C\\c.txt",
+      "F " + root + "\\B\\C\\",     "G " + root + "\\B\\side\\s.txt",  "F " + root + "\\B\\side\\",
+      "F " + root + "\\B\\",         "G " + root + "\\S\\s.txt",         "F " + root + "\\S\\"};
+  std::vector<std::string> got = Walk(2);
+  std::vector<std::string> sortedGot = got, sortedWant = want;
+  std::sort(sortedGot.begin(), sortedGot.end());
+  std::sort(sortedWant.begin(), sortedWant.end());
+  EXPECT_EQ(sortedGot, sortedWant);
+  EXPECT_EQ(Walk(6).size(), want.size());
 }
 
 }  // namespace
