@@ -64,8 +64,9 @@ bool RunShellOperation(HWND owner, UINT operation, std::string_view from, const 
 void APIDeleteFolder(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
-  TextParam items = p.text(1);
-  ReturnLogical(RunShellOperation(nullptr, FO_DELETE, items.view(), nullptr));
+  // Copies: the parameters are released before the shell's windows run.
+  const std::string items = p.text(1).str();
+  ReturnLogical(RunShellOperation(nullptr, FO_DELETE, items, nullptr));
 }
 
 void APIDisposeFolder(ParamBlock* block) {
@@ -74,10 +75,10 @@ void APIDisposeFolder(ParamBlock* block) {
   if (operation < FO_MOVE || operation > FO_RENAME) return ReturnLogical(false);
   int32_t owner = p.integer(1);
   HWND window = owner > 0 ? reinterpret_cast<HWND>(static_cast<uintptr_t>(owner)) : nullptr;
-  TextParam items = p.text(3);
-  TextParam target = p.text(4);
-  const std::string_view targetView = target.view();
-  ReturnLogical(RunShellOperation(window, static_cast<UINT>(operation), items.view(), &targetView));
+  const std::string items = p.text(3).str();
+  const std::string target = p.text(4).str();
+  const std::string_view targetView = target;
+  ReturnLogical(RunShellOperation(window, static_cast<UINT>(operation), items, &targetView));
 }
 
 }  // namespace larch
