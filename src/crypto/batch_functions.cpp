@@ -23,7 +23,8 @@ void KVEncryptByteBlock2(ParamBlock* block) {
   bool keyFile = p.count() >= 2 && p.length(2) != 0;
   if (keyFile) {
     TextParam path = p.text(2);
-    Md5HexOfFile(digest, path.c_str());
+    // A name too long for the system is a file that cannot be read.
+    if (!PathTooLong(path.view())) Md5HexOfFile(digest, path.c_str());
   }
   std::string cipher = EncipherBatch(value, keyFile ? std::optional<std::string_view>(digest) : std::nullopt);
   StoreCharVariable(p.ref(1), cipher);

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "bridge/desktop.h"
 #include "bridge/lifecycle.h"
 
 namespace larch {
@@ -43,7 +44,9 @@ const KeyBlock* ResourceKey() {
   if (s.loaded) return &s.block;
   s.bytes = ReadResource();
   if (s.bytes.empty()) {
-    MessageBoxA(nullptr, "Fll Resource Invalid !!!", "Larch_fll by brenwick", MB_OK);
+    // Without a display the box could not be shown (or answered); the call
+    // fails just the same.
+    if (DesktopAvailable()) MessageBoxA(nullptr, "Fll Resource Invalid !!!", "Larch_fll by brenwick", MB_OK);
     return nullptr;
   }
   FlipStoredKeyBlock(s.bytes.data(), s.bytes.size());

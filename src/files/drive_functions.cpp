@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "files/drive_texts.h"
@@ -21,6 +22,8 @@ void APIGetDriveType(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnInt(0);
   TextParam root = p.text(1);
+  // Too long to be a root: what the system answers for a root it cannot find.
+  if (PathTooLong(root.view())) return ReturnInt(DRIVE_NO_ROOT_DIR);
   ReturnInt(static_cast<int32_t>(GetDriveTypeA(root.c_str())));
 }
 
@@ -31,14 +34,18 @@ void APIGetVolumeInfo(ParamBlock* block) {
   // Upper-cased as text of the ANSI code page, so double-byte characters
   // keep their second bytes.
   CharUpperBuffA(root.data(), static_cast<DWORD>(root.size()));
+  const LeadBytes& leads = AnsiLeadBytes();
+  // A root too long for the system names no volume: it is captioned
+  // without asking for its label or its type.
+  if (RefuseLongPath(root)) return ReturnText(UnlabelledVolumeText(root, 0, leads));
   char label[kLabelCapacity] = {};
   if (GetVolumeInformationA(root.c_str(), label, kLabelCapacity, nullptr, nullptr, nullptr, nullptr, 0) &&
       label[0] != '\0') {
-    return ReturnText(LabelledVolumeText(label, root));
+    return ReturnText(LabelledVolumeText(label, root, leads));
   }
   RecordSystemError();
   unsigned type = IsFloppyRoot(root) ? 0 : GetDriveTypeA(root.c_str());
-  ReturnText(UnlabelledVolumeText(root, type));
+  ReturnText(UnlabelledVolumeText(root, type, leads));
 }
 
 void KVGetLogicalDrive(ParamBlock*) {

@@ -6,10 +6,10 @@
 namespace larch {
 namespace {
 
-std::string Caption(std::string_view prefix, std::string_view root) {
+std::string Caption(std::string_view prefix, std::string_view root, const LeadBytes& leads) {
   std::string text(prefix);
   text += " (";
-  text.append(root.substr(0, 2));
+  text.append(root.substr(0, CharBoundaryAtOrBefore(leads, root, 2)));
   text += ')';
   return text;
 }
@@ -18,13 +18,15 @@ std::string Caption(std::string_view prefix, std::string_view root) {
 
 bool IsFloppyRoot(std::string_view root) { return !root.empty() && (root[0] == 'A' || root[0] == 'B'); }
 
-std::string LabelledVolumeText(std::string_view label, std::string_view root) { return Caption(label, root); }
+std::string LabelledVolumeText(std::string_view label, std::string_view root, const LeadBytes& leads) {
+  return Caption(label, root, leads);
+}
 
-std::string UnlabelledVolumeText(std::string_view root, unsigned driveType) {
-  if (IsFloppyRoot(root)) return Caption("FLOPPY", root);
-  if (driveType == kDriveRemovable) return Caption("REMOVABLE", root);
-  if (driveType == kDriveCdRom) return Caption("CD-ROM", root);
-  return Caption("No Volume", root);
+std::string UnlabelledVolumeText(std::string_view root, unsigned driveType, const LeadBytes& leads) {
+  if (IsFloppyRoot(root)) return Caption("FLOPPY", root, leads);
+  if (driveType == kDriveRemovable) return Caption("REMOVABLE", root, leads);
+  if (driveType == kDriveCdRom) return Caption("CD-ROM", root, leads);
+  return Caption("No Volume", root, leads);
 }
 
 std::string DriveListText(std::string_view roots) {
@@ -37,6 +39,18 @@ std::string ShellNameList(std::string_view names) {
   std::string list(names);
   list.append(2, '\0');
   return list;
+}
+
+size_t LongestShellName(std::string_view names) {
+  size_t longest = 0;
+  size_t start = 0;
+  for (;;) {
+    size_t end = names.find('\0', start);
+    if (end == std::string_view::npos) end = names.size();
+    longest = std::max(longest, end - start);
+    if (end == names.size()) return longest;
+    start = end + 1;
+  }
 }
 
 }  // namespace larch

@@ -1,4 +1,6 @@
 // Deleting, copying, moving files; their attributes, lengths, existence.
+// A name longer than the system's path size is refused before the call:
+// the functions that record errors record ERROR_FILENAME_EXCED_RANGE.
 #include <windows.h>
 // windows.h first: the shell headers build on it.
 #include <shlwapi.h>
@@ -14,6 +16,7 @@ void APIDeleteFile(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam path = p.text(1);
+  if (RefuseLongPath(path.view())) return ReturnLogical(false);
   ReturnLogical(Recorded(DeleteFileA(path.c_str())));
 }
 
@@ -22,6 +25,7 @@ void APICopyFile(ParamBlock* block) {
   if (p.length(1) == 0 || p.length(2) == 0) return ReturnLogical(false);
   TextParam existing = p.text(1);
   TextParam target = p.text(2);
+  if (RefuseLongPath(existing.view()) || RefuseLongPath(target.view())) return ReturnLogical(false);
   bool failIfExists = p.logicalOr(3, false);
   ReturnLogical(Recorded(CopyFileA(existing.c_str(), target.c_str(), failIfExists)));
 }
@@ -31,6 +35,7 @@ void APIMoveFile(ParamBlock* block) {
   if (p.length(1) == 0 || p.length(2) == 0) return ReturnLogical(false);
   TextParam existing = p.text(1);
   TextParam target = p.text(2);
+  if (RefuseLongPath(existing.view()) || RefuseLongPath(target.view())) return ReturnLogical(false);
   ReturnLogical(Recorded(MoveFileA(existing.c_str(), target.c_str())));
 }
 
@@ -38,6 +43,8 @@ void APIGetFileAttributes(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnInt(-1);
   TextParam path = p.text(1);
+  // No such path can exist: the answer for a path that cannot be read.
+  if (PathTooLong(path.view())) return ReturnInt(-1);
   ReturnInt(static_cast<int32_t>(GetFileAttributesA(path.c_str())));
 }
 
@@ -45,6 +52,7 @@ void APISetFileAttributes(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam path = p.text(1);
+  if (RefuseLongPath(path.view())) return ReturnLogical(false);
   ReturnLogical(Recorded(SetFileAttributesA(path.c_str(), static_cast<DWORD>(p.integer(2)))));
 }
 
@@ -52,6 +60,7 @@ void APIGetFileLength(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnInt(0);
   TextParam path = p.text(1);
+  if (RefuseLongPath(path.view())) return ReturnInt(0);
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!Recorded(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))) return ReturnInt(0);
   // Only the low word of the size: large files wrap in the host's integer.
@@ -62,6 +71,7 @@ void KVPathFileExists(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam path = p.text(1);
+  if (PathTooLong(path.view())) return ReturnLogical(false);
   ReturnLogical(PathFileExistsA(path.c_str()) != FALSE);
 }
 

@@ -1,5 +1,7 @@
 // Folders: creating and removing them, the system's folders, the current
-// folder, long path names and the shell's special folders.
+// folder, long path names and the shell's special folders. A name longer
+// than the system's path size is refused before the call and recorded as
+// ERROR_FILENAME_EXCED_RANGE.
 #include <windows.h>
 // windows.h first: the shell headers build on it.
 #include <shlobj.h>
@@ -18,6 +20,7 @@ void APICreateDirectory(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam path = p.text(1);
+  if (RefuseLongPath(path.view())) return ReturnLogical(false);
   ReturnLogical(Recorded(CreateDirectoryA(path.c_str(), nullptr)));
 }
 
@@ -25,6 +28,7 @@ void APIRemoveDirectory(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam path = p.text(1);
+  if (RefuseLongPath(path.view())) return ReturnLogical(false);
   ReturnLogical(Recorded(RemoveDirectoryA(path.c_str())));
 }
 
@@ -32,6 +36,7 @@ void APIGetLongPathName(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnText("");
   TextParam path = p.text(1);
+  if (RefuseLongPath(path.view())) return ReturnText("");
   char buffer[kPathCapacity] = {};
   ReturnText(PathFromService(GetLongPathNameA(path.c_str(), buffer, kPathCapacity), buffer, kPathCapacity));
 }
@@ -63,6 +68,7 @@ void KVSetPath(ParamBlock* block) {
   Params p(block);
   // An empty path is left to the system, which refuses it.
   TextParam path = p.text(1);
+  if (RefuseLongPath(path.view())) return ReturnLogical(false);
   ReturnLogical(Recorded(SetCurrentDirectoryA(path.c_str())));
 }
 

@@ -6,7 +6,9 @@
 #include <shellapi.h>
 
 #include <string>
+#include <string_view>
 
+#include "bridge/desktop.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "files/drive_texts.h"
@@ -16,21 +18,42 @@
 namespace larch {
 namespace {
 
-bool RunShellOperation(HWND owner, UINT operation, const std::string& from, const std::string* to) {
+// The shell's operations walk every name of a list in buffers of the
+// system's path size and fail badly on a longer one, so each name of both
+// lists is measured before anything is handed over.
+bool RefuseLongNames(std::string_view from, std::string_view to) {
+  if (LongestShellName(from) <= kMaxPathLength && LongestShellName(to) <= kMaxPathLength) return false;
+  RecordFailure(ERROR_FILENAME_EXCED_RANGE);
+  return true;
+}
+
+bool RunShellOperation(HWND owner, UINT operation, std::string_view from, const std::string_view* to) {
+  if (RefuseLongNames(from, to ? *to : std::string_view())) return false;
+  const std::string fromList = ShellNameList(from);
+  const std::string toList = to ? ShellNameList(*to) : std::string();
   SHFILEOPSTRUCTA record{};
-  record.hwnd = owner;
+  // A handle the host no longer owns is not offered as the owner window.
+  record.hwnd = owner && IsWindow(owner) ? owner : nullptr;
   record.wFunc = operation;
-  record.pFrom = from.c_str();
-  record.pTo = to ? to->c_str() : nullptr;
+  record.pFrom = fromList.c_str();
+  record.pTo = to ? toList.c_str() : nullptr;
   record.fFlags = FOF_ALLOWUNDO;
-  if (SHFileOperationA(&record) != 0) {
-    RecordSystemError();
+  // Without a display nobody can see a progress or error window: the shell
+  // is asked not to try. Confirmations stay asked for, so an item is never
+  // deleted or overwritten unconfirmed; unanswerable, they abort the call.
+  if (!DesktopAvailable()) record.fFlags |= FOF_SILENT | FOF_NOERRORUI;
+  const int result = SHFileOperationA(&record);
+  if (result != 0) {
+    // The shell often fails without setting the thread's error code; its
+    // own result code is recorded then.
+    const DWORD code = GetLastError();
+    RecordFailure(code != 0 ? code : static_cast<uint32_t>(result));
     return false;
   }
   // A confirmation the user declined ends the call "successfully" with
   // nothing done: that is reported as the cancellation it is.
   if (record.fAnyOperationsAborted) {
-    SetLastSystemError(ERROR_CANCELLED);
+    RecordFailure(ERROR_CANCELLED);
     return false;
   }
   return true;
@@ -41,7 +64,8 @@ bool RunShellOperation(HWND owner, UINT operation, const std::string& from, cons
 void APIDeleteFolder(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
-  std::string items = ShellNameList(p.text(1).view());
+  // Copies: the parameters are released before the shell's windows run.
+  const std::string items = p.text(1).str();
   ReturnLogical(RunShellOperation(nullptr, FO_DELETE, items, nullptr));
 }
 
@@ -51,9 +75,10 @@ void APIDisposeFolder(ParamBlock* block) {
   if (operation < FO_MOVE || operation > FO_RENAME) return ReturnLogical(false);
   int32_t owner = p.integer(1);
   HWND window = owner > 0 ? reinterpret_cast<HWND>(static_cast<uintptr_t>(owner)) : nullptr;
-  std::string items = ShellNameList(p.text(3).view());
-  std::string target = ShellNameList(p.text(4).view());
-  ReturnLogical(RunShellOperation(window, static_cast<UINT>(operation), items, &target));
+  const std::string items = p.text(3).str();
+  const std::string target = p.text(4).str();
+  const std::string_view targetView = target;
+  ReturnLogical(RunShellOperation(window, static_cast<UINT>(operation), items, &targetView));
 }
 
 }  // namespace larch

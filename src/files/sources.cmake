@@ -1,6 +1,7 @@
 # Portable sources build natively too; win sources need windows.h.
 set(FILES_PORTABLE_SOURCES
   files/drive_texts.cpp
+  files/ini_names.cpp
 )
 set(FILES_WIN_SOURCES
   files/drive_functions.cpp

@@ -105,6 +105,30 @@ TEST_F(CryptoFileBuffer, MissingResourceIsReportedOnEveryCallUntilFound) {
   EXPECT_EQ(Decipher(cipher, "k"), "payload");
 }
 
+// No display: the library's probe window cannot be made.
+HWND WINAPI NoDisplay(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return nullptr;
+}
+
+TEST_F(CryptoFileBuffer, WithoutADisplayAMissingResourceFailsWithoutABox) {
+  std::string cipher = Encipher("payload", "k");
+  EXPECT_FALSE(emu.runHook("ONQUIT").sent());
+  g_findResourceCalls = 0;
+  g_messages.clear();
+  {
+    ImportPatch find(emu.module(), "kernel32.dll", "FindResourceA", FakeOf(&MissingResource));
+    ImportPatch box(emu.module(), "user32.dll", "MessageBoxA", FakeOf(&RecordMessage));
+    ImportPatch display(emu.module(), "user32.dll", "CreateWindowExA", FakeOf(&NoDisplay));
+    ASSERT_TRUE(find.active() && box.active() && display.active());
+    EXPECT_EQ(Decipher(cipher, "k"), "");
+    EXPECT_EQ(Encipher("payload", "k"), "");
+    EXPECT_EQ(g_findResourceCalls, 2);
+    EXPECT_TRUE(g_messages.empty()) << g_messages.size() << " boxes";
+  }
+  EXPECT_EQ(Decipher(cipher, "k"), "payload") << "found again once it is there";
+}
+
 TEST_F(CryptoFileBuffer, FilesMadeAndOpenedByLarchPack) {
   TempDir dir;
   std::string plain = Pattern(20000);

@@ -5,60 +5,20 @@
 // windows.h first: the shell headers build on it.
 #include <shellapi.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
-#include <thread>
+#include <string>
 #include <vector>
 
+#include "files_dialog_answerer.h"
+#include "import_patch.h"
 #include "test_support.h"
 
 namespace larch::test {
 namespace {
 
-// Presses one button in every dialog box the calling thread shows, and
-// counts the boxes.
-class DialogAnswerer {
- public:
-  explicit DialogAnswerer(int button) : button_(button), owner_(GetCurrentThreadId()) {
-    thread_ = std::thread([this] { run(); });
-  }
-  ~DialogAnswerer() {
-    stop_ = true;
-    thread_.join();
-  }
-  int answered() const { return answered_; }
-
- private:
-  static BOOL CALLBACK Visit(HWND window, LPARAM self) {
-    char kind[32] = {};
-    GetClassNameA(window, kind, sizeof kind);
-    if (IsWindowVisible(window) && std::string(kind) == "#32770") {
-      reinterpret_cast<DialogAnswerer*>(self)->press(window);
-    }
-    return TRUE;
-  }
-  void press(HWND dialog) {
-    HWND button = GetDlgItem(dialog, button_);
-    if (!button) return;
-    ++answered_;  // counted before the call it blocks can return
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-    while (IsWindow(dialog) && !stop_) Sleep(20);
-  }
-  void run() {
-    while (!stop_) {
-      EnumThreadWindows(owner_, Visit, reinterpret_cast<LPARAM>(this));
-      Sleep(50);
-    }
-  }
-
-  int button_;
-  DWORD owner_;
-  std::atomic<bool> stop_{false};
-  std::atomic<int> answered_{0};
-  std::thread thread_;
-};
+using host::FakeOf;
+using host::ImportPatch;
 
 void ExpectLastError(HostEmulator& emu, DWORD code) {
   EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text,
@@ -162,6 +122,150 @@ TEST(FilesShell, OperationCodesOutsideOneToFourDoNothing) {
   }
   EXPECT_TRUE(FileExists(a));
   EXPECT_FALSE(FileExists(dir.file("b.txt")));
+}
+
+TEST(FilesShell, FailuresOfRealOperationsAreNeverRecordedAsSuccess) {
+  HostEmulator emu;
+  TempDir dir;
+  const std::string missing = dir.file("missing.txt");
+  const std::string full = dir.file("full");
+  CreateDirectoryA(full.c_str(), nullptr);
+  WriteFile(full + "\\inside.txt", "x");
+  const std::string success = emu.call("KVGetLastErrorMsg", {Value::Int(0)}).value.text;
+  const std::string notEmpty = emu.call("KVGetLastErrorMsg", {Value::Int(ERROR_DIR_NOT_EMPTY)}).value.text;
+  struct Case {
+    const char* function;
+    std::vector<Arg> args;
+  } const cases[] = {
+      {"APIDeleteFolder", {Value::Text(missing)}},
+      {"APIDisposeFolder", {Value::Int(0), Value::Int(FO_COPY), Value::Text(missing), Value::Text(dir.file("c.txt"))}},
+      {"APIDisposeFolder", {Value::Int(0), Value::Int(FO_MOVE), Value::Text(missing), Value::Text(dir.file("m.txt"))}},
+  };
+  for (const Case& c : cases) {
+    // A failure of another kind first, so that what follows is this call's.
+    ASSERT_FALSE(emu.call("APIRemoveDirectory", {Value::Text(full)}).value.logical);
+    {
+      // Whether the shell asks first or not, the item is not there.
+      DialogAnswerer answer({IDYES, IDOK});
+      EXPECT_FALSE(emu.call(c.function, c.args).value.logical) << c.function;
+    }
+    const std::string now = emu.call("KVGetLastErrorMsg").value.text;
+    EXPECT_NE(now, success) << c.function;
+    EXPECT_NE(now, notEmpty) << c.function << ": nothing recorded";
+  }
+}
+
+// A fake of the shell operation: records what it was asked and answers
+// as the test says, leaving the thread's error code at 0 as the shell
+// often does.
+struct ShellCall {
+  int calls = 0;
+  HWND owner = nullptr;
+  UINT operation = 0;
+  FILEOP_FLAGS flags = 0;
+  int result = 0;
+  BOOL aborted = FALSE;
+} g_shell;
+
+int WINAPI FakeShellOperation(LPSHFILEOPSTRUCTA record) {
+  ++g_shell.calls;
+  g_shell.owner = record->hwnd;
+  g_shell.operation = record->wFunc;
+  g_shell.flags = record->fFlags;
+  record->fAnyOperationsAborted = g_shell.aborted;
+  SetLastError(0);
+  return g_shell.result;
+}
+
+// No display: the library's probe window cannot be made.
+HWND WINAPI NoDisplay(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return nullptr;
+}
+
+TEST(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
+  HostEmulator emu;
+  ImportPatch shell(emu.module(), "shell32.dll", "SHFileOperationA", FakeOf(&FakeShellOperation));
+  ASSERT_TRUE(shell.active());
+  auto deleteItem = [&] { return emu.call("APIDeleteFolder", {Value::Text("C:\\some\\item")}).value.logical; };
+
+  struct Case {
+    int result;
+    BOOL aborted;
+    bool ok;
+    DWORD recorded;  // 0: the last error is left as it was
+  } const cases[] = {
+      {0, FALSE, true, 0},
+      {0x7C, FALSE, false, 0x7C},      // the shell's own code (its "invalid files")
+      {0, TRUE, false, ERROR_CANCELLED},  // declined: nothing was done
+  };
+  for (const Case& c : cases) {
+    emu.call("KVSetPath", {Value::Text("")});  // some other failure first
+    g_shell = ShellCall{};
+    g_shell.result = c.result;
+    g_shell.aborted = c.aborted;
+    EXPECT_EQ(deleteItem(), c.ok) << c.result;
+    EXPECT_EQ(g_shell.calls, 1);
+    EXPECT_EQ(g_shell.operation, static_cast<UINT>(FO_DELETE));
+    EXPECT_EQ(g_shell.flags, FOF_ALLOWUNDO) << "confirmations and progress as the shell shows them";
+    if (c.recorded) ExpectLastError(emu, c.recorded);
+  }
+
+  // The owner window: a window of the host's is passed, a stale handle is not.
+  HWND window = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  for (HWND owner : {window, reinterpret_cast<HWND>(0x7FF0)}) {
+    g_shell = ShellCall{};
+    emu.call("APIDisposeFolder", {Value::Int(static_cast<int32_t>(reinterpret_cast<uintptr_t>(owner))),
+                                  Value::Int(FO_COPY), Value::Text("C:\\a"), Value::Text("C:\\b")});
+    EXPECT_EQ(g_shell.owner, owner == window ? window : nullptr);
+  }
+  DestroyWindow(window);
+}
+
+TEST(FilesShell, WithoutADisplayNoWindowIsTriedButConfirmationsStay) {
+  HostEmulator emu;
+  ImportPatch shell(emu.module(), "shell32.dll", "SHFileOperationA", FakeOf(&FakeShellOperation));
+  ImportPatch display(emu.module(), "user32.dll", "CreateWindowExA", FakeOf(&NoDisplay));
+  ASSERT_TRUE(shell.active() && display.active());
+  g_shell = ShellCall{};
+  g_shell.aborted = TRUE;  // the confirmation could not be answered
+  EXPECT_FALSE(emu.call("APIDeleteFolder", {Value::Text("C:\\some\\item")}).value.logical);
+  EXPECT_EQ(g_shell.flags, FOF_ALLOWUNDO | FOF_SILENT | FOF_NOERRORUI);
+  EXPECT_EQ(g_shell.flags & FOF_NOCONFIRMATION, 0) << "nothing is deleted unasked";
+  ExpectLastError(emu, ERROR_CANCELLED);
+}
+
+TEST(FilesShell, EveryNameOfBothListsIsMeasured) {
+  HostEmulator emu;
+  ImportPatch shell(emu.module(), "shell32.dll", "SHFileOperationA", FakeOf(&FakeShellOperation));
+  ASSERT_TRUE(shell.active());
+  const std::string fits(259, 'a'), tooLong = "C:\\" + std::string(257, 'b');  // 260 bytes
+  const std::string nul(1, '\0');
+  struct Case {
+    std::string from, to;
+    bool handedOver;
+  } const cases[] = {
+      {fits, "C:\\t", true},
+      {"C:\\x" + nul + fits, fits, true},
+      {tooLong, "C:\\t", false},
+      {"C:\\x" + nul + tooLong, "C:\\t", false},          // the second name of the list
+      {"C:\\x" + nul + "C:\\y" + nul + tooLong, "", false},  // the last one
+      {"C:\\x", tooLong, false},                             // the target
+      {"C:\\x", "C:\\t" + nul + tooLong, false},
+  };
+  for (const Case& c : cases) {
+    g_shell = ShellCall{};
+    emu.call("KVSetPath", {Value::Text("")});
+    CallResult r = emu.call("APIDisposeFolder", {Value::Int(0), Value::Int(FO_COPY), Value::Text(c.from), Value::Text(c.to)});
+    EXPECT_EQ(r.value.logical, c.handedOver) << c.from.size() << "/" << c.to.size();
+    EXPECT_EQ(g_shell.calls, c.handedOver ? 1 : 0);
+    if (!c.handedOver) ExpectLastError(emu, ERROR_FILENAME_EXCED_RANGE);
+  }
+  g_shell = ShellCall{};
+  EXPECT_FALSE(emu.call("APIDeleteFolder", {Value::Text("C:\\x" + nul + tooLong)}).value.logical);
+  EXPECT_EQ(g_shell.calls, 0);
+  ExpectLastError(emu, ERROR_FILENAME_EXCED_RANGE);
 }
 
 }  // namespace

@@ -98,6 +98,68 @@ TEST(Ini, AFailedWriteIsRecorded) {
   EXPECT_NE(message, "");
 }
 
+TEST(Ini, TextsThatWouldBreakTheirLineAreRefused) {
+  HostEmulator emu;
+  TempDir dir;
+  Ini ini{emu, dir.file("guarded.ini")};
+  ASSERT_TRUE(ini.write("Main", "Name", "kept"));
+  const std::string before = ReadFile(ini.file);
+  const std::string invalid = emu.call("KVGetLastErrorMsg", {Value::Int(ERROR_INVALID_PARAMETER)}).value.text;
+  struct Case {
+    std::string section, key, value;
+    bool namesRefused;  // reads with this section and key are refused too
+  } const cases[] = {
+      {"Main", "Name", "x\r\n[Evil]\r\nAdmin=1", false},  // a new section and key
+      {"Main", "Name", "x\nAdmin=1", false},
+      {"Main", "Name", std::string("x\0y", 3), false},
+      {"Main]\r\n[Evil", "Name", "v", true},
+      {"Ma]in", "Name", "v", true},
+      {"Main", "Admin=1\r\nName", "v", true},
+      {"Main", "Admin=1", "v", true},
+      {"Main", "[Evil]", "v", true},
+      {"Main", " [Evil]", "v", true},
+  };
+  for (const Case& c : cases) {
+    emu.call("APIDeleteFile", {Value::Text(dir.file("missing"))});  // another failure first
+    EXPECT_FALSE(ini.write(c.section, c.key, c.value)) << Hex(c.section + "|" + c.key + "|" + c.value);
+    EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text, invalid) << Hex(c.key);
+    EXPECT_EQ(ReadFile(ini.file), before) << "nothing written for " << Hex(c.section + "|" + c.key + "|" + c.value);
+    if (!c.namesRefused) continue;
+    // Reads with such names find nothing, whatever the file holds.
+    EXPECT_EQ(ini.text(c.section, c.key, "dflt"), "dflt") << Hex(c.section + "|" + c.key);
+    EXPECT_EQ(ini.integer(c.section, c.key, -3).value, Value::Int(-3)) << Hex(c.section + "|" + c.key);
+  }
+  EXPECT_EQ(ini.text("Evil", "Admin", "none"), "none");
+  EXPECT_EQ(ini.text("Main", "Admin", "none"), "none");
+  EXPECT_EQ(ini.text("Main", "Name"), "kept");
+  // A value may hold what a name may not.
+  EXPECT_TRUE(ini.write("Main", "Formula", "a=b ]["));
+  EXPECT_EQ(ini.text("Main", "Formula"), "a=b ][");
+}
+
+TEST(Ini, ChineseNamesWhoseSecondBytesLookLikeBrackets) {
+  if (!IsDBCSLeadByte(0x81)) GTEST_SKIP() << "a single-byte code page";
+  HostEmulator emu;
+  TempDir dir;
+  Ini ini{emu, dir.file("chinese.ini")};
+  // 0x81 0x5D and 0x81 0x5B are characters whose second bytes are ']' and '['.
+  const std::string section = "\xD6\xD0\x81\x5D", key = "\x81\x5B\xCE\xC4", value = "\xD6\xD0\x81\x5D";
+  ASSERT_TRUE(ini.write(section, key, value));
+  EXPECT_EQ(ini.text(section, key), value);
+  EXPECT_EQ(ini.text(section + "x", key), "dflt");
+}
+
+TEST(Ini, IntegersOfEntriesThatAreNotNumbers) {
+  HostEmulator emu;
+  TempDir dir;
+  Ini ini{emu, dir.file("numbers.ini")};
+  const std::pair<const char*, int32_t> cases[] = {{"42", 42}, {"-7", -7}, {"12abc", 12}, {"abc", 0}};
+  for (const auto& [text, number] : cases) {
+    ASSERT_TRUE(ini.write("Main", "Value", text));
+    EXPECT_EQ(ini.integer("Main", "Value", 99).value, Value::Int(number)) << text << ": not the default";
+  }
+}
+
 // Entries written for the configparser check (tests/wine/ini_configparser_check.py
 // reads the file with Python's configparser and compares the same table).
 const char* const kInteropEntries[][3] = {

@@ -1,0 +1,171 @@
+// Every function that hands a file name to the system, called with names
+// at and beyond the system's path size: the longest accepted name (259
+// bytes) reaches the system and fails there as any missing name does;
+// longer ones are refused before any system call, promptly, without a
+// crash, with the function's failure result and, where the function
+// records errors, ERROR_FILENAME_EXCED_RANGE.
+#include <gtest/gtest.h>
+#include <windows.h>
+// windows.h first: the shell headers build on it.
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "files_dialog_answerer.h"
+#include "test_support.h"
+
+namespace larch::test {
+namespace {
+
+void ExpectLastError(HostEmulator& emu, DWORD code, const std::string& where) {
+  EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text,
+            emu.call("KVGetLastErrorMsg", {Value::Int(static_cast<int32_t>(code))}).value.text)
+      << where << ": expected last error " << code;
+}
+
+// An absolute name of folders that do not exist, cut to `length` bytes.
+std::string AbsoluteName(const TempDir& dir, size_t length) {
+  std::string name = dir.path() + "\\";
+  while (name.size() < length) name += "seg456789\\";
+  return name.substr(0, length);
+}
+
+// A relative name of Chinese characters (GBK bytes) in a folder that does
+// not exist, `length` bytes long.
+std::string RelativeChineseName(size_t length) {
+  std::string name = "nofolder\\";
+  if ((length - name.size()) % 2) name += 'x';
+  while (name.size() < length) name += "\xD6\xD0";
+  return name;
+}
+
+struct Row {
+  const char* function;
+  std::function<std::vector<Arg>(const std::string& path)> args;
+  Value refused;        // the result for a name that is too long
+  bool records;         // whether the function records errors
+  bool systemAt259;     // at 259 bytes the system's answer is not a failure result
+};
+
+TEST(FilesLongPaths, NamesBeyondTheSystemsPathSizeAreRefusedBeforeTheCall) {
+  HostEmulator emu;
+  TempDir dir;
+  const std::string existing = dir.file("existing.txt");
+  WriteFile(existing, "x");
+  const std::string full = dir.file("full");
+  CreateDirectoryA(full.c_str(), nullptr);
+  WriteFile(full + "\\inside.txt", "x");
+  const std::string nul(1, '\0');
+  auto text = [](const std::string& s) { return Value::Text(s); };
+  const Value no = Value::Bool(false);
+
+  const Row rows[] = {
+      {"APIDeleteFile", [&](const std::string& p) { return std::vector<Arg>{text(p)}; }, no, true, false},
+      {"APICopyFile", [&](const std::string& p) { return std::vector<Arg>{text(p), text(dir.file("c"))}; }, no, true,
+       false},
+      {"APICopyFile", [&](const std::string& p) { return std::vector<Arg>{text(existing), text(p)}; }, no, true, false},
+      {"APIMoveFile", [&](const std::string& p) { return std::vector<Arg>{text(p), text(dir.file("m"))}; }, no, true,
+       false},
+      {"APIMoveFile", [&](const std::string& p) { return std::vector<Arg>{text(existing), text(p)}; }, no, true, false},
+      {"APICreateDirectory", [&](const std::string& p) { return std::vector<Arg>{text(p)}; }, no, true, false},
+      {"APIRemoveDirectory", [&](const std::string& p) { return std::vector<Arg>{text(p)}; }, no, true, false},
+      {"APISetFileAttributes", [&](const std::string& p) { return std::vector<Arg>{text(p), Value::Int(0)}; }, no,
+       true, false},
+      {"APIGetFileLength", [&](const std::string& p) { return std::vector<Arg>{text(p)}; }, Value::Int(0), true,
+       false},
+      {"APIGetLongPathName", [&](const std::string& p) { return std::vector<Arg>{text(p)}; }, Value::Text(""), true,
+       false},
+      {"KVSetPath", [&](const std::string& p) { return std::vector<Arg>{text(p)}; }, no, true, false},
+      {"APIGetFileAttributes", [&](const std::string& p) { return std::vector<Arg>{text(p)}; }, Value::Int(-1), false,
+       false},
+      {"KVPathFileExists", [&](const std::string& p) { return std::vector<Arg>{text(p)}; }, no, false, false},
+      {"APIGetDriveType", [&](const std::string& p) { return std::vector<Arg>{text(p)}; },
+       Value::Int(DRIVE_NO_ROOT_DIR), false, true},
+      {"APIDeleteFolder", [&](const std::string& p) { return std::vector<Arg>{text(p)}; }, no, true, false},
+      {"APIDisposeFolder",
+       [&](const std::string& p) {
+         return std::vector<Arg>{Value::Int(0), Value::Int(FO_COPY), text(p), text(dir.file("t"))};
+       },
+       no, true, false},
+      // With a first name that exists, what the shell makes of the list is its own business too.
+      {"APIDisposeFolder",
+       [&](const std::string& p) {
+         return std::vector<Arg>{Value::Int(0), Value::Int(FO_COPY), text(existing + nul + p), text(dir.file("t"))};
+       },
+       no, true, true},
+      // Whether the shell makes missing target folders is its own business.
+      {"APIDisposeFolder",
+       [&](const std::string& p) {
+         return std::vector<Arg>{Value::Int(0), Value::Int(FO_COPY), text(existing), text(p)};
+       },
+       no, true, true},
+      {"KVWriteIniStr",
+       [&](const std::string& p) { return std::vector<Arg>{text("S"), text("K"), text("V"), text(p)}; }, no, true,
+       false},
+      {"KVGetIniStr",
+       [&](const std::string& p) { return std::vector<Arg>{text("S"), text("K"), text("dflt"), text(p)}; },
+       Value::Text("dflt"), false, false},
+      {"KVGetIniInt",
+       [&](const std::string& p) { return std::vector<Arg>{text("S"), text("K"), Value::Int(7), text(p)}; },
+       Value::Int(7), false, false},
+      {"Get32Md5FileChecksum", [&](const std::string& p) { return std::vector<Arg>{text(p)}; }, Value::Text(""),
+       false, false},
+  };
+
+  char before[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, before);
+  // Whatever the shell asks or reports about the names that reach it is
+  // answered, so no call waits for a user.
+  DialogAnswerer answer({IDNO, IDOK, IDCANCEL});
+  for (size_t length : {259u, 260u, 275u, 70000u}) {
+    for (const std::string& path : {AbsoluteName(dir, length), RelativeChineseName(length)}) {
+      for (const Row& row : rows) {
+        const std::string where = std::string(row.function) + " with " + std::to_string(length) + " bytes" +
+                                  (path[1] == ':' ? "" : " (relative)");
+        // A failure of another kind first: refusals that record replace it,
+        // the others leave it.
+        ASSERT_FALSE(emu.call("APIRemoveDirectory", {Value::Text(full)}).value.logical);
+        CallResult r = emu.call(row.function, row.args(path));
+        ASSERT_TRUE(r.sent()) << where;
+        EXPECT_EQ(r.error, 0) << where;
+        if (length == 259 && row.systemAt259) continue;
+        EXPECT_EQ(r.value, row.refused) << where << " gave " << r.value.display();
+        if (length > 259) ExpectLastError(emu, row.records ? ERROR_FILENAME_EXCED_RANGE : ERROR_DIR_NOT_EMPTY, where);
+      }
+    }
+  }
+  EXPECT_TRUE(FileExists(existing)) << "nothing moved";
+  char after[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, after);
+  EXPECT_STREQ(after, before);
+}
+
+TEST(FilesLongPaths, VolumeCaptionsOfRootsTooLongForTheSystem) {
+  HostEmulator emu;
+  for (size_t length : {260u, 70000u}) {
+    std::string root = "c:\\" + std::string(length - 3, 'v');
+    EXPECT_EQ(emu.call("APIGetVolumeInfo", {Value::Text(root)}).value.text, "No Volume (C:)") << length;
+    ExpectLastError(emu, ERROR_FILENAME_EXCED_RANGE, "APIGetVolumeInfo");
+    root[0] = 'a';
+    EXPECT_EQ(emu.call("APIGetVolumeInfo", {Value::Text(root)}).value.text, "FLOPPY (A:)") << length;
+  }
+}
+
+TEST(FilesLongPaths, ABatchKeyFileTooLongForTheSystemIsAFileThatCannotBeRead) {
+  HostEmulator emu;
+  TempDir dir;
+  auto encipher = [&](const std::string& keyFile) {
+    emu.setVariable("batch", Value::Text("x = 1"));
+    CallResult r = emu.call("KVEncryptByteBlock2", {ByRef("batch"), Value::Text(keyFile)});
+    EXPECT_EQ(r.error, 0);
+    return emu.variable("batch")->scalar.text;
+  };
+  const std::string unreadable = encipher(dir.file("missing.key"));
+  ASSERT_NE(unreadable, "x = 1");
+  for (size_t length : {260u, 275u, 70000u}) EXPECT_EQ(encipher(AbsoluteName(dir, length)), unreadable) << length;
+}
+
+}  // namespace
+}  // namespace larch::test
