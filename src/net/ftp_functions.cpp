@@ -17,30 +17,19 @@ constexpr DWORD kTransferFlags = FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD
 
 using FtpCall = BOOL (*)(HINTERNET connection, const char* first, const char* second);
 
-// What a name of an operation stands for: a path on the server, sent in a
-// command, or a local file the transfer reads or writes.
-enum class Name { kRemote, kLocal };
+static_assert(kErrorInvalidName == ERROR_INVALID_NAME && kErrorNameTooLong == ERROR_FILENAME_EXCED_RANGE);
 
-// Refuses a name before anything is sent, recording why: a remote name
-// that would end its command line or that no server path can be, a local
-// path the file calls cannot take.
-bool Refused(const TextParam& name, Name kind) {
-  if (BreaksProtocolLine(name.view())) {
-    RecordFailure(ERROR_INVALID_NAME);
-    return true;
-  }
-  if (kind == Name::kLocal) return RefuseLongPath(name.view());
-  if (name.size() > kMaxFtpNameLength) {
-    RecordFailure(ERROR_FILENAME_EXCED_RANGE);
-    return true;
-  }
-  return false;
+// Refuses a name before anything is sent, recording why.
+bool Refused(const TextParam& name, FtpName kind) {
+  const uint32_t code = FtpNameRefusal(name.view(), kind);
+  if (code != 0) RecordFailure(code);
+  return code != 0;
 }
 
 // An operation on one or two names: false for an empty name (before any
 // connection), for a refused name (nothing is sent), or when the
 // connection or the call fails; the failures are recorded.
-void RunFtpCall(ParamBlock* block, Name firstKind, std::optional<Name> secondKind, FtpCall call) {
+void RunFtpCall(ParamBlock* block, FtpName firstKind, std::optional<FtpName> secondKind, FtpCall call) {
   Params p(block);
   TextParam first = p.text(1);
   std::optional<TextParam> second;
@@ -74,39 +63,39 @@ void KVCheckFtpConnect(ParamBlock*) { ReturnLogical(TheFtpSession().connected())
 void KVCloseConnect(ParamBlock*) { TheFtpSession().close(); }
 
 void KVFtpCreateDir(ParamBlock* block) {
-  RunFtpCall(block, Name::kRemote, std::nullopt,
+  RunFtpCall(block, FtpName::kRemote, std::nullopt,
              [](HINTERNET c, const char* dir, const char*) { return FtpCreateDirectoryA(c, dir); });
 }
 
 void KVFtpRemoveDir(ParamBlock* block) {
-  RunFtpCall(block, Name::kRemote, std::nullopt,
+  RunFtpCall(block, FtpName::kRemote, std::nullopt,
              [](HINTERNET c, const char* dir, const char*) { return FtpRemoveDirectoryA(c, dir); });
 }
 
 void KVFtpDeleteFile(ParamBlock* block) {
-  RunFtpCall(block, Name::kRemote, std::nullopt,
+  RunFtpCall(block, FtpName::kRemote, std::nullopt,
              [](HINTERNET c, const char* file, const char*) { return FtpDeleteFileA(c, file); });
 }
 
 void KVFtpRenameFile(ParamBlock* block) {
-  RunFtpCall(block, Name::kRemote, Name::kRemote,
+  RunFtpCall(block, FtpName::kRemote, FtpName::kRemote,
              [](HINTERNET c, const char* from, const char* to) { return FtpRenameFileA(c, from, to); });
 }
 
 void KVFtpGetFile(ParamBlock* block) {
-  RunFtpCall(block, Name::kRemote, Name::kLocal, [](HINTERNET c, const char* remote, const char* local) {
+  RunFtpCall(block, FtpName::kRemote, FtpName::kLocal, [](HINTERNET c, const char* remote, const char* local) {
     return FtpGetFileA(c, remote, local, FALSE, FILE_ATTRIBUTE_NORMAL, kTransferFlags, 0);
   });
 }
 
 void KVFtpPutFile(ParamBlock* block) {
-  RunFtpCall(block, Name::kRemote, Name::kLocal, [](HINTERNET c, const char* remote, const char* local) {
+  RunFtpCall(block, FtpName::kRemote, FtpName::kLocal, [](HINTERNET c, const char* remote, const char* local) {
     return FtpPutFileA(c, local, remote, kTransferFlags, 0);
   });
 }
 
 void KVFtpSetCurDir(ParamBlock* block) {
-  RunFtpCall(block, Name::kRemote, std::nullopt,
+  RunFtpCall(block, FtpName::kRemote, std::nullopt,
              [](HINTERNET c, const char* dir, const char*) { return FtpSetCurrentDirectoryA(c, dir); });
 }
 

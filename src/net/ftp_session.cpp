@@ -29,6 +29,9 @@ HINTERNET FtpSession::connection() {
     internet_.reset();
     return nullptr;
   }
+  // Again on the connection: not every implementation hands the session's
+  // time-outs down.
+  SetInternetTimeouts(connection_.get());
   return connection_.get();
 }
 

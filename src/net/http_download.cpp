@@ -58,6 +58,9 @@ void KVHttpDownLoad(ParamBlock* block) {
   UniqueInternet request(InternetOpenUrlA(internet.get(), url.c_str(), kAcceptHeader, sizeof kAcceptHeader - 1,
                                           INTERNET_FLAG_RELOAD, 0));
   if (!request) return ReturnLogical(false);
+  // Again on the request itself: not every implementation hands the
+  // session's time-outs down to the connection the body is read from.
+  SetInternetTimeouts(request.get());
   UniqueFile file(std::fopen(localFile.c_str(), "wb"));
   if (!file) return ReturnLogical(false);
   bool complete = CopyBody(request.get(), file.get());

@@ -32,8 +32,8 @@ constexpr DWORD kConnectTimeoutMs = 60000;
 constexpr DWORD kSendTimeoutMs = 30000;
 constexpr DWORD kReceiveTimeoutMs = 30000;
 
-// Sets the time-outs on a session handle; the handles opened from it take
-// them over. Whether each option took is not examined: a session without
+// Sets the time-outs on an internet handle (the handles opened from it take
+// them over). Whether each option took is not examined: a handle without
 // them still works as before.
 void SetInternetTimeouts(HINTERNET session);
 

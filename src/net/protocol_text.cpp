@@ -1,9 +1,17 @@
 #include "net/protocol_text.h"
 
+#include "bridge/host.h"
+
 namespace larch {
 
 bool BreaksProtocolLine(std::string_view text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+uint32_t FtpNameRefusal(std::string_view name, FtpName kind) {
+  if (BreaksProtocolLine(name)) return kErrorInvalidName;
+  const bool tooLong = kind == FtpName::kLocal ? PathTooLong(name) : name.size() > kMaxFtpNameLength;
+  return tooLong ? kErrorNameTooLong : 0;
 }
 
 bool UrlIsRequestable(std::string_view url) {

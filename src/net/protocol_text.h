@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,20 @@ constexpr size_t kMaxFtpNameLength = 2048;
 // must still be found. (No double-byte code page uses these bytes as the
 // second byte of a character, so a valid character never matches.)
 bool BreaksProtocolLine(std::string_view text);
+
+// The system codes recorded for a refused name.
+constexpr uint32_t kErrorInvalidName = 123;  // ERROR_INVALID_NAME
+constexpr uint32_t kErrorNameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
+
+// A name of an FTP operation: a path on the server, sent in a command, or a
+// local file the transfer reads or writes.
+enum class FtpName { kRemote, kLocal };
+
+// Why a name is refused before anything is sent, as the code to record: a
+// name that would end its command line (kErrorInvalidName), a remote name
+// longer than kMaxFtpNameLength or a local path longer than the file calls
+// take (kErrorNameTooLong); 0 when it may be used.
+uint32_t FtpNameRefusal(std::string_view name, FtpName kind);
 
 // Whether a URL can be requested as given: not empty, at most
 // kMaxUrlLength bytes, and without a control byte or a blank (any of them

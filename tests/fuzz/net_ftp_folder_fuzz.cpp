@@ -1,4 +1,4 @@
-// The FTP current-folder cut and the protocol-line checks on any bytes:
+// The FTP current-folder cut and the name and URL checks on any bytes:
 // the folder text is a prefix of the buffer that holds no NUL, leaves room
 // for one, ends between two characters, and is the whole text before the
 // buffer's first NUL when there is one.
@@ -40,6 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const bool hasBreak = input.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
   if (larch::BreaksProtocolLine(input) != hasBreak) abort();
+  const uint32_t remote = larch::FtpNameRefusal(input, larch::FtpName::kRemote);
+  const uint32_t local = larch::FtpNameRefusal(input, larch::FtpName::kLocal);
+  if (hasBreak && (remote != larch::kErrorInvalidName || local != larch::kErrorInvalidName)) abort();
+  if (!hasBreak && remote != (size > larch::kMaxFtpNameLength ? larch::kErrorNameTooLong : 0)) abort();
+  if (!hasBreak && local != (size > 259 ? larch::kErrorNameTooLong : 0)) abort();
   if (larch::UrlIsRequestable(input)) {
     if (input.empty() || input.size() > larch::kMaxUrlLength) abort();
     for (char c : input) {

@@ -30,6 +30,33 @@ TEST(NetProtocolText, LineBreaksAndNulsAreFoundByteByByte) {
   for (const Case& c : cases) EXPECT_EQ(BreaksProtocolLine(c.text), c.breaks) << c.text;
 }
 
+TEST(NetProtocolText, FtpNamesAreRefusedForLineBreaksAndLength) {
+  struct Case {
+    FtpName kind;
+    std::string name;
+    uint32_t code;
+  };
+  const Case cases[] = {
+      {FtpName::kRemote, "report.txt", 0},
+      {FtpName::kRemote, "a.txt\r\nDELE victim.txt", kErrorInvalidName},
+      {FtpName::kLocal, Bytes("C:\\a.txt\0.bak", 13), kErrorInvalidName},
+      {FtpName::kRemote, std::string(259, 'r'), 0},
+      {FtpName::kRemote, std::string(275, 'r'), 0},
+      {FtpName::kRemote, std::string(2048, 'r'), 0},
+      {FtpName::kRemote, std::string(2049, 'r'), kErrorNameTooLong},
+      {FtpName::kRemote, std::string(70000, 'r'), kErrorNameTooLong},
+      {FtpName::kLocal, std::string(259, 'l'), 0},
+      {FtpName::kLocal, std::string(260, 'l'), kErrorNameTooLong},
+      {FtpName::kLocal, std::string(275, 'l'), kErrorNameTooLong},
+      {FtpName::kLocal, std::string(70000, 'l'), kErrorNameTooLong},
+      {FtpName::kLocal, std::string(300, 'l') + "\n", kErrorInvalidName},  // the line break counts first
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FtpNameRefusal(c.name, c.kind), c.code) << (c.kind == FtpName::kLocal ? "local " : "remote ")
+                                                         << c.name.size();
+  }
+}
+
 TEST(NetProtocolText, UrlsWithBlanksControlsOrTooLongAreNotRequestable) {
   const std::string base = "http://127.0.0.1:8080/";
   struct Case {

@@ -164,7 +164,7 @@ TEST(NetHttp, LocalPathsLongerThan259BytesAreRefusedBeforeTheRequest) {
 // The options set on internet handles, and the session InternetOpenA gave.
 struct OptionRecord {
   std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> set;  // handle, option, value
-  HINTERNET session = nullptr;
+  HINTERNET session = nullptr, request = nullptr;
   size_t setBeforeRequest = 0;
 } g_options;
 const void* g_realSetOption = nullptr;
@@ -187,7 +187,9 @@ HINTERNET WINAPI RecordingOpenUrl(HINTERNET session, LPCSTR url, LPCSTR headers,
                                   DWORD_PTR context) {
   g_options.setBeforeRequest = g_options.set.size();
   using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, LPCSTR, DWORD, DWORD, DWORD_PTR);
-  return reinterpret_cast<Fn>(const_cast<void*>(g_realOpenUrl))(session, url, headers, length, flags, context);
+  g_options.request =
+      reinterpret_cast<Fn>(const_cast<void*>(g_realOpenUrl))(session, url, headers, length, flags, context);
+  return g_options.request;
 }
 
 TEST(NetHttp, TheSessionHasConnectSendAndReceiveTimeouts) {
@@ -204,13 +206,15 @@ TEST(NetHttp, TheSessionHasConnectSendAndReceiveTimeouts) {
   g_options = {};
   EXPECT_TRUE(Download(emu, server.url("/x"), dir.file("x")));
   ASSERT_NE(g_options.session, nullptr);
-  const std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> expected = {
-      {g_options.session, {INTERNET_OPTION_CONNECT_TIMEOUT, 60000}},
-      {g_options.session, {INTERNET_OPTION_SEND_TIMEOUT, 30000}},
-      {g_options.session, {INTERNET_OPTION_RECEIVE_TIMEOUT, 30000}},
-  };
+  ASSERT_NE(g_options.request, nullptr);
+  std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> expected;
+  for (HINTERNET handle : {g_options.session, g_options.request}) {
+    expected.push_back({handle, {INTERNET_OPTION_CONNECT_TIMEOUT, 60000}});
+    expected.push_back({handle, {INTERNET_OPTION_SEND_TIMEOUT, 30000}});
+    expected.push_back({handle, {INTERNET_OPTION_RECEIVE_TIMEOUT, 30000}});
+  }
   EXPECT_EQ(g_options.set, expected);
-  EXPECT_EQ(g_options.setBeforeRequest, expected.size()) << "set before the request";
+  EXPECT_EQ(g_options.setBeforeRequest, 3u) << "the session's are set before the request";
 }
 
 TEST(NetHttp, AServerThatStallsMidBodyLosesTheHostAfterTheReceiveTimeout) {
