@@ -217,7 +217,7 @@ TEST(NetHttp, TheSessionHasConnectSendAndReceiveTimeouts) {
   EXPECT_EQ(g_options.setBeforeRequest, 3u) << "the session's are set before the request";
 }
 
-TEST(NetHttp, AServerThatStallsMidBodyLosesTheHostAfterTheReceiveTimeout) {
+TEST(NetHttp, AServerThatStallsMidBodyFailsAfterTheReceiveTimeout) {
   // The server sends the headers and part of the body, then waits 45 s
   // before the rest: longer than the 30 s receive time-out, so the
   // download gives up (without it, it would wait and succeed).
