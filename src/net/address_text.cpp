@@ -48,18 +48,17 @@ std::string_view WithoutLeadingBackslashes(std::string_view name) {
   return name;
 }
 
-bool NetbiosCallName(std::string_view name, std::array<uint8_t, 16>* callName) {
+bool NetbiosCallName(std::string_view name, const LeadBytes& leads, std::array<uint8_t, 16>* callName) {
   if (name.size() > kNetbiosNameLength) return false;
   callName->fill(' ');
-  for (size_t i = 0; i < name.size(); ++i) {
-    char c = name[i];
-    (*callName)[i] = static_cast<uint8_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    // A lead byte's partner may fall in a-z (0xD6 0x78 is one character);
-    // it is copied as it is.
-    if (static_cast<uint8_t>(c) >= 0x81 && i + 1 < name.size()) {
-      ++i;
-      (*callName)[i] = static_cast<uint8_t>(name[i]);
-    }
+  for (size_t i = 0; i < name.size();) {
+    const size_t length = CharLength(leads, name, i);
+    const char c = name[i];
+    (*callName)[i] = static_cast<uint8_t>(length == 1 && c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    // The second byte of a double-byte character is copied as it is, even
+    // when it looks like a-z (0xD6 0x78 is one character).
+    if (length == 2) (*callName)[i + 1] = static_cast<uint8_t>(name[i + 1]);
+    i += length;
   }
   (*callName)[kNetbiosNameLength] = 0;
   return true;

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "bridge/dbcs.h"
+
 namespace larch {
 
 // Result capacities, in characters.
@@ -56,9 +58,9 @@ std::string ComputerEntry(std::string_view name, const uint8_t* address);
 std::string_view WithoutLeadingBackslashes(std::string_view name);
 
 // The 16-byte NetBIOS call name: the name upper-cased (single-byte letters
-// a-z only; double-byte characters keep both their bytes), padded with blanks to 15 and a
-// 0x00 suffix. Returns false for a name longer than 15 bytes, which no
+// a-z only; a double-byte character under the given lead bytes keeps both
+// its bytes), padded with blanks to 15, and a 0x00 suffix. Returns false for a name longer than 15 bytes, which no
 // NetBIOS name can match.
-bool NetbiosCallName(std::string_view name, std::array<uint8_t, 16>* callName);
+bool NetbiosCallName(std::string_view name, const LeadBytes& leads, std::array<uint8_t, 16>* callName);
 
 }  // namespace larch

@@ -2,10 +2,12 @@
 // operations, each of which connects on first use.
 #include <optional>
 
+#include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "net/ftp_session.h"
 #include "net/functions.h"
+#include "net/protocol_text.h"
 
 namespace larch {
 namespace {
@@ -15,17 +17,32 @@ constexpr DWORD kTransferFlags = FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD
 
 using FtpCall = BOOL (*)(HINTERNET connection, const char* first, const char* second);
 
+static_assert(kErrorInvalidName == ERROR_INVALID_NAME && kErrorNameTooLong == ERROR_FILENAME_EXCED_RANGE);
+
+// Refuses a name before anything is sent, recording why.
+bool Refused(const TextParam& name, FtpName kind) {
+  const uint32_t code = FtpNameRefusal(name.view(), kind);
+  if (code != 0) RecordFailure(code);
+  return code != 0;
+}
+
 // An operation on one or two names: false for an empty name (before any
-// connection) or when the connection or the call fails.
-void RunFtpCall(ParamBlock* block, int names, FtpCall call) {
+// connection), for a refused name (nothing is sent), or when the
+// connection or the call fails; the failures are recorded.
+void RunFtpCall(ParamBlock* block, FtpName firstKind, std::optional<FtpName> secondKind, FtpCall call) {
   Params p(block);
   TextParam first = p.text(1);
   std::optional<TextParam> second;
-  if (names == 2) second.emplace(p.text(2));
+  if (secondKind) second.emplace(p.text(2));
   if (first.empty() || (second && second->empty())) return ReturnLogical(false);
+  if (Refused(first, firstKind) || (second && Refused(*second, *secondKind))) return ReturnLogical(false);
   HINTERNET connection = TheFtpSession().connection();
   if (!connection) return ReturnLogical(false);
-  ReturnLogical(call(connection, first.c_str(), second ? second->c_str() : nullptr) != FALSE);
+  const bool done = call(connection, first.c_str(), second ? second->c_str() : nullptr) != FALSE;
+  // A command the server refused leaves ERROR_INTERNET_EXTENDED_ERROR
+  // (its reply is the detail); a call that gives no code still counts.
+  if (!done) RecordSystemError();
+  ReturnLogical(done);
 }
 
 }  // namespace
@@ -46,35 +63,40 @@ void KVCheckFtpConnect(ParamBlock*) { ReturnLogical(TheFtpSession().connected())
 void KVCloseConnect(ParamBlock*) { TheFtpSession().close(); }
 
 void KVFtpCreateDir(ParamBlock* block) {
-  RunFtpCall(block, 1, [](HINTERNET c, const char* dir, const char*) { return FtpCreateDirectoryA(c, dir); });
+  RunFtpCall(block, FtpName::kRemote, std::nullopt,
+             [](HINTERNET c, const char* dir, const char*) { return FtpCreateDirectoryA(c, dir); });
 }
 
 void KVFtpRemoveDir(ParamBlock* block) {
-  RunFtpCall(block, 1, [](HINTERNET c, const char* dir, const char*) { return FtpRemoveDirectoryA(c, dir); });
+  RunFtpCall(block, FtpName::kRemote, std::nullopt,
+             [](HINTERNET c, const char* dir, const char*) { return FtpRemoveDirectoryA(c, dir); });
 }
 
 void KVFtpDeleteFile(ParamBlock* block) {
-  RunFtpCall(block, 1, [](HINTERNET c, const char* file, const char*) { return FtpDeleteFileA(c, file); });
+  RunFtpCall(block, FtpName::kRemote, std::nullopt,
+             [](HINTERNET c, const char* file, const char*) { return FtpDeleteFileA(c, file); });
 }
 
 void KVFtpRenameFile(ParamBlock* block) {
-  RunFtpCall(block, 2, [](HINTERNET c, const char* from, const char* to) { return FtpRenameFileA(c, from, to); });
+  RunFtpCall(block, FtpName::kRemote, FtpName::kRemote,
+             [](HINTERNET c, const char* from, const char* to) { return FtpRenameFileA(c, from, to); });
 }
 
 void KVFtpGetFile(ParamBlock* block) {
-  RunFtpCall(block, 2, [](HINTERNET c, const char* remote, const char* local) {
+  RunFtpCall(block, FtpName::kRemote, FtpName::kLocal, [](HINTERNET c, const char* remote, const char* local) {
     return FtpGetFileA(c, remote, local, FALSE, FILE_ATTRIBUTE_NORMAL, kTransferFlags, 0);
   });
 }
 
 void KVFtpPutFile(ParamBlock* block) {
-  RunFtpCall(block, 2, [](HINTERNET c, const char* remote, const char* local) {
+  RunFtpCall(block, FtpName::kRemote, FtpName::kLocal, [](HINTERNET c, const char* remote, const char* local) {
     return FtpPutFileA(c, local, remote, kTransferFlags, 0);
   });
 }
 
 void KVFtpSetCurDir(ParamBlock* block) {
-  RunFtpCall(block, 1, [](HINTERNET c, const char* dir, const char*) { return FtpSetCurrentDirectoryA(c, dir); });
+  RunFtpCall(block, FtpName::kRemote, std::nullopt,
+             [](HINTERNET c, const char* dir, const char*) { return FtpSetCurrentDirectoryA(c, dir); });
 }
 
 void KVFtpGetCurDir(ParamBlock*) {
@@ -82,9 +104,13 @@ void KVFtpGetCurDir(ParamBlock*) {
   if (!connection) return ReturnText("");
   char dir[261] = {};
   DWORD length = sizeof dir;
-  if (!FtpGetCurrentDirectoryA(connection, dir, &length)) return ReturnText("");
-  dir[length < sizeof dir ? length : sizeof dir - 1] = '\0';
-  ReturnText(dir);
+  if (!FtpGetCurrentDirectoryA(connection, dir, &length)) {
+    RecordSystemError();
+    return ReturnText("");
+  }
+  // The length given back is not a byte count everywhere: the text ends at
+  // its own NUL.
+  ReturnText(CurrentFolderText(std::string_view(dir, sizeof dir), AnsiLeadBytes()));
 }
 
 }  // namespace larch

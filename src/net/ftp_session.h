@@ -12,7 +12,7 @@ class FtpSession {
   FtpSettings& settings() { return settings_; }
   bool connected() const { return internet_ && connection_; }
   // The open connection, connecting first when there is none; null when
-  // the connection cannot be made.
+  // the connection cannot be made, with the reason recorded.
   HINTERNET connection();
   void close();
 

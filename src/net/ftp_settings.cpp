@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "net/protocol_text.h"
+
 namespace larch {
 namespace {
 
@@ -16,7 +18,7 @@ bool ConfigureFtp(std::string_view server, std::string_view user, std::string_vi
                   std::optional<int32_t> port, FtpSettings* settings) {
   *settings = FtpSettings{};
   for (std::string_view field : {server, user, password}) {
-    if (field.size() > kFtpFieldCapacity) return false;
+    if (field.size() > kFtpFieldCapacity || BreaksProtocolLine(field)) return false;
   }
   CopyField(server, settings->server);
   CopyField(user, settings->user);

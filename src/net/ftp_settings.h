@@ -23,9 +23,10 @@ struct FtpSettings {
 
 // Replaces the settings. The port is the low 16 bits of the given value,
 // 21 when none is given or those bits are 0. A server, user or password
-// longer than a field is refused as a whole: the settings are cleared, so
-// the next connection fails instead of logging in with a cut credential or
-// with the previous server's. Returns false when refused.
+// longer than a field, or one holding CR, LF or NUL (which would end the
+// login command and start another), is refused as a whole: the settings
+// are cleared, so the next connection fails instead of logging in with a
+// cut credential or with the previous server's. Returns false when refused.
 bool ConfigureFtp(std::string_view server, std::string_view user, std::string_view password,
                   std::optional<int32_t> port, FtpSettings* settings);
 

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "bridge/dbcs.h"
+#include "bridge/desktop.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "net/address_text.h"
@@ -24,7 +26,7 @@ constexpr DWORD kUserNameCapacity = 257;
 // The adapter address NetBIOS reports for a computer on LANA 0, or "".
 std::string NetbiosAdapterAddress(const std::string& name) {
   std::array<uint8_t, 16> callName;
-  if (!NetbiosCallName(name, &callName)) return "";
+  if (!NetbiosCallName(name, AnsiLeadBytes(), &callName)) return "";
 
   NCB reset{};
   reset.ncb_command = NCBRESET;
@@ -43,7 +45,11 @@ std::string NetbiosAdapterAddress(const std::string& name) {
   return MacText(status);
 }
 
-void ShowAdapterMessage(const char* text) { MessageBoxA(nullptr, text, kMessageTitle, MB_OK); }
+// Without a display there is nobody to read the box, and the system's box
+// could not be shown: the call answers "" without it.
+void ShowAdapterMessage(const char* text) {
+  if (DesktopAvailable()) MessageBoxA(nullptr, text, kMessageTitle, MB_OK);
+}
 
 // The addresses of the local adapters of one interface type (0: all).
 std::string LocalAdapterAddresses(UINT type) {

@@ -6,6 +6,7 @@
 #include "bridge/params.h"
 #include "net/functions.h"
 #include "net/net_handles.h"
+#include "net/protocol_text.h"
 
 namespace larch {
 namespace {
@@ -46,11 +47,20 @@ void KVHttpDownLoad(ParamBlock* block) {
   if (p.length(1) == 0 || p.length(2) == 0) return ReturnLogical(false);
   TextParam url = p.text(1);
   TextParam localFile = p.text(2);
+  // Refused before anything is opened: a URL that would break the request
+  // line, a file name cut by a NUL, a path the file calls cannot take.
+  if (!UrlIsRequestable(url.view()) || BreaksProtocolLine(localFile.view()) || PathTooLong(localFile.view())) {
+    return ReturnLogical(false);
+  }
   UniqueInternet internet(InternetOpenA("http down", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!internet) return ReturnLogical(false);
+  SetInternetTimeouts(internet.get());
   UniqueInternet request(InternetOpenUrlA(internet.get(), url.c_str(), kAcceptHeader, sizeof kAcceptHeader - 1,
                                           INTERNET_FLAG_RELOAD, 0));
   if (!request) return ReturnLogical(false);
+  // Again on the request itself: not every implementation hands the
+  // session's time-outs down to the connection the body is read from.
+  SetInternetTimeouts(request.get());
   UniqueFile file(std::fopen(localFile.c_str(), "wb"));
   if (!file) return ReturnLogical(false);
   bool complete = CopyBody(request.get(), file.get());

@@ -22,6 +22,21 @@ using UniqueInternet = UniqueAny<HINTERNET, InternetCloseFn>;
 using UniqueNetEnum = UniqueAny<HANDLE, NetEnumCloseFn>;
 using UniqueFile = UniqueAny<FILE*, FileCloseFn>;
 
+// Time-outs of every internet session the library opens, in milliseconds.
+// Some implementations wait for ever by default, so a server that stops
+// answering would hold the host's thread for good; these are fixed values
+// (the library has no settings): 60 s to connect, 30 s for each send and
+// each receive, the defaults of the system's own HTTP services. The receive
+// time-out bounds each wait for data, not a whole transfer.
+constexpr DWORD kConnectTimeoutMs = 60000;
+constexpr DWORD kSendTimeoutMs = 30000;
+constexpr DWORD kReceiveTimeoutMs = 30000;
+
+// Sets the time-outs on an internet handle (the handles opened from it take
+// them over). Whether each option took is not examined: a handle without
+// them still works as before.
+void SetInternetTimeouts(HINTERNET session);
+
 // Windows Sockets for the life of the object; ended only when started.
 class WinsockSession {
  public:

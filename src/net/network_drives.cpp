@@ -5,7 +5,10 @@
 #include <winnetwk.h>
 
 #include <cstring>
+#include <string>
 
+#include "bridge/dbcs.h"
+#include "bridge/desktop.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "net/address_text.h"
@@ -31,6 +34,23 @@ DWORD UseConnection(NETRESOURCEA* resource, const char* password, const char* us
   DWORD accessSize = sizeof accessName;
   DWORD result = 0;
   return WNetUseConnectionA(nullptr, resource, password, user, CONNECT_REDIRECT, accessName, &accessSize, &result);
+}
+
+// The provider library from the system folder, by its full path. A bare
+// name would be looked for in the host's own folder and the current folder
+// first, and any file of that name there would run its code in the host.
+// (The search flag for the system folder alone is missing on systems the
+// host still runs on; a full path works on all of them.) The altered search
+// path makes the provider's own dependencies come from its folder too.
+UniqueModule LoadSystemLibrary(const char* name) {
+  char folder[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryA(folder, sizeof folder);
+  if (length == 0 || length >= sizeof folder) return UniqueModule();
+  std::string path(folder, length);
+  if (!EndsWithSeparator(AnsiLeadBytes(), path)) path += '\\';
+  path += name;
+  if (PathTooLong(path)) return UniqueModule();
+  return UniqueModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
 // The computers of one enumeration batch that resolve, as the computer list.
@@ -78,7 +98,8 @@ void KVDeleMapDrv(ParamBlock* block) {
   TextParam name = p.text(1);
   // Forced, so open files do not keep the connection; the profile stays.
   DWORD result = WNetCancelConnection2A(name.c_str(), 0, TRUE);
-  if (result != NO_ERROR) RecordSystemError();
+  // The code is the answer; the thread's error may still read 0.
+  if (result != NO_ERROR) RecordFailure(result);
   ReturnInt(static_cast<int32_t>(result));
 }
 
@@ -90,7 +111,9 @@ void KVEnumNetWork(ParamBlock*) {
 }
 
 void KVComputerBrowser(ParamBlock*) {
-  UniqueModule provider(LoadLibraryA("ntlanman.dll"));
+  // Without a display the dialog cannot be shown: answered as cancelled.
+  if (!DesktopAvailable()) return ReturnText("");
+  UniqueModule provider = LoadSystemLibrary("ntlanman.dll");
   if (!provider) return ReturnText("");
   auto dialog = reinterpret_cast<SystemFocusDialogFn>(
       reinterpret_cast<void*>(GetProcAddress(provider.get(), "I_SystemFocusDialog")));

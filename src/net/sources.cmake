@@ -2,6 +2,7 @@
 set(NET_PORTABLE_SOURCES
   net/address_text.cpp
   net/ftp_settings.cpp
+  net/protocol_text.cpp
 )
 set(NET_WIN_SOURCES
   net/entries.cpp
@@ -10,6 +11,6 @@ set(NET_WIN_SOURCES
   net/host_identity.cpp
   net/http_download.cpp
   net/network_drives.cpp
-  net/resolve.cpp
+  net/net_services.cpp
 )
 set(NET_RESOURCES)

@@ -68,19 +68,31 @@ TEST(NetAddressText, ComputerEntriesAndBackslashes) {
 }
 
 TEST(NetAddressText, NetbiosCallNameIsUpperCasedAndPadded) {
-  std::array<uint8_t, 16> name;
-  ASSERT_TRUE(NetbiosCallName("pc-1", &name));
-  EXPECT_EQ(std::string(name.begin(), name.end()), std::string("PC-1           \0", 16));
-  // Double-byte characters keep their bytes.
-  ASSERT_TRUE(NetbiosCallName("\xD6\xD0z", &name));
-  EXPECT_EQ(std::string(name.begin(), name.begin() + 3), "\xD6\xD0Z");
-  // ... also when the second byte looks like a lower-case letter.
-  ASSERT_TRUE(NetbiosCallName("\xD6\x78z", &name));
-  EXPECT_EQ(std::string(name.begin(), name.begin() + 3), "\xD6\x78Z");
-  ASSERT_TRUE(NetbiosCallName(std::string(15, 'a'), &name));
-  EXPECT_EQ(name[14], 'A');
-  EXPECT_EQ(name[15], 0);
-  EXPECT_FALSE(NetbiosCallName(std::string(16, 'a'), &name));
+  struct Case {
+    std::string name;
+    bool doubleByte;
+    std::string callName;  // "" when refused
+  };
+  const Case cases[] = {
+      {"pc-1", true, std::string("PC-1           \0", 16)},
+      {std::string(15, 'a'), true, std::string(15, 'A') + std::string(1, '\0')},
+      {std::string(16, 'a'), true, ""},  // no NetBIOS name is that long
+      // Double-byte characters keep their bytes, also when the second byte
+      // looks like a lower-case letter ...
+      {"\xD6\xD0z", true, std::string("\xD6\xD0Z            \0", 16)},
+      {"\xD6\x78z", true, std::string("\xD6\x78Z            \0", 16)},
+      // ... but under a single-byte code page every byte is a character.
+      {"\xE4x", false, std::string("\xE4X             \0", 16)},
+      // A lead byte at the end has no second byte to keep.
+      {"ab\xD6", true, std::string("AB\xD6            \0", 16)},
+  };
+  for (const Case& c : cases) {
+    std::array<uint8_t, 16> name;
+    name.fill(0xEE);
+    const bool made = NetbiosCallName(c.name, c.doubleByte ? LeadBytes::Gbk() : LeadBytes(), &name);
+    EXPECT_EQ(made, !c.callName.empty()) << c.name;
+    if (made) EXPECT_EQ(std::string(name.begin(), name.end()), c.callName) << c.name;
+  }
 }
 
 TEST(NetFtpSettings, PortDefaultsAndLowBits) {

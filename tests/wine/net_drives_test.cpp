@@ -8,6 +8,7 @@
 
 #include <winnetwk.h>
 
+#include <cctype>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -57,6 +58,7 @@ struct FakeConnections {
   std::vector<UseCall> uses;
   std::vector<std::pair<std::string, std::pair<DWORD, BOOL>>> cancels;
   DWORD cancelAnswer = NO_ERROR;
+  DWORD cancelLastError = 0xFFFFFFFF;  // as the answer unless set
 } g_mpr;
 
 DWORD WINAPI FakeUseConnection(HWND owner, LPNETRESOURCEA r, LPCSTR password, LPCSTR user, DWORD flags,
@@ -72,7 +74,7 @@ DWORD WINAPI FakeUseConnection(HWND owner, LPNETRESOURCEA r, LPCSTR password, LP
 
 DWORD WINAPI FakeCancelConnection(LPCSTR name, DWORD flags, BOOL force) {
   g_mpr.cancels.push_back({OrNull(name), {flags, force}});
-  SetLastError(g_mpr.cancelAnswer);
+  SetLastError(g_mpr.cancelLastError == 0xFFFFFFFF ? g_mpr.cancelAnswer : g_mpr.cancelLastError);
   return g_mpr.cancelAnswer;
 }
 
@@ -146,6 +148,12 @@ TEST_F(NetDrives, ACancelThatFailsIsRecordedOneThatSucceedsIsNot) {
   g_mpr.cancelAnswer = NO_ERROR;
   EXPECT_EQ(Code(emu, "KVDeleMapDrv", {Value::Text("Q:")}), 0);
   EXPECT_EQ(RecordedErrorText(emu), notConnected);
+  // The system's answer is recorded even when it leaves the thread's
+  // error at 0 (as the real service does for "no network").
+  g_mpr.cancelAnswer = ERROR_NO_NETWORK;
+  g_mpr.cancelLastError = 0;
+  EXPECT_EQ(Code(emu, "KVDeleMapDrv", {Value::Text("Q:")}), ERROR_NO_NETWORK);
+  EXPECT_EQ(RecordedErrorText(emu), ErrorText(emu, ERROR_NO_NETWORK));
 }
 
 TEST_F(NetDrives, CancelIsForcedAndKeepsTheProfile) {
@@ -171,6 +179,7 @@ TEST(NetDrivesReal, WithoutANetworkTheSystemsCodesComeThrough) {
             ERROR_NO_NETWORK);
   int32_t cancelled = Code(emu, "KVDeleMapDrv", {Value::Text("Y:")});
   EXPECT_NE(cancelled, 0);
+  EXPECT_EQ(RecordedErrorText(emu), ErrorText(emu, static_cast<DWORD>(cancelled)));
   EXPECT_EQ(Text(emu, "KVEnumNetWork"), "");
   EXPECT_EQ(Text(emu, "KVComputerBrowser"), "");
 }
@@ -352,7 +361,7 @@ struct FakeProvider {
   UINT selection = 0, capacity = 0;
   bool helpFile = true;
   DWORD helpContext = 99;
-  bool freedBeforeReturn = false;
+  DWORD loadFlags = 0;
 } g_provider;
 
 const void* g_realLoadLibrary;
@@ -375,11 +384,19 @@ UINT WINAPI FakeSystemFocusDialog(HWND owner, UINT selection, LPWSTR name, UINT 
   return g_provider.status;
 }
 
-HMODULE WINAPI FakeLoadLibrary(LPCSTR name) {
-  if (_stricmp(name, "ntlanman.dll") != 0) {
-    return reinterpret_cast<HMODULE(WINAPI*)(LPCSTR)>(const_cast<void*>(g_realLoadLibrary))(name);
+// The provider is recognised by its file name, wherever the path points.
+bool IsProvider(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return _stricmp(path.c_str() + (slash == std::string::npos ? 0 : slash + 1), "ntlanman.dll") == 0;
+}
+
+HMODULE WINAPI FakeLoadLibraryEx(LPCSTR name, HANDLE file, DWORD flags) {
+  if (!IsProvider(name)) {
+    using Fn = HMODULE(WINAPI*)(LPCSTR, HANDLE, DWORD);
+    return reinterpret_cast<Fn>(const_cast<void*>(g_realLoadLibrary))(name, file, flags);
   }
   g_provider.loaded.push_back(name);
+  g_provider.loadFlags = flags;
   if (!g_provider.present) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
@@ -415,7 +432,7 @@ class NetBrowser : public ::testing::Test {
   }
   std::string Browse() { return Text(emu, "KVComputerBrowser"); }
   HostEmulator emu;
-  ImportPatch load{emu.module(), "kernel32.dll", "LoadLibraryA", FakeOf(&FakeLoadLibrary)};
+  ImportPatch load{emu.module(), "kernel32.dll", "LoadLibraryExA", FakeOf(&FakeLoadLibraryEx)};
   ImportPatch find{emu.module(), "kernel32.dll", "GetProcAddress", FakeOf(&FakeGetProcAddress)};
   ImportPatch release{emu.module(), "kernel32.dll", "FreeLibrary", FakeOf(&FakeFreeLibrary)};
 };
@@ -423,7 +440,11 @@ class NetBrowser : public ::testing::Test {
 TEST_F(NetBrowser, TheChosenNameIsPassedOnAsTheDialogGivesIt) {
   g_provider.name = L"\\\\PC-7";
   EXPECT_EQ(Browse(), "\\\\PC-7");
-  EXPECT_EQ(g_provider.loaded, std::vector<std::string>{"ntlanman.dll"});
+  // From the system folder by its full path, never by bare name.
+  char system[MAX_PATH];
+  ASSERT_NE(GetSystemDirectoryA(system, sizeof system), 0u);
+  EXPECT_EQ(g_provider.loaded, std::vector<std::string>{std::string(system) + "\\ntlanman.dll"});
+  EXPECT_EQ(g_provider.loadFlags, static_cast<DWORD>(LOAD_WITH_ALTERED_SEARCH_PATH));
   EXPECT_EQ(g_provider.owner, nullptr);
   EXPECT_EQ(g_provider.selection, 0x001F0003u);
   EXPECT_EQ(g_provider.capacity, 16u);
@@ -475,6 +496,100 @@ TEST_F(NetBrowser, CancelFailureAndAMissingProviderGiveEmptyText) {
   g_provider.present = false;
   EXPECT_EQ(Browse(), "");
   EXPECT_TRUE(g_provider.freed.empty());
+}
+
+HWND WINAPI NoDisplayCreateWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);  // what a process without a display gets
+  return nullptr;
+}
+
+TEST_F(NetBrowser, WithoutADisplayTheDialogIsAnsweredAsCancelled) {
+  ImportPatch noDisplay(emu.module(), "user32.dll", "CreateWindowExA", FakeOf(&NoDisplayCreateWindow));
+  ASSERT_TRUE(noDisplay.active());
+  g_provider.name = L"PC";
+  EXPECT_EQ(Browse(), "");
+  EXPECT_TRUE(g_provider.loaded.empty()) << "the provider is not even loaded";
+}
+
+// ---- A provider library planted where a bare name would find it ---------------
+
+struct LoadRecord {
+  std::vector<std::string> asked;
+  std::vector<std::string> loadedFiles;
+} g_loads;
+const void* g_realLoadA;
+const void* g_realLoadExA;
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string ModuleFile(HMODULE module) {
+  char path[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameA(module, path, sizeof path);
+  return std::string(path, length);
+}
+
+void RecordLoad(const char* name, HMODULE module) {
+  g_loads.asked.push_back(name);
+  if (module) g_loads.loadedFiles.push_back(ModuleFile(module));
+}
+
+HMODULE WINAPI RecordingLoadLibrary(LPCSTR name) {
+  HMODULE module = reinterpret_cast<HMODULE(WINAPI*)(LPCSTR)>(const_cast<void*>(g_realLoadA))(name);
+  RecordLoad(name, module);
+  return module;
+}
+
+HMODULE WINAPI RecordingLoadLibraryEx(LPCSTR name, HANDLE file, DWORD flags) {
+  using Fn = HMODULE(WINAPI*)(LPCSTR, HANDLE, DWORD);
+  HMODULE module = reinterpret_cast<Fn>(const_cast<void*>(g_realLoadExA))(name, file, flags);
+  RecordLoad(name, module);
+  return module;
+}
+
+// Restores the current folder at the end of its scope.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::string& folder) {
+    GetCurrentDirectoryA(sizeof previous_, previous_);
+    changed_ = SetCurrentDirectoryA(folder.c_str()) != FALSE;
+  }
+  ~CurrentFolder() { SetCurrentDirectoryA(previous_); }
+  bool changed() const { return changed_; }
+
+ private:
+  char previous_[MAX_PATH] = {};
+  bool changed_ = false;
+};
+
+TEST(NetBrowserPlanted, AProviderInTheCurrentFolderIsNeverLoaded) {
+  HostEmulator emu;
+  TempDir plant;
+  // Any loadable DLL serves as the plant: a copy of the library itself.
+  ASSERT_TRUE(CopyFileA(ModuleFile(emu.module()).c_str(), plant.file("ntlanman.dll").c_str(), FALSE));
+  {
+    CurrentFolder inPlant(plant.path());
+    ASSERT_TRUE(inPlant.changed());
+    // The plant sits where loading by bare name finds it.
+    HMODULE bare = LoadLibraryA("ntlanman.dll");
+    ASSERT_NE(bare, nullptr);
+    EXPECT_EQ(Lower(ModuleFile(bare)), Lower(plant.file("ntlanman.dll")));
+    FreeLibrary(bare);
+
+    g_loads = {};
+    ImportPatch load(emu.module(), "kernel32.dll", "LoadLibraryA", FakeOf(&RecordingLoadLibrary));
+    ImportPatch loadEx(emu.module(), "kernel32.dll", "LoadLibraryExA", FakeOf(&RecordingLoadLibraryEx));
+    ASSERT_TRUE(loadEx.active());
+    g_realLoadA = load.original();
+    g_realLoadExA = loadEx.original();
+    EXPECT_EQ(Text(emu, "KVComputerBrowser"), "");  // this system has no provider of its own
+    EXPECT_FALSE(g_loads.asked.empty()) << "the provider was looked for";
+    for (const std::string& file : g_loads.loadedFiles) {
+      EXPECT_EQ(Lower(file).find(Lower(plant.path())), std::string::npos) << file;
+    }
+  }
 }
 
 }  // namespace

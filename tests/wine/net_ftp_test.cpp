@@ -19,13 +19,13 @@ using host::ImportPatch;
 const char kUser[] = "larch";
 const char kPassword[] = "s3cret";
 
-std::vector<Arg> Texts(std::initializer_list<std::string> texts) {
+std::vector<Arg> Texts(const std::vector<std::string>& texts) {
   std::vector<Arg> args;
   for (const std::string& t : texts) args.emplace_back(Value::Text(t));
   return args;
 }
 
-bool Op(HostEmulator& emu, const std::string& name, std::initializer_list<std::string> texts) {
+bool Op(HostEmulator& emu, const std::string& name, const std::vector<std::string>& texts) {
   CallResult r = emu.call(name, Texts(texts));
   EXPECT_EQ(r.rawType, 'L') << name;
   return r.value.logical;
@@ -39,6 +39,12 @@ void Configure(HostEmulator& emu, const std::string& password, uint16_t port, co
                                             Value::Int(port)});
   EXPECT_FALSE(r.sent());
   EXPECT_EQ(r.error, 0);
+}
+
+// The text of the most recent recorded failure, and that of a given code.
+std::string RecordedErrorText(HostEmulator& emu) { return emu.call("KVGetLastErrorMsg").value.text; }
+std::string ErrorText(HostEmulator& emu, DWORD code) {
+  return emu.call("KVGetLastErrorMsg", {Value::Int(static_cast<int32_t>(code))}).value.text;
 }
 
 std::string AllBytes(size_t size) {
@@ -195,6 +201,164 @@ TEST(NetFtp, CredentialsUpTo128CharactersAreTakenLongerOnesRefused) {
   }
 }
 
+TEST(NetFtp, NamesThatWouldEndACommandLineAreRefusedUnsent) {
+  FtpServer server(kUser, kPassword);
+  ASSERT_TRUE(server.running());
+  WriteFile(server.file("victim.txt"), "keep");
+  HostEmulator emu;
+  TempDir local;
+  WriteFile(local.file("up.txt"), "up");
+  Configure(emu, kPassword, server.port());
+  ASSERT_TRUE(Op(emu, "KVFtpSetCurDir", {"/"}));  // connected: a name let through would be sent now
+
+  const std::string crlf = "a.txt\r\nDELE victim.txt";
+  const std::vector<std::string> cases[] = {
+      {"KVFtpDeleteFile", crlf},
+      {"KVFtpDeleteFile", "a.txt\nDELE victim.txt"},
+      {"KVFtpDeleteFile", "a.txt\rDELE victim.txt"},
+      {"KVFtpDeleteFile", std::string("victim.txt\0.bak", 15)},  // a NUL would cut it to victim.txt
+      {"KVFtpDeleteFile", "\xD6\r\nDELE victim.txt"},           // CR behind a lead byte
+      {"KVFtpCreateDir", crlf},
+      {"KVFtpRemoveDir", crlf},
+      {"KVFtpSetCurDir", crlf},
+      {"KVFtpRenameFile", crlf, "b.txt"},
+      {"KVFtpRenameFile", "victim.txt", crlf},
+      {"KVFtpGetFile", crlf, local.file("got.txt")},
+      {"KVFtpPutFile", crlf, local.file("up.txt")},
+  };
+  const size_t sent = server.commands().size();
+  const std::string invalidName = ErrorText(emu, ERROR_INVALID_NAME);
+  for (const std::vector<std::string>& c : cases) {
+    EXPECT_FALSE(Op(emu, c[0], {c.begin() + 1, c.end()})) << c[0] << " " << Hex(c[1]);
+    EXPECT_EQ(RecordedErrorText(emu), invalidName) << c[0] << " " << Hex(c[1]);
+  }
+  EXPECT_EQ(server.commands().size(), sent);
+  EXPECT_EQ(ReadFile(server.file("victim.txt")), "keep");
+  EXPECT_FALSE(FileExists(local.file("got.txt")));
+  EXPECT_TRUE(Connected(emu));
+
+  // Credentials are sent in the login: one holding a line break is refused
+  // with the whole setting, and nothing connects.
+  emu.call("KVCloseConnect");
+  const size_t before = server.commands().size();
+  for (int field = 0; field < 3; ++field) {
+    std::string texts[3] = {"127.0.0.1", kUser, kPassword};
+    texts[field] += "\r\nDELE victim.txt";
+    emu.call("KVSetFtpParas",
+             {Value::Text(texts[0]), Value::Text(texts[1]), Value::Text(texts[2]), Value::Int(server.port())});
+    EXPECT_FALSE(Op(emu, "KVFtpDeleteFile", {"victim.txt"})) << field;
+    EXPECT_FALSE(Connected(emu)) << field;
+  }
+  EXPECT_EQ(server.commands().size(), before);
+  EXPECT_EQ(ReadFile(server.file("victim.txt")), "keep");
+}
+
+TEST(NetFtp, LongNamesFailPromptlyAndLongRemoteNamesAreNotSent) {
+  FtpServer server(kUser, kPassword);
+  ASSERT_TRUE(server.running());
+  WriteFile(server.file("there.txt"), "there");
+  HostEmulator emu;
+  TempDir local;
+  Configure(emu, kPassword, server.port());
+  ASSERT_TRUE(Op(emu, "KVFtpSetCurDir", {"/"}));
+  const std::string tooLong = ErrorText(emu, ERROR_FILENAME_EXCED_RANGE);
+  const std::string success = ErrorText(emu, 0);
+
+  // Remote names up to 2,048 bytes go to the server (which has no such
+  // file); longer ones are refused unsent. (Names near 2,048 bytes pass the
+  // test server's own line limit, so they are left out here.)
+  for (size_t length : {259u, 260u, 275u, 2049u, 70000u}) {
+    const std::string name(length, 'r');
+    const std::vector<std::string> cases[] = {
+        {"KVFtpDeleteFile", name},
+        {"KVFtpSetCurDir", name},
+        {"KVFtpRenameFile", "there.txt", name},
+        {"KVFtpGetFile", name, local.file("got.txt")},
+    };
+    for (const std::vector<std::string>& c : cases) {
+      const size_t sent = server.commands().size();
+      EXPECT_FALSE(Op(emu, c[0], {c.begin() + 1, c.end()})) << c[0] << " " << length;
+      const std::string recorded = RecordedErrorText(emu);
+      EXPECT_NE(recorded, success) << c[0] << " " << length;
+      if (length > 2048) {
+        EXPECT_EQ(recorded, tooLong) << c[0] << " " << length;
+        EXPECT_EQ(server.commands().size(), sent) << c[0] << " " << length;
+      }
+    }
+  }
+  EXPECT_TRUE(FileExists(server.file("there.txt")));
+
+  // Local paths: 259 bytes is the longest the file calls take.
+  for (size_t length : {259u, 260u, 275u, 70000u}) {
+    std::string path = local.path() + "\\";
+    path += std::string(length - path.size(), 'l');
+    if (length == 259) WriteFile(path, "local");
+    const bool fits = length <= 259;
+    EXPECT_EQ(Op(emu, "KVFtpGetFile", {"there.txt", path}), fits) << length;
+    EXPECT_EQ(Op(emu, "KVFtpPutFile", {"up.txt", path}), fits) << length;
+    if (!fits) EXPECT_EQ(RecordedErrorText(emu), tooLong) << length;
+  }
+  EXPECT_EQ(ReadFile(server.file("up.txt")), "there");
+}
+
+TEST(NetFtp, EveryFailureIsRecorded) {
+  FtpServer server(kUser, kPassword);
+  ASSERT_TRUE(server.running());
+  TempDir local;
+  uint16_t closedPort;
+  {
+    Listener nobody;
+    closedPort = nobody.port();
+  }
+  struct Case {
+    const char* what;
+    std::string password;
+    uint16_t port;
+    bool configure;
+    std::vector<std::string> op;
+  };
+  const Case cases[] = {
+      {"no server set", kPassword, 0, false, {"KVFtpCreateDir", "d"}},
+      {"wrong password", "wrong", server.port(), true, {"KVFtpCreateDir", "d"}},
+      {"nobody listening", kPassword, closedPort, true, {"KVFtpSetCurDir", "/"}},
+      {"refused by the server", kPassword, server.port(), true, {"KVFtpRemoveDir", "missing"}},
+      {"refused by the server", kPassword, server.port(), true, {"KVFtpDeleteFile", "missing"}},
+      {"refused by the server", kPassword, server.port(), true, {"KVFtpRenameFile", "missing", "b"}},
+      {"refused by the server", kPassword, server.port(), true, {"KVFtpSetCurDir", "missing"}},
+      {"refused by the server", kPassword, server.port(), true, {"KVFtpGetFile", "missing", local.file("got.txt")}},
+      {"no local file", kPassword, server.port(), true, {"KVFtpPutFile", "new", local.file("not-there.txt")}},
+  };
+  for (const Case& c : cases) {
+    HostEmulator emu;  // loaded afresh: nothing recorded yet
+    ASSERT_EQ(RecordedErrorText(emu), ErrorText(emu, 0));
+    if (c.configure) Configure(emu, c.password, c.port);
+    EXPECT_FALSE(Op(emu, c.op[0], {c.op.begin() + 1, c.op.end()})) << c.what;
+    EXPECT_NE(RecordedErrorText(emu), ErrorText(emu, 0)) << c.what << " " << c.op[0];
+  }
+  // The current folder of a connection the server dropped.
+  HostEmulator emu;
+  Configure(emu, kPassword, server.port());
+  ASSERT_EQ(CurrentDir(emu), "/");
+  ASSERT_TRUE(server.stop());
+  EXPECT_EQ(CurrentDir(emu), "");
+  EXPECT_NE(RecordedErrorText(emu), ErrorText(emu, 0));
+}
+
+TEST(NetFtp, ChineseFolderNamesComeBackWhole) {
+  FtpServer server(kUser, kPassword);
+  ASSERT_TRUE(server.running());
+  HostEmulator emu;
+  Configure(emu, kPassword, server.port());
+  const std::string folder = "\xC4\xBF\xC2\xBC";                          // 目录
+  const std::string inner = "\xD6\xD0\xCE\xC4\xC4\xBF\xC2\xBC\xC3\xFB";  // 中文目录名
+  ASSERT_TRUE(Op(emu, "KVFtpCreateDir", {folder}));
+  ASSERT_TRUE(Op(emu, "KVFtpSetCurDir", {folder}));
+  EXPECT_EQ(Hex(CurrentDir(emu)), Hex("/" + folder));
+  ASSERT_TRUE(Op(emu, "KVFtpCreateDir", {inner}));
+  ASSERT_TRUE(Op(emu, "KVFtpSetCurDir", {inner}));
+  EXPECT_EQ(Hex(CurrentDir(emu)), Hex("/" + folder + "/" + inner));
+}
+
 // What the library passed to InternetOpenA and InternetConnectA.
 struct ConnectRecord {
   std::string agent;
@@ -262,6 +426,62 @@ TEST(NetFtp, ConnectionArgumentsAndThePort) {
     EXPECT_EQ(g_connect.flags, 0u) << "active mode";
     EXPECT_FALSE(Connected(emu));
   }
+}
+
+// The options set on internet handles, and the handle InternetOpenA gave.
+struct OptionRecord {
+  std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> set;  // handle, option, value
+  HINTERNET session = nullptr, connection = nullptr;
+  size_t setBeforeConnect = 0;
+} g_options;
+const void* g_realSetOption = nullptr;
+const void* g_realConnect = nullptr;
+
+BOOL WINAPI RecordingSetOption(HINTERNET handle, DWORD option, void* buffer, DWORD length) {
+  g_options.set.push_back({handle, {option, length == sizeof(DWORD) ? *static_cast<DWORD*>(buffer) : 0}});
+  using Fn = BOOL(WINAPI*)(HINTERNET, DWORD, void*, DWORD);
+  return reinterpret_cast<Fn>(const_cast<void*>(g_realSetOption))(handle, option, buffer, length);
+}
+
+HINTERNET WINAPI RecordingOpen(LPCSTR agent, DWORD access, LPCSTR proxy, LPCSTR bypass, DWORD flags) {
+  using Fn = HINTERNET(WINAPI*)(LPCSTR, DWORD, LPCSTR, LPCSTR, DWORD);
+  g_options.session = reinterpret_cast<Fn>(const_cast<void*>(g_realInternetOpen))(agent, access, proxy, bypass, flags);
+  return g_options.session;
+}
+
+HINTERNET WINAPI RecordingConnect(HINTERNET session, LPCSTR server, INTERNET_PORT port, LPCSTR user,
+                                  LPCSTR password, DWORD service, DWORD flags, DWORD_PTR context) {
+  g_options.setBeforeConnect = g_options.set.size();
+  using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, INTERNET_PORT, LPCSTR, LPCSTR, DWORD, DWORD, DWORD_PTR);
+  g_options.connection = reinterpret_cast<Fn>(const_cast<void*>(g_realConnect))(session, server, port, user,
+                                                                                 password, service, flags, context);
+  return g_options.connection;
+}
+
+TEST(NetFtp, TheSessionHasConnectSendAndReceiveTimeouts) {
+  FtpServer server(kUser, kPassword);
+  ASSERT_TRUE(server.running());
+  HostEmulator emu;
+  ImportPatch option(emu.module(), "wininet.dll", "InternetSetOptionA", FakeOf(&RecordingSetOption));
+  ImportPatch open(emu.module(), "wininet.dll", "InternetOpenA", FakeOf(&RecordingOpen));
+  ImportPatch connect(emu.module(), "wininet.dll", "InternetConnectA", FakeOf(&RecordingConnect));
+  ASSERT_TRUE(option.active() && open.active() && connect.active());
+  g_realSetOption = option.original();
+  g_realInternetOpen = open.original();
+  g_realConnect = connect.original();
+  g_options = {};
+  Configure(emu, kPassword, server.port());
+  EXPECT_EQ(CurrentDir(emu), "/");
+  ASSERT_NE(g_options.session, nullptr);
+  ASSERT_NE(g_options.connection, nullptr);
+  std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> expected;
+  for (HINTERNET handle : {g_options.session, g_options.connection}) {
+    expected.push_back({handle, {INTERNET_OPTION_CONNECT_TIMEOUT, 60000}});
+    expected.push_back({handle, {INTERNET_OPTION_SEND_TIMEOUT, 30000}});
+    expected.push_back({handle, {INTERNET_OPTION_RECEIVE_TIMEOUT, 30000}});
+  }
+  EXPECT_EQ(g_options.set, expected);
+  EXPECT_EQ(g_options.setBeforeConnect, 3u) << "the session's are set before connecting";
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <wininet.h>
 
+#include <cstdio>
+
 #include "import_patch.h"
 #include "test_support.h"
 
@@ -86,6 +88,24 @@ TEST(NetHttp, ALocalFileThatCannotBeCreatedFailsWithoutAFile) {
   EXPECT_FALSE(FileExists(dir.file("missing-folder")));
 }
 
+TEST(NetHttp, AChunkedBodyIsSavedWhole) {
+  const std::string body = Pattern(5000);
+  HttpServer server([&body](const std::string&) {
+    std::string reply = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
+    for (size_t at = 0; at < body.size(); at += 1500) {
+      const std::string chunk = body.substr(at, 1500);
+      char size[16];
+      std::snprintf(size, sizeof size, "%x\r\n", static_cast<unsigned>(chunk.size()));
+      reply += size + chunk + "\r\n";
+    }
+    return reply + "0\r\n\r\n";
+  });
+  HostEmulator emu;
+  TempDir dir;
+  EXPECT_TRUE(Download(emu, server.url("/chunked"), dir.file("chunked.bin")));
+  EXPECT_TRUE(ReadFile(dir.file("chunked.bin")) == body);
+}
+
 TEST(NetHttp, AConnectionCutMidBodyFailsAndKeepsWhatArrived) {
   const std::string sent = Pattern(3000);
   HttpServer server([&sent](const std::string&) {
@@ -98,6 +118,116 @@ TEST(NetHttp, AConnectionCutMidBodyFailsAndKeepsWhatArrived) {
   EXPECT_FALSE(Download(emu, server.url("/cut"), file));
   std::string got = ReadFile(file);
   EXPECT_TRUE(got == sent) << got.size() << " bytes kept";
+}
+
+TEST(NetHttp, UrlsThatWouldBreakTheRequestAreRefusedUnsent) {
+  HttpServer server([](const std::string&) { return HttpServer::Response(200, "ok"); });
+  HostEmulator emu;
+  TempDir dir;
+  const std::string base = server.url("/");
+  const std::string refused[] = {
+      base + "a b",
+      base + "a\r\nX-Injected: 1",
+      base + "a\nX-Injected: 1",
+      base + "a\r",
+      base + "a\tb",
+      base + std::string("a\0b", 3),
+      base + std::string(2084 - base.size(), 'x'),
+      base + std::string(70000, 'x'),
+  };
+  for (const std::string& url : refused) {
+    EXPECT_FALSE(Download(emu, url, dir.file("page"))) << url.size();
+    EXPECT_FALSE(FileExists(dir.file("page"))) << url.size();
+  }
+  EXPECT_TRUE(server.requests().empty());
+
+  // The longest URL taken: 2,083 bytes.
+  const std::string longest = base + std::string(2083 - base.size(), 'x');
+  EXPECT_TRUE(Download(emu, longest, dir.file("page")));
+  ASSERT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests()[0].rfind("GET /" + std::string(2083 - base.size(), 'x') + " HTTP/1.1\r\n", 0), 0u);
+}
+
+TEST(NetHttp, LocalPathsLongerThan259BytesAreRefusedBeforeTheRequest) {
+  HttpServer server([](const std::string&) { return HttpServer::Response(200, "ok"); });
+  HostEmulator emu;
+  TempDir dir;
+  for (size_t length : {259u, 260u, 275u, 70000u}) {
+    std::string path = dir.path() + "\\";
+    path += std::string(length - path.size(), 'l');
+    EXPECT_EQ(Download(emu, server.url("/x"), path), length <= 259) << length;
+    if (length <= 259) EXPECT_EQ(ReadFile(path), "ok");
+  }
+  EXPECT_EQ(server.requests().size(), 1u);
+}
+
+// The options set on internet handles, and the session InternetOpenA gave.
+struct OptionRecord {
+  std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> set;  // handle, option, value
+  HINTERNET session = nullptr, request = nullptr;
+  size_t setBeforeRequest = 0;
+} g_options;
+const void* g_realSetOption = nullptr;
+const void* g_realOpen = nullptr;
+const void* g_realOpenUrl = nullptr;
+
+BOOL WINAPI RecordingSetOption(HINTERNET handle, DWORD option, void* buffer, DWORD length) {
+  g_options.set.push_back({handle, {option, length == sizeof(DWORD) ? *static_cast<DWORD*>(buffer) : 0}});
+  using Fn = BOOL(WINAPI*)(HINTERNET, DWORD, void*, DWORD);
+  return reinterpret_cast<Fn>(const_cast<void*>(g_realSetOption))(handle, option, buffer, length);
+}
+
+HINTERNET WINAPI RecordingOpen(LPCSTR agent, DWORD access, LPCSTR proxy, LPCSTR bypass, DWORD flags) {
+  using Fn = HINTERNET(WINAPI*)(LPCSTR, DWORD, LPCSTR, LPCSTR, DWORD);
+  g_options.session = reinterpret_cast<Fn>(const_cast<void*>(g_realOpen))(agent, access, proxy, bypass, flags);
+  return g_options.session;
+}
+
+HINTERNET WINAPI RecordingOpenUrl(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD length, DWORD flags,
+                                  DWORD_PTR context) {
+  g_options.setBeforeRequest = g_options.set.size();
+  using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, LPCSTR, DWORD, DWORD, DWORD_PTR);
+  g_options.request =
+      reinterpret_cast<Fn>(const_cast<void*>(g_realOpenUrl))(session, url, headers, length, flags, context);
+  return g_options.request;
+}
+
+TEST(NetHttp, TheSessionHasConnectSendAndReceiveTimeouts) {
+  HttpServer server([](const std::string&) { return HttpServer::Response(200, "ok"); });
+  HostEmulator emu;
+  TempDir dir;
+  ImportPatch option(emu.module(), "wininet.dll", "InternetSetOptionA", FakeOf(&RecordingSetOption));
+  ImportPatch open(emu.module(), "wininet.dll", "InternetOpenA", FakeOf(&RecordingOpen));
+  ImportPatch openUrl(emu.module(), "wininet.dll", "InternetOpenUrlA", FakeOf(&RecordingOpenUrl));
+  ASSERT_TRUE(option.active() && open.active() && openUrl.active());
+  g_realSetOption = option.original();
+  g_realOpen = open.original();
+  g_realOpenUrl = openUrl.original();
+  g_options = {};
+  EXPECT_TRUE(Download(emu, server.url("/x"), dir.file("x")));
+  ASSERT_NE(g_options.session, nullptr);
+  ASSERT_NE(g_options.request, nullptr);
+  std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> expected;
+  for (HINTERNET handle : {g_options.session, g_options.request}) {
+    expected.push_back({handle, {INTERNET_OPTION_CONNECT_TIMEOUT, 60000}});
+    expected.push_back({handle, {INTERNET_OPTION_SEND_TIMEOUT, 30000}});
+    expected.push_back({handle, {INTERNET_OPTION_RECEIVE_TIMEOUT, 30000}});
+  }
+  EXPECT_EQ(g_options.set, expected);
+  EXPECT_EQ(g_options.setBeforeRequest, 3u) << "the session's are set before the request";
+}
+
+TEST(NetHttp, AServerThatStallsMidBodyFailsAfterTheReceiveTimeout) {
+  // The server sends the headers and part of the body, then waits 45 s
+  // before the rest: longer than the 30 s receive time-out, so the
+  // download gives up (without it, it would wait and succeed).
+  const std::string body = Pattern(4096);
+  HttpServer server([&body](const std::string&) { return HttpServer::Response(200, body); },
+                    /*stallAfter=*/HttpServer::Response(200, body).size() - 2048, /*stallMs=*/45000);
+  HostEmulator emu;
+  TempDir dir;
+  EXPECT_FALSE(Download(emu, server.url("/stall"), dir.file("stall.bin")));
+  EXPECT_TRUE(ReadFile(dir.file("stall.bin")) == body.substr(0, 2048));
 }
 
 TEST(NetHttp, AServerThatIsNotThereFails) {

@@ -223,6 +223,22 @@ TEST_F(NetAdapters, NoDataAndNotSupportedShowTheirMessages) {
   EXPECT_TRUE(g_adapters.boxes.empty());
 }
 
+HWND WINAPI NoDisplayCreateWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);  // what a process without a display gets
+  return nullptr;
+}
+
+TEST_F(NetAdapters, WithoutADisplayNoMessageIsShown) {
+  ImportPatch noDisplay(emu.module(), "user32.dll", "CreateWindowExA", FakeOf(&NoDisplayCreateWindow));
+  ASSERT_TRUE(noDisplay.active());
+  for (DWORD code : {static_cast<DWORD>(ERROR_NO_DATA), static_cast<DWORD>(ERROR_NOT_SUPPORTED)}) {
+    g_adapters = {};
+    g_adapters.sizeCode = code;
+    EXPECT_EQ(Text(emu, "KVGetMac2"), "") << code;
+    EXPECT_TRUE(g_adapters.boxes.empty()) << code;
+  }
+}
+
 TEST(NetIdentity, RealAdapterListHasTheEntryFormat) {
   HostEmulator emu;
   std::string all = Text(emu, "KVGetMac2");

@@ -128,14 +128,20 @@ class HttpServer {
  public:
   using Reply = std::function<std::string(const std::string& request)>;
 
-  explicit HttpServer(Reply reply) : reply_(std::move(reply)) {
+  // With stallAfter, each reply is sent up to that many bytes, then the
+  // server waits stallMs (or until it is destroyed) before the rest.
+  explicit HttpServer(Reply reply, size_t stallAfter = std::string::npos, DWORD stallMs = 0)
+      : reply_(std::move(reply)), stallAfter_(stallAfter), stallMs_(stallMs) {
     InitializeCriticalSection(&lock_);
+    stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     thread_ = CreateThread(nullptr, 0, &HttpServer::Run, this, 0, nullptr);
   }
   ~HttpServer() {
+    SetEvent(stop_);
     listener_.close();
     WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
+    CloseHandle(stop_);
     DeleteCriticalSection(&lock_);
   }
 
@@ -165,12 +171,21 @@ class HttpServer {
       EnterCriticalSection(&server->lock_);
       server->requests_.push_back(request);
       LeaveCriticalSection(&server->lock_);
-      SendAll(client, server->reply_(request));
+      std::string reply = server->reply_(request);
+      if (server->stallAfter_ < reply.size()) {
+        SendAll(client, reply.substr(0, server->stallAfter_));
+        WaitForSingleObject(server->stop_, server->stallMs_);
+        reply.erase(0, server->stallAfter_);
+      }
+      SendAll(client, reply);
       Sockets::Get().close(client);
     }
   }
 
   Reply reply_;
+  size_t stallAfter_;
+  DWORD stallMs_;
+  HANDLE stop_ = nullptr;
   Listener listener_;
   CRITICAL_SECTION lock_;
   std::vector<std::string> requests_;
@@ -217,6 +232,26 @@ class FtpServer {
   bool stop() {
     SendAll(channel_, "stop\n");
     return ReadUntil(channel_, "\n") == "stopped\n";
+  }
+
+  // Every command line the server received so far, as it arrived.
+  std::vector<std::string> commands() {
+    SendAll(channel_, "log\n");
+    std::vector<std::string> lines;
+    for (;;) {
+      std::string line = ReadUntil(channel_, "\n");
+      if (line.empty() || line == "end\n") return lines;
+      std::string command;
+      for (size_t i = 0; i + 1 < line.size(); ++i) {
+        if (line[i] == '\\' && i + 2 < line.size()) {
+          char next = line[++i];
+          command += next == 'r' ? '\r' : next == 'n' ? '\n' : next;
+        } else {
+          command += line[i];
+        }
+      }
+      lines.push_back(command);
+    }
   }
 
  private:

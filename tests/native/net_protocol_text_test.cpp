@@ -1,0 +1,120 @@
+#include "net/protocol_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "net/ftp_settings.h"
+
+namespace larch {
+namespace {
+
+std::string Bytes(const char* text, size_t size) { return std::string(text, size); }
+
+TEST(NetProtocolText, LineBreaksAndNulsAreFoundByteByByte) {
+  struct Case {
+    std::string text;
+    bool breaks;
+  };
+  const Case cases[] = {
+      {"report.txt", false},
+      {"\xC4\xBF\xC2\xBC", false},  // GBK text
+      {"a.txt\r\nDELE b", true},
+      {"a\n", true},
+      {"\ra", true},
+      {Bytes("a\0b", 3), true},
+      {"\xD6\r\nDELE b", true},  // a stray lead byte does not hide the CR
+      {"a\tb c", false},         // blanks and tabs are part of FTP names
+      {"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(BreaksProtocolLine(c.text), c.breaks) << c.text;
+}
+
+TEST(NetProtocolText, FtpNamesAreRefusedForLineBreaksAndLength) {
+  struct Case {
+    FtpName kind;
+    std::string name;
+    uint32_t code;
+  };
+  const Case cases[] = {
+      {FtpName::kRemote, "report.txt", 0},
+      {FtpName::kRemote, "a.txt\r\nDELE victim.txt", kErrorInvalidName},
+      {FtpName::kLocal, Bytes("C:\\a.txt\0.bak", 13), kErrorInvalidName},
+      {FtpName::kRemote, std::string(259, 'r'), 0},
+      {FtpName::kRemote, std::string(275, 'r'), 0},
+      {FtpName::kRemote, std::string(2048, 'r'), 0},
+      {FtpName::kRemote, std::string(2049, 'r'), kErrorNameTooLong},
+      {FtpName::kRemote, std::string(70000, 'r'), kErrorNameTooLong},
+      {FtpName::kLocal, std::string(259, 'l'), 0},
+      {FtpName::kLocal, std::string(260, 'l'), kErrorNameTooLong},
+      {FtpName::kLocal, std::string(275, 'l'), kErrorNameTooLong},
+      {FtpName::kLocal, std::string(70000, 'l'), kErrorNameTooLong},
+      {FtpName::kLocal, std::string(300, 'l') + "\n", kErrorInvalidName},  // the line break counts first
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FtpNameRefusal(c.name, c.kind), c.code) << (c.kind == FtpName::kLocal ? "local " : "remote ")
+                                                         << c.name.size();
+  }
+}
+
+TEST(NetProtocolText, UrlsWithBlanksControlsOrTooLongAreNotRequestable) {
+  const std::string base = "http://127.0.0.1:8080/";
+  struct Case {
+    std::string url;
+    bool ok;
+  };
+  const Case cases[] = {
+      {base + "page?a=1&b=%20", true},
+      {base + "\xD6\xD0\xCE\xC4", true},  // left to the internet services to escape
+      {base + "a b", false},
+      {base + "a\r\nX-Injected: 1", false},
+      {base + "a\n", false},
+      {base + "a\tb", false},
+      {base + "a\x7F", false},
+      {base + Bytes("a\0b", 3), false},
+      {"", false},
+      {base + std::string(kMaxUrlLength - base.size(), 'x'), true},
+      {base + std::string(kMaxUrlLength - base.size() + 1, 'x'), false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(UrlIsRequestable(c.url), c.ok) << c.url.substr(0, 60);
+}
+
+TEST(NetProtocolText, CurrentFolderEndsAtItsNulNotAtTheReportedLength) {
+  const LeadBytes gbk = LeadBytes::Gbk();
+  struct Case {
+    std::string buffer;
+    std::string text;
+  };
+  std::string full(261, 'a');
+  std::string fullEndingInCharacter = std::string(259, 'a') + "\xC4\xBF";  // the last character has no room for a NUL
+  std::string fullEndingInLead = std::string(258, 'a') + "\xC4\xBF" + "\xC2";
+  const Case cases[] = {
+      {Bytes("/\xC4\xBF\xC2\xBC\0\0\0\0", 9), "/\xC4\xBF\xC2\xBC"},
+      {Bytes("/\0junk", 6), "/"},
+      {Bytes("\0", 1), ""},
+      {"", ""},
+      {full, std::string(260, 'a')},
+      {fullEndingInCharacter, std::string(259, 'a')},
+      {fullEndingInLead, std::string(258, 'a') + "\xC4\xBF"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CurrentFolderText(c.buffer, gbk), c.text) << c.buffer.size();
+  // Under a single-byte code page bytes stay bytes.
+  EXPECT_EQ(CurrentFolderText(fullEndingInCharacter, LeadBytes()), fullEndingInCharacter.substr(0, 260));
+}
+
+TEST(NetFtpSettings, CredentialsThatWouldEndTheLoginLineAreRefused) {
+  for (int field = 0; field < 3; ++field) {
+    for (const std::string& bad : {std::string("\r\nDELE x"), std::string("\n"), std::string("\r"), Bytes("\0x", 2)}) {
+      std::string texts[3] = {"host", "user", "pw"};
+      texts[field] += bad;
+      FtpSettings s;
+      ASSERT_TRUE(ConfigureFtp("old", "u", "p", 21, &s));
+      EXPECT_FALSE(ConfigureFtp(texts[0], texts[1], texts[2], 21, &s)) << field;
+      EXPECT_FALSE(s.configured()) << field;
+      EXPECT_STREQ(s.user, "") << field;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace larch
