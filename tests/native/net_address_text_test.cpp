@@ -91,7 +91,9 @@ TEST(NetAddressText, NetbiosCallNameIsUpperCasedAndPadded) {
     name.fill(0xEE);
     const bool made = NetbiosCallName(c.name, c.doubleByte ? LeadBytes::Gbk() : LeadBytes(), &name);
     EXPECT_EQ(made, !c.callName.empty()) << c.name;
-    if (made) EXPECT_EQ(std::string(name.begin(), name.end()), c.callName) << c.name;
+    if (made) {
+      EXPECT_EQ(std::string(name.begin(), name.end()), c.callName) << c.name;
+    }
   }
 }
 
