@@ -27,6 +27,8 @@ constexpr int kErrorTooLong = 1903;
 
 // The longest text the host holds.
 constexpr size_t kMaxText = 16777184;
+// The longest path the system takes; a longer one is refused here.
+constexpr size_t kMaxPath = 259;
 // The most elements an array may have.
 constexpr size_t kMaxElements = 65000;
 // The most decimals a number is shown with.
@@ -302,7 +304,8 @@ class Parser {
     Value left = andExpr();
     while (wordOperator("OR")) {
       Value right = andExpr();
-      left = Value::Bool(LogicalOf(left) | LogicalOf(right));
+      const bool x = LogicalOf(left), y = LogicalOf(right);
+      left = Value::Bool(x || y);
     }
     return left;
   }
@@ -311,7 +314,8 @@ class Parser {
     Value left = notExpr();
     while (wordOperator("AND")) {
       Value right = notExpr();
-      left = Value::Bool(LogicalOf(left) & LogicalOf(right));
+      const bool x = LogicalOf(left), y = LogicalOf(right);
+      left = Value::Bool(x && y);
     }
     return left;
   }
@@ -612,32 +616,6 @@ class Args {
   const std::vector<Arg>& args_;
 };
 
-std::string ReadWholeFile(const std::string& path) {
-  std::FILE* f = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
-  if (!f) throw HostError{kErrorFileMissing, "File '" + path + "' does not exist."};
-  std::string data;
-  char buffer[65536];
-  size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-    if (data.size() + n > kMaxText) {
-      std::fclose(f);
-      throw HostError{kErrorTooLong, ""};
-    }
-    data.append(buffer, n);
-  }
-  std::fclose(f);
-  return data;
-}
-
-size_t WriteWholeFile(const std::string& path, const std::string& data, bool append) {
-  std::FILE* f = path.empty() ? nullptr : std::fopen(path.c_str(), append ? "ab" : "wb");
-  if (!f) throw HostError{kErrorCannotOpen, "Cannot open file " + path + "."};
-  size_t written = std::fwrite(data.data(), 1, data.size(), f);
-  bool closed = std::fclose(f) == 0;
-  if (written != data.size() || !closed) throw HostError{kErrorCannotOpen, "Error writing to file " + path + "."};
-  return written;
-}
-
 Value Parser::builtin(const std::string& upper, const std::vector<Arg>& list, bool* handled) {
   *handled = true;
   const LeadBytes& leads = host_.leadBytes();
@@ -692,6 +670,7 @@ Value Parser::builtin(const std::string& upper, const std::vector<Arg>& list, bo
     if (times <= 0 || unit.empty()) return Value::Text("");
     if (times * static_cast<double>(unit.size()) > static_cast<double>(kMaxText)) throw HostError{kErrorTooLong, ""};
     std::string out;
+    out.reserve(static_cast<size_t>(times) * unit.size());
     for (long i = 0; i < static_cast<long>(times); ++i) out += unit;
     return Value::Text(out);
   }
@@ -806,13 +785,24 @@ Value Parser::builtin(const std::string& upper, const std::vector<Arg>& list, bo
   }
   if (upper == "FILETOSTR") {
     Args a(list, 1, 1);
-    return Value::Text(ReadWholeFile(a.text(0)));
+    const std::string& path = a.text(0);
+    std::string data;
+    bool tooLong = false;
+    if (path.empty() || path.size() > kMaxPath || !host_.readFile(path, &data, &tooLong)) {
+      if (tooLong) throw HostError{kErrorTooLong, ""};
+      throw HostError{kErrorFileMissing, "File '" + path + "' does not exist."};
+    }
+    return Value::Text(data);
   }
   if (upper == "STRTOFILE") {
     Args a(list, 2, 3);
     bool append = false;
     if (a.size() == 3) append = a.value(2).kind == Value::Kind::Logical ? a.value(2).logical : a.number(2) == 1;
-    return Value::Int(static_cast<int32_t>(WriteWholeFile(a.text(1), a.text(0), append)), 0);
+    const std::string& path = a.text(1);
+    if (path.empty() || path.size() > kMaxPath || !host_.writeFile(path, a.text(0), append)) {
+      throw HostError{kErrorCannotOpen, "Cannot open file " + path + "."};
+    }
+    return Value::Int(static_cast<int32_t>(a.text(0).size()), 0);
   }
   *handled = false;
   return {};
@@ -886,6 +876,33 @@ std::vector<std::string> SplitNames(const std::string& list) {
 }
 
 }  // namespace
+
+bool ShellHost::readFile(const std::string& path, std::string* data, bool* tooLong) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  char buffer[65536];
+  size_t n = 0;
+  bool ok = true;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+    if (data->size() + n > kMaxText) {
+      *tooLong = true;
+      ok = false;
+      break;
+    }
+    data->append(buffer, n);
+  }
+  if (std::ferror(f)) ok = false;
+  std::fclose(f);
+  return ok;
+}
+
+bool ShellHost::writeFile(const std::string& path, const std::string& data, bool append) {
+  std::FILE* f = std::fopen(path.c_str(), append ? "ab" : "wb");
+  if (!f) return false;
+  size_t written = std::fwrite(data.data(), 1, data.size(), f);
+  bool closed = std::fclose(f) == 0;
+  return written == data.size() && closed;
+}
 
 std::string HostErrorMessage(int number) {
   switch (number) {
@@ -1028,6 +1045,7 @@ void Interpreter::execute(const std::string& raw) {
     setLibrary(Trim(tail.substr(2)));
     return;
   }
+  if (verb == "SET") throw HostError{kErrorKeyword, ""};  // no other settings here
   if ((verb == "DISPLAY" || verb == "LIST" || IsVerb(verb, "DISPLAY")) &&
       (upperRest == "MEMORY" || upperRest == "MEMO")) {
     displayMemory();

@@ -45,6 +45,12 @@ class ShellHost {
     return false;
   }
 
+  // Whole files, for FILETOSTR and STRTOFILE: false when the file cannot
+  // be read or written. (A file too long for a text reads as false with
+  // *tooLong set.)
+  virtual bool readFile(const std::string& path, std::string* data, bool* tooLong);
+  virtual bool writeFile(const std::string& path, const std::string& data, bool append);
+
   // Which bytes start a two-byte character in the host's code page.
   virtual const LeadBytes& leadBytes() const = 0;
 };

@@ -217,7 +217,7 @@ TEST(ShellInterpreter, ExpressionsPrintAsTheHostShowsThem) {
 TEST(ShellInterpreter, ErrorsNameWhatFailed) {
   struct Case {
     const char* line;
-    const char* message;
+    std::string message;
   };
   const Case cases[] = {
       {"? KVFOO(1)", "Function 'KVFOO' is not found."},
@@ -236,6 +236,8 @@ TEST(ShellInterpreter, ErrorsNameWhatFailed) {
       {"? FILETOSTR(\"no such folder/no such file\")", "File 'no such folder/no such file' does not exist."},
       {"SET LIBRARY TO missing.dll", "File 'missing.dll' does not exist."},
       {"frobnicate the thing", "Unrecognized command verb."},
+      {"SET EXACT ON", "Command contains unrecognized phrase/keyword."},
+      {"? STRTOFILE(\"x\", REPLICATE(\"a\", 300))", "Cannot open file " + std::string(300, 'a') + "."},
       {"DIMENSION a(0)", "Invalid subscript reference."},
       {"DIMENSION a(70000)", "Invalid subscript reference."},
   };
