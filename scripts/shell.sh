@@ -14,5 +14,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 export LC_ALL=${LARCH_LANG:-zh_CN.UTF-8}
 export XDG_DATA_HOME=${XDG_DATA_HOME:-${LARCH_WINEPREFIX:-$here/build/wineprefix}/xdg-data}
 # Not through scripts/wine-run: it holds all output back until the program
-# ends, which a person typing cannot wait for.
+# ends, which a person typing cannot wait for. The terminal is the shell's
+# own: Wine gives it a console with line editing; Ctrl-D (or Ctrl-Z) at the
+# start of a line ends the input.
 exec bash "$here/scripts/with-wine.sh" wine "$here/build/win/bin/larch-shell.exe" "$@"
