@@ -395,7 +395,14 @@ CallResult HostEmulator::invoke(uint32_t entry, const std::string& name, const s
     }
     Value v = a.value;
     // The host converts numbers to the kind the type string asks for.
-    if (letter == 'I' && v.kind == Value::Kind::Number) v = Value::Int(static_cast<int32_t>(v.number));
+    if (letter == 'I' && v.kind == Value::Kind::Number) {
+      // A number outside the integer range does not fit an I parameter.
+      if (!(v.number > -2147483649.0 && v.number < 2147483648.0)) {
+        failed.error = kErrorArguments;
+        break;
+      }
+      v = Value::Int(static_cast<int32_t>(v.number));
+    }
     if (letter == 'N' && v.kind == Value::Kind::Int) v = Value::Num(v.integer);
     bool fits = letter == 0 || letter == '?' || (letter == 'C' && v.kind == Value::Kind::Char) ||
                 (letter == 'I' && v.kind == Value::Kind::Int) || (letter == 'N' && v.kind == Value::Kind::Number) ||

@@ -108,10 +108,17 @@ int DecimalsOf(const Value& v) {
   return 0;
 }
 
+// A number the host computed; one beyond the range of numbers is an error,
+// not an infinity carried on.
+Value Numeric(double r, int decimals) {
+  if (!std::isfinite(r)) throw HostError{kErrorOperands, "Numeric overflow. Data was lost."};
+  return Value::Decimal(r, decimals);
+}
+
 // A whole result as an integer when it fits, else a number.
 Value Whole(double r) {
   if (r >= -2147483648.0 && r <= 2147483647.0) return Value::Int(static_cast<int32_t>(r), 0);
-  return Value::Decimal(r, 0);
+  return Numeric(r, 0);
 }
 
 // Rounds half away from zero, as the host does (not to even).
@@ -388,7 +395,7 @@ class Parser {
       if (left.kind == Value::Kind::Int && right.kind == Value::Kind::Int) {
         left = Whole(r);
       } else {
-        left = Value::Decimal(r, std::max(DecimalsOf(left), DecimalsOf(right)));
+        left = Numeric(r, std::max(DecimalsOf(left), DecimalsOf(right)));
       }
     }
   }
@@ -404,16 +411,16 @@ class Parser {
       double x = NumberOf(left), y = NumberOf(right);
       bool whole = left.kind == Value::Kind::Int && right.kind == Value::Kind::Int;
       if (op == '*') {
-        left = whole ? Whole(x * y) : Value::Decimal(x * y, std::min(kMaxDecimals, DecimalsOf(left) + DecimalsOf(right)));
+        left = whole ? Whole(x * y) : Numeric(x * y, std::min(kMaxDecimals, DecimalsOf(left) + DecimalsOf(right)));
       } else if (op == '/') {
         if (y == 0) throw HostError{kErrorDivideByZero, ""};
-        left = Value::Decimal(x / y, std::max({kDefaultDecimals, DecimalsOf(left), DecimalsOf(right)}));
+        left = Numeric(x / y, std::max({kDefaultDecimals, DecimalsOf(left), DecimalsOf(right)}));
       } else {
         if (y == 0) throw HostError{kErrorDivideByZero, ""};
         // The remainder takes the divisor's sign.
         double r = std::fmod(x, y);
         if (r != 0 && ((r < 0) != (y < 0))) r += y;
-        left = whole ? Whole(r) : Value::Decimal(r, std::max(DecimalsOf(left), DecimalsOf(right)));
+        left = whole ? Whole(r) : Numeric(r, std::max(DecimalsOf(left), DecimalsOf(right)));
       }
     }
   }
@@ -427,8 +434,7 @@ class Parser {
       pos_ += n;
       Value right = unary();
       double r = std::pow(NumberOf(left), NumberOf(right));
-      if (!std::isfinite(r)) throw HostError{kErrorOperands, "Numeric overflow. Data was lost."};
-      left = Value::Decimal(r, std::max(kDefaultDecimals, DecimalsOf(left)));
+      left = Numeric(r, std::max(kDefaultDecimals, DecimalsOf(left)));
     }
   }
 
@@ -442,7 +448,7 @@ class Parser {
         NumberOf(v);
         return v;
       }
-      if (v.kind == Value::Kind::Int) return v.integer == INT32_MIN ? Value::Decimal(2147483648.0, 0) : Value::Int(-v.integer, v.width);
+      if (v.kind == Value::Kind::Int) return v.integer == INT32_MIN ? Numeric(2147483648.0, 0) : Value::Int(-v.integer, v.width);
       if (v.kind == Value::Kind::Number) {
         Value r = v;
         r.number = -v.number;
@@ -498,7 +504,7 @@ class Parser {
       decimals = static_cast<int>(pos_ - first);
     }
     double n = std::strtod(s_.substr(start, pos_ - start).c_str(), nullptr);
-    if (decimals >= 0) return Value::Decimal(n, std::min(decimals, kMaxDecimals));
+    if (decimals >= 0) return Numeric(n, std::min(decimals, kMaxDecimals));
     return Whole(n);
   }
 
@@ -560,7 +566,9 @@ class Parser {
       if (!array || !array->isArray) throw HostError{kErrorNoVariable, VariableMissing(args[0].value.text)};
     }
     if (args.size() > 2 || (args.size() == 2 && !IsNumber(args[1].value))) throw HostError{kErrorArguments, ""};
-    int which = args.size() == 2 ? static_cast<int>(NumberOf(args[1].value)) : 0;
+    double wanted = args.size() == 2 ? NumberOf(args[1].value) : 0;
+    if (!(wanted >= 0 && wanted < 3)) throw HostError{kErrorArguments, ""};
+    int which = static_cast<int>(wanted);
     if (which == 1) return Value::Int(array->array.rows, 0);
     if (which == 2) return Value::Int(array->array.columns, 0);
     if (which != 0) throw HostError{kErrorArguments, ""};
@@ -717,7 +725,7 @@ Value Parser::builtin(const std::string& upper, const std::vector<Arg>& list, bo
       while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++decimals;
     }
     double n = std::strtod(text.substr(start, i - start).c_str(), nullptr);
-    return Value::Decimal(n, std::min(std::max(decimals, kDefaultDecimals), kMaxDecimals));
+    return Numeric(n, std::min(std::max(decimals, kDefaultDecimals), kMaxDecimals));
   }
   if (upper == "INT") {
     Args a(list, 1, 1);
@@ -730,7 +738,7 @@ Value Parser::builtin(const std::string& upper, const std::vector<Arg>& list, bo
     int d = static_cast<int>(places);
     double r = d >= 0 ? RoundHalfAway(a.number(0), d) : RoundHalfAway(a.number(0) / std::pow(10.0, -d), 0) * std::pow(10.0, -d);
     if (a.value(0).kind == Value::Kind::Int && d >= 0) return a.value(0);
-    return Value::Decimal(r, std::max(d, 0));
+    return Numeric(r, std::max(d, 0));
   }
   if (upper == "ABS") {
     Args a(list, 1, 1);
@@ -747,7 +755,7 @@ Value Parser::builtin(const std::string& upper, const std::vector<Arg>& list, bo
     double r = std::fmod(x, y);
     if (r != 0 && ((r < 0) != (y < 0))) r += y;
     if (a.value(0).kind == Value::Kind::Int && a.value(1).kind == Value::Kind::Int) return Whole(r);
-    return Value::Decimal(r, std::max(DecimalsOf(a.value(0)), DecimalsOf(a.value(1))));
+    return Numeric(r, std::max(DecimalsOf(a.value(0)), DecimalsOf(a.value(1))));
   }
   if (upper == "MAX" || upper == "MIN") {
     Args a(list, 2, 64);

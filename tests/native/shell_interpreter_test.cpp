@@ -229,6 +229,8 @@ TEST(ShellInterpreter, ErrorsNameWhatFailed) {
       {"? \"a\" + 1", "Operator/operand type mismatch."},
       {"? 1 AND .T.", "Operator/operand type mismatch."},
       {"? 1 / 0", "Division by 0."},
+      {"? 10 ^ 400", "Numeric overflow. Data was lost."},
+      {"? LEFT(\"abc\", 10 ^ 300 * 10 ^ 300 - 10 ^ 300 * 10 ^ 300)", "Numeric overflow. Data was lost."},
       {"? SUBSTR(\"abc\")", "Function argument value, type, or count is invalid."},
       {"? SUBSTR(\"abc\", 0)", "Function argument value, type, or count is invalid."},
       {"? LEN(5)", "Function argument value, type, or count is invalid."},
@@ -303,6 +305,7 @@ TEST(ShellInterpreter, VariablesAndArrays) {
       "m[2, 3] = 7",
       "? m(2), m[6], m(1, 1)",
       "? ALEN(m), ALEN(m, 1), ALEN(m, 2), ALEN(\"m\", 0)",
+      "? ALEN(m, 10 ^ 40)",
       "DIMENSION m(3, 3)",  // resized: elements keep their order
       "? m(2), m(9)",
       "DIMENSION v(3)",
@@ -317,7 +320,7 @@ TEST(ShellInterpreter, VariablesAndArrays) {
       "RELEASE q, v",
       "? TYPE(\"q\")",
   });
-  EXPECT_EQ(out, (std::vector<std::string>{"x 7 .F.", "6 2 3 6", "x .F.", "0 0", "Invalid subscript reference.",
+  EXPECT_EQ(out, (std::vector<std::string>{"x 7 .F.", "6 2 3 6", "Function argument value, type, or count is invalid.", "x .F.", "0 0", "Invalid subscript reference.",
                                            "Invalid subscript reference.", "app!", ".F.", "U"}));
 }
 
