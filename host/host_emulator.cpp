@@ -42,12 +42,6 @@ constexpr int kErrorSubscript = 31;
 
 }  // namespace
 
-Arg ByRef(std::string name) {
-  Arg a(Value{});
-  a.byRef = std::move(name);
-  return a;
-}
-
 std::string DefaultLibraryPath() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -66,20 +60,6 @@ std::function<void(const std::string&)>& HostEmulator::auditHandler() {
     std::cerr << "audit: " << s << "\n";
   };
   return handler;
-}
-
-std::string HostErrorMessage(int number) {
-  switch (number) {
-    case 1: return "File does not exist.";
-    case 9: return "Data type mismatch.";
-    case 10: return "Syntax error.";
-    case 11: return "Function argument value, type, or count is invalid.";
-    case 12: return "Variable is not found.";
-    case 31: return "Invalid subscript reference.";
-    case 43: return "There is not enough memory to complete this operation.";
-    case 182: return "There is not enough memory to complete this operation.";
-    default: return "Error " + std::to_string(number) + ".";
-  }
 }
 
 HostEmulator::HostEmulator(HostOptions options) : screenTag(options.screenTag), options_(std::move(options)) {
@@ -113,9 +93,10 @@ uint32_t HostEmulator::callbackAddress() const {
 }
 
 bool HostEmulator::load(const std::string& path, std::string* error) {
-  if (module_) FreeLibrary(module_);
-  module_ = nullptr;
-  rows_.clear();
+  if (path.empty() || path.size() > MAX_PATH - 1) {
+    if (error) *error = "cannot load \"" + path + "\" (no such path)";
+    return false;
+  }
   HMODULE m = LoadLibraryA(path.c_str());
   if (!m) {
     if (error) *error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
@@ -127,12 +108,52 @@ bool HostEmulator::load(const std::string& path, std::string* error) {
     if (error) *error = path + " has no @DispatchAPI@4";
     return false;
   }
+  if (m == module_) {
+    // Already loaded: it stays as it is.
+    FreeLibrary(m);
+    return true;
+  }
+  if (module_) {
+    // The library loaded before is released as the host releases it.
+    if (row("ONQUIT")) runHook("ONQUIT");
+    FreeLibrary(module_);
+  }
+  rows_.clear();
   module_ = m;
+  libraryPath_ = path;
   dispatch_ = fn;
   attach();
   if (options_.runOnLoad && row("ONLOAD")) runHook("ONLOAD");
   return true;
 }
+
+void HostEmulator::unload() {
+  if (!module_) return;
+  if (row("ONQUIT")) runHook("ONQUIT");
+  FreeLibrary(module_);
+  module_ = nullptr;
+  dispatch_ = nullptr;
+  rows_.clear();
+  libraryPath_.clear();
+}
+
+bool HostEmulator::hasFunction(const std::string& name) const {
+  const TableRow* r = row(name);
+  return r && r->count >= 0;
+}
+
+std::string HostEmulator::programFolder() const {
+  std::string library = DefaultLibraryPath();
+  return library.substr(0, library.find_last_of('\\') + 1);
+}
+
+bool HostEmulator::printInline(const std::string& text) {
+  if (!printPartial) return false;
+  printPartial(text);
+  return true;
+}
+
+const LeadBytes& HostEmulator::leadBytes() const { return AnsiLeadBytes(); }
 
 void HostEmulator::attach() {
   g_active = this;
@@ -374,7 +395,14 @@ CallResult HostEmulator::invoke(uint32_t entry, const std::string& name, const s
     }
     Value v = a.value;
     // The host converts numbers to the kind the type string asks for.
-    if (letter == 'I' && v.kind == Value::Kind::Number) v = Value::Int(static_cast<int32_t>(v.number));
+    if (letter == 'I' && v.kind == Value::Kind::Number) {
+      // A number outside the integer range does not fit an I parameter.
+      if (!(v.number > -2147483649.0 && v.number < 2147483648.0)) {
+        failed.error = kErrorArguments;
+        break;
+      }
+      v = Value::Int(static_cast<int32_t>(v.number));
+    }
     if (letter == 'N' && v.kind == Value::Kind::Int) v = Value::Num(v.integer);
     bool fits = letter == 0 || letter == '?' || (letter == 'C' && v.kind == Value::Kind::Char) ||
                 (letter == 'I' && v.kind == Value::Kind::Int) || (letter == 'N' && v.kind == Value::Kind::Number) ||

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bridge/records.h"
+#include "shell_host.h"
 #include "value.h"
 
 namespace larch::host {
@@ -21,24 +22,6 @@ class Interpreter;
 
 // How the host's call-back is declared; the library must serve all three.
 enum class Convention { Cdecl, Stdcall, Fastcall };
-
-// One argument of a call: a value, or a variable passed by reference.
-struct Arg {
-  Arg(Value v) : value(std::move(v)) {}  // NOLINT: values convert implicitly
-  Value value;
-  std::string byRef;  // variable name when passed by reference
-};
-Arg ByRef(std::string name);
-
-struct CallResult {
-  int returns = 0;      // how many results the library sent
-  char rawType = 0;     // type letter of the last result: H, C, I, N, L
-  Value value;          // the result as the host received it
-  int error = 0;        // host error raised during the call, 0 when none
-  std::vector<std::string> audit;  // blocks left allocated or locked
-
-  bool sent() const { return returns > 0; }
-};
 
 struct TableRow {
   std::string name;
@@ -59,18 +42,21 @@ struct HostOptions {
 // The library next to the running executable.
 std::string DefaultLibraryPath();
 
-class HostEmulator {
+class HostEmulator : public ShellHost {
  public:
   explicit HostEmulator(HostOptions options = DefaultOptions());
-  ~HostEmulator();
+  ~HostEmulator() override;
   HostEmulator(const HostEmulator&) = delete;
   HostEmulator& operator=(const HostEmulator&) = delete;
 
   static HostOptions DefaultOptions();
 
   // Loads a library (replacing any loaded one), attaches and runs its load
-  // hook. Returns false with a message when it cannot.
+  // hook. Returns false with a message when it cannot; the library loaded
+  // before then stays loaded.
   bool load(const std::string& path, std::string* error = nullptr);
+  // Runs the release hook and unloads the library.
+  void unload();
   bool loaded() const { return module_ != nullptr; }
   HMODULE module() const { return module_; }
 
@@ -84,11 +70,23 @@ class HostEmulator {
   const TableRow* row(const std::string& name) const;
 
   // Variables, by name (letter case ignored).
-  void setVariable(const std::string& name, Value value);
-  void setArray(const std::string& name, Array array);
-  Variable* variable(const std::string& name);
-  void removeVariable(const std::string& name);
-  std::vector<const Variable*> variables() const;
+  void setVariable(const std::string& name, Value value) override;
+  void setArray(const std::string& name, Array array) override;
+  Variable* variable(const std::string& name) override;
+  void removeVariable(const std::string& name) override;
+  std::vector<const Variable*> variables() const override;
+
+  // What the command interpreter asks of its host.
+  Value& screenTagValue() override { return screenTag; }
+  bool hasFunction(const std::string& name) const override;
+  CallResult callFunction(const std::string& name, const std::vector<Arg>& args) override { return call(name, args); }
+  bool loadLibrary(const std::string& path, std::string* error) override { return load(path, error); }
+  void releaseLibrary() override { unload(); }
+  std::string libraryPath() const override { return libraryPath_; }
+  std::string programFolder() const override;
+  void printLine(const std::string& line) override { print(line); }
+  bool printInline(const std::string& text) override;
+  const LeadBytes& leadBytes() const override;
 
   Value screenTag;                  // _screen.tag
   std::vector<std::string> commands;  // every command line the library ran
@@ -96,6 +94,9 @@ class HostEmulator {
   std::function<bool(const std::string&)> commandHook;
   // Where `?` output goes (the interpreter prints through it).
   std::function<void(const std::string&)> print;
+  // Where `??` output goes, text that continues the line; when empty, it
+  // reaches `print` with the rest of its line.
+  std::function<void(const std::string&)> printPartial;
   // Platform windows of the host's two window identifiers.
   uint32_t mainWindow = 0;
   uint32_t fallbackWindow = 0;
@@ -139,6 +140,7 @@ class HostEmulator {
   void auditAfterCall(std::vector<uint32_t> before, CallResult& result);
 
   HMODULE module_ = nullptr;
+  std::string libraryPath_;
   HostOptions options_;
   using DispatchFn = int(__fastcall*)(DispatchRecord*);
   DispatchFn dispatch_ = nullptr;
@@ -151,7 +153,7 @@ class HostEmulator {
   std::unique_ptr<Interpreter> interpreter_;
 };
 
-// Error messages as the host shows them.
+// Error messages as the host shows them (interpreter.cpp).
 std::string HostErrorMessage(int number);
 
 }  // namespace larch::host

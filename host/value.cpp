@@ -17,7 +17,7 @@ char Value::typeLetter() const {
 }
 
 std::string Value::display() const {
-  char buffer[64];
+  char buffer[512];
   switch (kind) {
     case Kind::Char:
       return text;
@@ -25,6 +25,10 @@ std::string Value::display() const {
       std::snprintf(buffer, sizeof buffer, "%*d", static_cast<int>(width), static_cast<int>(integer));
       return buffer;
     case Kind::Number:
+      if (decimals >= 0) {
+        std::snprintf(buffer, sizeof buffer, "%*.*f", static_cast<int>(width), decimals, number);
+        return buffer;
+      }
       if (std::floor(number) == number && std::fabs(number) < 1e15) {
         std::snprintf(buffer, sizeof buffer, "%*.0f", static_cast<int>(width), number);
       } else {
@@ -47,6 +51,12 @@ bool Value::operator==(const Value& o) const {
     case Kind::Logical: return logical == o.logical;
     default: return true;
   }
+}
+
+Arg ByRef(std::string name) {
+  Arg a(Value{});
+  a.byRef = std::move(name);
+  return a;
 }
 
 std::string UpperCase(std::string s) {

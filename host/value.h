@@ -15,6 +15,8 @@ struct Value {
   double number = 0;
   bool logical = false;
   uint16_t width = 0;
+  // Decimal places a number shows with; -1: as few as the value needs.
+  int decimals = -1;
 
   static Value Text(std::string s) {
     Value v;
@@ -34,6 +36,12 @@ struct Value {
     v.kind = Kind::Number;
     v.number = n;
     v.width = width;
+    return v;
+  }
+  // A number the host computed itself, shown with this many decimals.
+  static Value Decimal(double n, int decimals) {
+    Value v = Num(n);
+    v.decimals = decimals;
     return v;
   }
   static Value Bool(bool b) {
@@ -69,6 +77,24 @@ struct Variable {
   bool isArray = false;
   Value scalar;
   Array array;
+};
+
+// One argument of a call: a value, or a variable passed by reference.
+struct Arg {
+  Arg(Value v) : value(std::move(v)) {}  // NOLINT: values convert implicitly
+  Value value;
+  std::string byRef;  // variable name when passed by reference
+};
+Arg ByRef(std::string name);
+
+struct CallResult {
+  int returns = 0;      // how many results the library sent
+  char rawType = 0;     // type letter of the last result: H, C, I, N, L
+  Value value;          // the result as the host received it
+  int error = 0;        // host error raised during the call, 0 when none
+  std::vector<std::string> audit;  // blocks left allocated or locked
+
+  bool sent() const { return returns > 0; }
 };
 
 }  // namespace larch::host

@@ -1,7 +1,7 @@
 * Processes, windows and the session.
 SET LIBRARY TO larch.dll
 n = KVGetProcessSnapshot("aProc")
-? ALEN("aProc", 1) - n, ALEN("aProc", 2)
+? ALEN(aProc, 1) - n, ALEN(aProc, 2)
 ? KVShellExecAndWait("cmd.exe", "/c exit 7", 0)
 ? KVTestExeIsRun("larch-demo-marker"), KVTestExeIsRun("larch-demo-marker")
 ? KVKillProcess2("No window has this title")

@@ -14,7 +14,9 @@ import sys
 
 
 def run_shell(shell, wine_run, script):
-    result = subprocess.run([wine_run, shell], input=script.encode("latin-1"),
+    # --raw: the script reaches the shell as the code page's own bytes, and
+    # the output comes back as such.
+    result = subprocess.run([wine_run, shell, "--raw"], input=script.encode("latin-1"),
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
     return result.stdout.decode("latin-1").replace("\r\n", "\n")
 
