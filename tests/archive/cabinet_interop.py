@@ -41,7 +41,7 @@ def wine_path(path):
 
 def run_shell(shell, wine_run, lines, encoding="latin-1"):
     script = "SET LIBRARY TO larch.dll\n" + "\n".join(lines) + "\n"
-    result = subprocess.run([wine_run, shell], input=script.encode(encoding),
+    result = subprocess.run([wine_run, shell, "--raw"], input=script.encode(encoding),
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
     return [line.strip() for line in result.stdout.decode(encoding, errors="replace").splitlines()]
 
