@@ -59,8 +59,17 @@ void DestroyContext(uint32_t handle) {
 
 // ---- call-backs ------------------------------------------------------------
 
-INT_PTR DIAMONDAPI FciOpen(char* path, int flags, int mode, int*, void*) {
-  return CallbackGuard<INT_PTR>(-1, [&] { return CabOpen(path, flags, mode); });
+// The cabinet library sets the thread's error from the code a failed open
+// reports, so the open reports the system's own cause, never an unset value.
+INT_PTR DIAMONDAPI FciOpen(char* path, int flags, int mode, int* err, void*) {
+  return CallbackGuard<INT_PTR>(-1, [&]() -> INT_PTR {
+    INT_PTR file = CabOpen(path, flags, mode);
+    if (file == -1 && err) {
+      DWORD code = GetLastError();
+      *err = static_cast<int>(code != ERROR_SUCCESS ? code : ERROR_OPEN_FAILED);
+    }
+    return file;
+  });
 }
 UINT DIAMONDAPI FciRead(INT_PTR file, void* buffer, UINT size, int*, void*) {
   return CallbackGuard<UINT>(static_cast<UINT>(-1), [&] { return CabRead(file, buffer, size); });

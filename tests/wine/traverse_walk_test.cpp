@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -243,51 +246,82 @@ TEST(TraverseNames, StartFolderEndingInADoubleByteCharacter) {
 }
 
 // Unix symbolic links made in the test folder show as folders under Wine.
+// Wine starts a Unix program without a process handle to wait on, so the
+// links are made and removed by one shell line each and the test waits, a
+// bounded number of times, for its effect on the folder.
 class TraverseLinks : public testing::Test {
  protected:
   void SetUp() override {
     using UnixName = char*(CDECL*)(LPCWSTR);
     auto toUnix = reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
     if (!toUnix) GTEST_SKIP() << "not under Wine";
-    std::wstring wide(dir.path().begin(), dir.path().end());
+    std::wstring wide(dir->path().begin(), dir->path().end());
     char* unix = toUnix(wide.c_str());
     if (!unix) GTEST_SKIP() << "no Unix path";
-    unixRoot = unix;
+    std::string unixPath = unix;
     HeapFree(GetProcessHeap(), 0, unix);
-    root = dir.path();
+    if (unixPath.find_first_of("'\"") != std::string::npos) GTEST_SKIP() << "a quote in the Unix path";
+    unixRoot = unixPath;
+    root = dir->path();
     for (const char* folder : {"\\B", "\\B\\C", "\\S"}) CreateDirectoryA((root + folder).c_str(), nullptr);
     for (const char* file : {"\\a.txt", "\\B\\b.txt", "\\B\\C\\c.txt", "\\S\\s.txt"}) WriteFile(root + file, "x");
     emu.commandHook = [](const std::string&) { return true; };
   }
 
-  // The links go before the folder is removed, which would follow them.
+  // The links go before the folder is removed, which would follow them; a
+  // folder whose links could not be seen gone is left in place.
   void TearDown() override {
-    std::string links;
-    for (const std::string& link : made) links += " " + unixRoot + "/" + link;
-    if (!links.empty()) RunUnix("Z:\\bin\\rm -f" + links);
+    if (unixRoot.empty()) return;
+    std::string names;
+    for (const Link& link : kLinks) names += std::string(" ") + link.name;
+    if (!StartShell("cd '" + unixRoot + "' && /bin/rm -f" + names) || !WaitFor([&] { return !AnyLinkExists(); })) {
+      static_cast<void>(dir.release());  // left on disk rather than walked through its links
+    }
   }
 
-  // Runs a Unix program (Wine starts ELF files as they are) and waits.
-  static bool RunUnix(std::string command) {
+  struct Link {
+    const char* target;
+    const char* name;  // relative to the test folder, Unix separators
+  };
+  // x and y lead back to the start, B/up to it too; B/side is a link to
+  // the sibling S.
+  static constexpr Link kLinks[] = {{".", "x"}, {".", "y"}, {"..", "B/up"}, {"../S", "B/side"}};
+
+  // Starts `sh -c line`. The handles Wine gives back for a Unix program
+  // are not real ones and are left alone.
+  static bool StartShell(const std::string& line) {
+    std::string command = "Z:\\bin\\sh -c \"" + line + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-      return false;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
+    return CreateProcessA("Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process) != FALSE;
   }
 
-  // ln -s target link, inside the test folder.
-  bool Link(const std::string& target, const std::string& link) {
-    if (!RunUnix("Z:\\bin\\ln -s " + target + " " + unixRoot + "/" + link)) return false;
-    made.push_back(link);
-    std::string windowsLink = link;
-    std::replace(windowsLink.begin(), windowsLink.end(), '/', '\\');
-    return GetFileAttributesA((root + "\\" + windowsLink).c_str()) != INVALID_FILE_ATTRIBUTES;
+  // Up to about ten seconds; false when the condition never held.
+  static bool WaitFor(const std::function<bool()>& done) {
+    for (int tries = 0; tries < 500; ++tries) {
+      if (done()) return true;
+      Sleep(20);
+    }
+    return done();
+  }
+
+  bool LinkExists(const Link& link) const {
+    std::string windowsName = link.name;
+    std::replace(windowsName.begin(), windowsName.end(), '/', '\\');
+    return GetFileAttributesA((root + "\\" + windowsName).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+  bool AnyLinkExists() const {
+    return std::any_of(std::begin(kLinks), std::end(kLinks), [&](const Link& l) { return LinkExists(l); });
+  }
+  bool MakeLinks() {
+    std::string line = "cd '" + unixRoot + "'";
+    for (const Link& link : kLinks) line += std::string(" && /bin/ln -s ") + link.target + " " + link.name;
+    if (!StartShell(line)) return false;
+    return WaitFor([&] {
+      return std::all_of(std::begin(kLinks), std::end(kLinks), [&](const Link& l) { return LinkExists(l); });
+    });
   }
 
   std::vector<std::string> Walk(int flags) {
@@ -297,18 +331,14 @@ class TraverseLinks : public testing::Test {
     return emu.commands;
   }
 
-  TempDir dir;
+  std::unique_ptr<TempDir> dir = std::make_unique<TempDir>();
   std::string root, unixRoot;
-  std::vector<std::string> made;
   HostEmulator emu;
 };
 
 TEST_F(TraverseLinks, LoopsEndWithEveryRealFolderVisited) {
-  if (!Link(".", "x") || !Link(".", "y") || !Link("..", "B/up") || !Link("../S", "B/side")) {
-    GTEST_SKIP() << "cannot make Unix links here";
-  }
-  // x and y lead back to the start, B\up to it too; B\side is a link to
-  // the sibling S and is walked like a folder.
+  if (!MakeLinks()) GTEST_SKIP() << "cannot make Unix links here";
+  // The links back up the branch end there; B\side is walked like a folder.
   const std::vector<std::string> want = {
       "G " + root + "\\a.txt",        "G " + root + "\\B\\b.txt",          "G " + root + "\\B\\C\\c.txt",
       "F " + root + "\\B\\C\\",     "G " + root + "\\B\\side\\s.txt",  "F " + root + "\\B\\side\\",
