@@ -1,6 +1,8 @@
 // The FTP functions: configure, check and close the session, and the
 // operations, each of which connects on first use.
+#include <algorithm>
 #include <optional>
+#include <string>
 
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
@@ -102,15 +104,25 @@ void KVFtpSetCurDir(ParamBlock* block) {
 void KVFtpGetCurDir(ParamBlock*) {
   HINTERNET connection = TheFtpSession().connection();
   if (!connection) return ReturnText("");
-  char dir[261] = {};
-  DWORD length = sizeof dir;
-  if (!FtpGetCurrentDirectoryA(connection, dir, &length)) {
+  // Asked for in UTF-16 and converted here: the ANSI call of some
+  // implementations converts into a buffer sized by the character count,
+  // which cuts off the end of a name in double-byte characters.
+  wchar_t wide[1024] = {};
+  DWORD length = sizeof wide / sizeof wide[0];
+  if (!FtpGetCurrentDirectoryW(connection, wide, &length)) {
     RecordSystemError();
     return ReturnText("");
   }
-  // The length given back is not a byte count everywhere: the text ends at
-  // its own NUL.
-  ReturnText(CurrentFolderText(std::string_view(dir, sizeof dir), AnsiLeadBytes()));
+  wide[sizeof wide / sizeof wide[0] - 1] = L'\0';
+  const int needed = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) {
+    RecordSystemError();
+    return ReturnText("");
+  }
+  std::string dir(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, &dir[0], needed, nullptr, nullptr);
+  // At most 260 bytes, cut at a whole character (the text ends at its NUL).
+  ReturnText(CurrentFolderText(std::string_view(dir.data(), std::min<size_t>(dir.size(), 261)), AnsiLeadBytes()));
 }
 
 }  // namespace larch

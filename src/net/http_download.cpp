@@ -1,6 +1,7 @@
 // HTTP download into a local file, and the machine's connection state.
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "bridge/host.h"
 #include "bridge/params.h"
@@ -40,6 +41,58 @@ bool CopyBody(HINTERNET url, FILE* file) {
   }
 }
 
+// The parts of an http or https URL a request is made of.
+struct HttpTarget {
+  std::string host, user, password, object;
+  INTERNET_PORT port = 0;
+  bool secure = false;
+};
+
+// Splits an http or https URL; nullopt for any other URL.
+std::optional<HttpTarget> HttpTargetOf(const char* url) {
+  URL_COMPONENTSA parts{};
+  parts.dwStructSize = sizeof parts;
+  // Null pointers with non-zero lengths: the parts are pointed at in place.
+  parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUserNameLength = 1;
+  parts.dwPasswordLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
+  if (!InternetCrackUrlA(url, 0, 0, &parts)) return std::nullopt;
+  if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return std::nullopt;
+  auto part = [](const char* text, DWORD length) { return text ? std::string(text, length) : std::string(); };
+  HttpTarget target;
+  target.host = part(parts.lpszHostName, parts.dwHostNameLength);
+  target.user = part(parts.lpszUserName, parts.dwUserNameLength);
+  target.password = part(parts.lpszPassword, parts.dwPasswordLength);
+  target.object = part(parts.lpszUrlPath, parts.dwUrlPathLength) + part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+  if (target.object.empty()) target.object = "/";
+  target.port = parts.nPort;
+  target.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+  if (target.host.empty()) return std::nullopt;
+  return target;
+}
+
+// The request for an http or https URL, sent. The time-outs go on the
+// connection before the request is opened from it: a request takes over
+// its connection's time-outs when it is opened, and some implementations
+// neither hand the session's down to an opened URL nor apply ones set on a
+// request that has already been sent.
+struct SentRequest {
+  UniqueInternet connection, request;
+};
+
+bool SendHttpRequest(HINTERNET internet, const HttpTarget& target, SentRequest* sent) {
+  sent->connection.reset(InternetConnectA(internet, target.host.c_str(), target.port,
+                                          target.user.empty() ? nullptr : target.user.c_str(),
+                                          target.password.empty() ? nullptr : target.password.c_str(),
+                                          INTERNET_SERVICE_HTTP, 0, 0));
+  if (!sent->connection) return false;
+  SetInternetTimeouts(sent->connection.get());
+  const DWORD flags = INTERNET_FLAG_RELOAD | (target.secure ? INTERNET_FLAG_SECURE : 0);
+  sent->request.reset(
+      HttpOpenRequestA(sent->connection.get(), "GET", target.object.c_str(), nullptr, nullptr, nullptr, flags, 0));
+  if (!sent->request) return false;
+  return HttpSendRequestA(sent->request.get(), kAcceptHeader, sizeof kAcceptHeader - 1, nullptr, 0) != FALSE;
+}
+
 }  // namespace
 
 void KVHttpDownLoad(ParamBlock* block) {
@@ -55,16 +108,21 @@ void KVHttpDownLoad(ParamBlock* block) {
   UniqueInternet internet(InternetOpenA("http down", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!internet) return ReturnLogical(false);
   SetInternetTimeouts(internet.get());
-  UniqueInternet request(InternetOpenUrlA(internet.get(), url.c_str(), kAcceptHeader, sizeof kAcceptHeader - 1,
-                                          INTERNET_FLAG_RELOAD, 0));
-  if (!request) return ReturnLogical(false);
-  // Again on the request itself: not every implementation hands the
-  // session's time-outs down to the connection the body is read from.
-  SetInternetTimeouts(request.get());
+  SentRequest sent;
+  if (std::optional<HttpTarget> target = HttpTargetOf(url.c_str())) {
+    if (!SendHttpRequest(internet.get(), *target, &sent)) return ReturnLogical(false);
+  } else {
+    // Other schemes the internet services know (ftp, file) are opened as
+    // before; only the session's time-outs apply to them.
+    sent.request.reset(InternetOpenUrlA(internet.get(), url.c_str(), kAcceptHeader, sizeof kAcceptHeader - 1,
+                                        INTERNET_FLAG_RELOAD, 0));
+    if (!sent.request) return ReturnLogical(false);
+  }
   UniqueFile file(std::fopen(localFile.c_str(), "wb"));
   if (!file) return ReturnLogical(false);
-  bool complete = CopyBody(request.get(), file.get());
-  request.reset();
+  bool complete = CopyBody(sent.request.get(), file.get());
+  sent.request.reset();
+  sent.connection.reset();
   internet.reset();
   bool written = std::fflush(file.get()) == 0;
   ReturnLogical(complete && written);

@@ -32,9 +32,11 @@ constexpr DWORD kConnectTimeoutMs = 60000;
 constexpr DWORD kSendTimeoutMs = 30000;
 constexpr DWORD kReceiveTimeoutMs = 30000;
 
-// Sets the time-outs on an internet handle (the handles opened from it take
-// them over). Whether each option took is not examined: a handle without
-// them still works as before.
+// Sets the time-outs on an internet handle. Handles opened from it later
+// take them over where the implementation hands them down; a request takes
+// its connection's when it is opened, so they are set on the connection
+// before any request. Whether each option took is not examined: a handle
+// without them still works as before.
 void SetInternetTimeouts(HINTERNET session);
 
 // Windows Sockets for the life of the object; ended only when started.

@@ -44,11 +44,9 @@ uint32_t FtpNameRefusal(std::string_view name, FtpName kind);
 // would end the request line or add a header).
 bool UrlIsRequestable(std::string_view url);
 
-// The current folder as the system wrote it into a buffer of
-// buffer.size() bytes: the text up to its NUL. The length the system
-// reports is not used, because some implementations count characters
-// rather than bytes. A buffer without a NUL is cut at the last whole
-// character that leaves room for one.
+// The current folder held in a buffer of buffer.size() bytes: the text up
+// to its NUL. A buffer without a NUL is cut at the last whole character
+// that leaves room for one.
 std::string CurrentFolderText(std::string_view buffer, const LeadBytes& leads);
 
 }  // namespace larch

@@ -161,15 +161,18 @@ TEST(NetHttp, LocalPathsLongerThan259BytesAreRefusedBeforeTheRequest) {
   EXPECT_EQ(server.requests().size(), 1u);
 }
 
-// The options set on internet handles, and the session InternetOpenA gave.
+// The options set on internet handles, the session InternetOpenA gave and
+// the connection InternetConnectA gave.
 struct OptionRecord {
   std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> set;  // handle, option, value
-  HINTERNET session = nullptr, request = nullptr;
-  size_t setBeforeRequest = 0;
+  HINTERNET session = nullptr, connection = nullptr;
+  size_t setBeforeConnect = 0, setBeforeRequest = 0;
+  bool requestOpened = false;
 } g_options;
 const void* g_realSetOption = nullptr;
 const void* g_realOpen = nullptr;
-const void* g_realOpenUrl = nullptr;
+const void* g_realConnect = nullptr;
+const void* g_realOpenRequest = nullptr;
 
 BOOL WINAPI RecordingSetOption(HINTERNET handle, DWORD option, void* buffer, DWORD length) {
   g_options.set.push_back({handle, {option, length == sizeof(DWORD) ? *static_cast<DWORD*>(buffer) : 0}});
@@ -183,38 +186,54 @@ HINTERNET WINAPI RecordingOpen(LPCSTR agent, DWORD access, LPCSTR proxy, LPCSTR 
   return g_options.session;
 }
 
-HINTERNET WINAPI RecordingOpenUrl(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD length, DWORD flags,
-                                  DWORD_PTR context) {
-  g_options.setBeforeRequest = g_options.set.size();
-  using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, LPCSTR, DWORD, DWORD, DWORD_PTR);
-  g_options.request =
-      reinterpret_cast<Fn>(const_cast<void*>(g_realOpenUrl))(session, url, headers, length, flags, context);
-  return g_options.request;
+HINTERNET WINAPI RecordingConnect(HINTERNET session, LPCSTR server, INTERNET_PORT port, LPCSTR user,
+                                  LPCSTR password, DWORD service, DWORD flags, DWORD_PTR context) {
+  g_options.setBeforeConnect = g_options.set.size();
+  using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, INTERNET_PORT, LPCSTR, LPCSTR, DWORD, DWORD, DWORD_PTR);
+  g_options.connection = reinterpret_cast<Fn>(const_cast<void*>(g_realConnect))(session, server, port, user,
+                                                                                 password, service, flags, context);
+  return g_options.connection;
 }
 
-TEST(NetHttp, TheSessionHasConnectSendAndReceiveTimeouts) {
+HINTERNET WINAPI RecordingOpenRequest(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version,
+                                      LPCSTR referrer, LPCSTR* accept, DWORD flags, DWORD_PTR context) {
+  g_options.setBeforeRequest = g_options.set.size();
+  g_options.requestOpened = true;
+  using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPCSTR*, DWORD, DWORD_PTR);
+  return reinterpret_cast<Fn>(const_cast<void*>(g_realOpenRequest))(connection, verb, object, version, referrer,
+                                                                     accept, flags, context);
+}
+
+// A request takes its connection's time-outs when it is opened (a session's
+// are not handed down everywhere, and ones set on a request already sent
+// come too late), so the connection has them before the request exists.
+TEST(NetHttp, TheSessionAndTheConnectionHaveTimeoutsBeforeTheRequest) {
   HttpServer server([](const std::string&) { return HttpServer::Response(200, "ok"); });
   HostEmulator emu;
   TempDir dir;
   ImportPatch option(emu.module(), "wininet.dll", "InternetSetOptionA", FakeOf(&RecordingSetOption));
   ImportPatch open(emu.module(), "wininet.dll", "InternetOpenA", FakeOf(&RecordingOpen));
-  ImportPatch openUrl(emu.module(), "wininet.dll", "InternetOpenUrlA", FakeOf(&RecordingOpenUrl));
-  ASSERT_TRUE(option.active() && open.active() && openUrl.active());
+  ImportPatch connect(emu.module(), "wininet.dll", "InternetConnectA", FakeOf(&RecordingConnect));
+  ImportPatch openRequest(emu.module(), "wininet.dll", "HttpOpenRequestA", FakeOf(&RecordingOpenRequest));
+  ASSERT_TRUE(option.active() && open.active() && connect.active() && openRequest.active());
   g_realSetOption = option.original();
   g_realOpen = open.original();
-  g_realOpenUrl = openUrl.original();
+  g_realConnect = connect.original();
+  g_realOpenRequest = openRequest.original();
   g_options = {};
   EXPECT_TRUE(Download(emu, server.url("/x"), dir.file("x")));
   ASSERT_NE(g_options.session, nullptr);
-  ASSERT_NE(g_options.request, nullptr);
+  ASSERT_NE(g_options.connection, nullptr);
+  ASSERT_TRUE(g_options.requestOpened);
   std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> expected;
-  for (HINTERNET handle : {g_options.session, g_options.request}) {
+  for (HINTERNET handle : {g_options.session, g_options.connection}) {
     expected.push_back({handle, {INTERNET_OPTION_CONNECT_TIMEOUT, 60000}});
     expected.push_back({handle, {INTERNET_OPTION_SEND_TIMEOUT, 30000}});
     expected.push_back({handle, {INTERNET_OPTION_RECEIVE_TIMEOUT, 30000}});
   }
   EXPECT_EQ(g_options.set, expected);
-  EXPECT_EQ(g_options.setBeforeRequest, 3u) << "the session's are set before the request";
+  EXPECT_EQ(g_options.setBeforeConnect, 3u) << "the session's are set before connecting";
+  EXPECT_EQ(g_options.setBeforeRequest, 6u) << "the connection's are set before the request is opened";
 }
 
 TEST(NetHttp, AServerThatStallsMidBodyFailsAfterTheReceiveTimeout) {
