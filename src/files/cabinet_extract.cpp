@@ -138,7 +138,7 @@ bool ExtractCabinet(std::string_view cabinet, std::string_view destination) {
     RecordFailure(code != ERROR_SUCCESS ? code : ERROR_BAD_FORMAT);
     return false;
   }
-  ExtractState state{*folder};
+  ExtractState state{*folder, {}};
   if (!FDICopy(fdi.get(), split->name.data(), split->folder.data(), 0, FdiNotify, nullptr, &state)) {
     if (!state.recorded) RecordSystemError();
     return false;
