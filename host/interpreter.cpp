@@ -13,7 +13,6 @@ namespace larch::host {
 namespace {
 
 constexpr int kErrorFileMissing = 1;
-constexpr int kErrorType = 9;
 constexpr int kErrorSyntax = 10;
 constexpr int kErrorArguments = 11;
 constexpr int kErrorNoVariable = 12;

@@ -1,10 +1,7 @@
 // The host-language interpreter of the shell, against a host that keeps
 // variables in memory and offers a few functions of its own in place of a
-// loaded library. The interpreter is portable; its sources build here with
-// the test because the host emulator around it builds only for Windows.
-#include "../../host/interpreter.cpp"
-#include "../../host/value.cpp"
-
+// loaded library. The interpreter is portable and builds natively; the
+// host emulator around it builds only for Windows.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,37 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "interpreter.h"
+#include "memory_shell_host.h"
+
 namespace larch::host {
 namespace {
 
-class MemoryHost : public ShellHost {
+class MemoryHost : public MemoryShellHost {
  public:
-  explicit MemoryHost(LeadBytes leads = LeadBytes::Gbk()) : leads_(leads) {}
-
-  Variable* variable(const std::string& name) override {
-    auto it = variables_.find(UpperCase(name));
-    return it == variables_.end() ? nullptr : &it->second;
-  }
-  void setVariable(const std::string& name, Value value) override {
-    Variable& v = variables_[UpperCase(name)];
-    v.name = UpperCase(name);
-    v.isArray = false;
-    v.array = Array{};
-    v.scalar = std::move(value);
-  }
-  void setArray(const std::string& name, Array array) override {
-    Variable& v = variables_[UpperCase(name)];
-    v.name = UpperCase(name);
-    v.isArray = true;
-    v.array = std::move(array);
-  }
-  void removeVariable(const std::string& name) override { variables_.erase(UpperCase(name)); }
-  std::vector<const Variable*> variables() const override {
-    std::vector<const Variable*> list;
-    for (const auto& entry : variables_) list.push_back(&entry.second);
-    return list;
-  }
-  Value& screenTagValue() override { return tag_; }
+  explicit MemoryHost(LeadBytes leads = LeadBytes::Gbk()) : MemoryShellHost(leads) {}
 
   // The "library": functions exist only while one is loaded.
   bool hasFunction(const std::string& name) const override {
@@ -85,8 +60,6 @@ class MemoryHost : public ShellHost {
     raw += text;
     return true;
   }
-  const LeadBytes& leadBytes() const override { return leads_; }
-
   std::vector<std::string> out;       // whole lines
   std::string raw;                    // text printed inline, when allowed
   std::vector<std::string> calls;
@@ -94,9 +67,6 @@ class MemoryHost : public ShellHost {
   bool inline_ = false;
 
  private:
-  LeadBytes leads_;
-  std::map<std::string, Variable> variables_;
-  Value tag_ = Value::Text("");
   std::string library_;
 };
 
