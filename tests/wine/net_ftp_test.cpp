@@ -428,60 +428,19 @@ TEST(NetFtp, ConnectionArgumentsAndThePort) {
   }
 }
 
-// The options set on internet handles, and the handle InternetOpenA gave.
-struct OptionRecord {
-  std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> set;  // handle, option, value
-  HINTERNET session = nullptr, connection = nullptr;
-  size_t setBeforeConnect = 0;
-} g_options;
-const void* g_realSetOption = nullptr;
-const void* g_realConnect = nullptr;
-
-BOOL WINAPI RecordingSetOption(HINTERNET handle, DWORD option, void* buffer, DWORD length) {
-  g_options.set.push_back({handle, {option, length == sizeof(DWORD) ? *static_cast<DWORD*>(buffer) : 0}});
-  using Fn = BOOL(WINAPI*)(HINTERNET, DWORD, void*, DWORD);
-  return reinterpret_cast<Fn>(const_cast<void*>(g_realSetOption))(handle, option, buffer, length);
-}
-
-HINTERNET WINAPI RecordingOpen(LPCSTR agent, DWORD access, LPCSTR proxy, LPCSTR bypass, DWORD flags) {
-  using Fn = HINTERNET(WINAPI*)(LPCSTR, DWORD, LPCSTR, LPCSTR, DWORD);
-  g_options.session = reinterpret_cast<Fn>(const_cast<void*>(g_realInternetOpen))(agent, access, proxy, bypass, flags);
-  return g_options.session;
-}
-
-HINTERNET WINAPI RecordingConnect(HINTERNET session, LPCSTR server, INTERNET_PORT port, LPCSTR user,
-                                  LPCSTR password, DWORD service, DWORD flags, DWORD_PTR context) {
-  g_options.setBeforeConnect = g_options.set.size();
-  using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, INTERNET_PORT, LPCSTR, LPCSTR, DWORD, DWORD, DWORD_PTR);
-  g_options.connection = reinterpret_cast<Fn>(const_cast<void*>(g_realConnect))(session, server, port, user,
-                                                                                 password, service, flags, context);
-  return g_options.connection;
-}
-
 TEST(NetFtp, TheSessionHasConnectSendAndReceiveTimeouts) {
   FtpServer server(kUser, kPassword);
   ASSERT_TRUE(server.running());
   HostEmulator emu;
-  ImportPatch option(emu.module(), "wininet.dll", "InternetSetOptionA", FakeOf(&RecordingSetOption));
-  ImportPatch open(emu.module(), "wininet.dll", "InternetOpenA", FakeOf(&RecordingOpen));
-  ImportPatch connect(emu.module(), "wininet.dll", "InternetConnectA", FakeOf(&RecordingConnect));
-  ASSERT_TRUE(option.active() && open.active() && connect.active());
-  g_realSetOption = option.original();
-  g_realInternetOpen = open.original();
-  g_realConnect = connect.original();
-  g_options = {};
+  InternetOptionRecorder recorder(emu.module());
+  ASSERT_TRUE(recorder.active());
   Configure(emu, kPassword, server.port());
   EXPECT_EQ(CurrentDir(emu), "/");
-  ASSERT_NE(g_options.session, nullptr);
-  ASSERT_NE(g_options.connection, nullptr);
-  std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> expected;
-  for (HINTERNET handle : {g_options.session, g_options.connection}) {
-    expected.push_back({handle, {INTERNET_OPTION_CONNECT_TIMEOUT, 60000}});
-    expected.push_back({handle, {INTERNET_OPTION_SEND_TIMEOUT, 30000}});
-    expected.push_back({handle, {INTERNET_OPTION_RECEIVE_TIMEOUT, 30000}});
-  }
-  EXPECT_EQ(g_options.set, expected);
-  EXPECT_EQ(g_options.setBeforeConnect, 3u) << "the session's are set before connecting";
+  const InternetOptionLog& log = recorder.log();
+  ASSERT_NE(log.session, nullptr);
+  ASSERT_NE(log.connection, nullptr);
+  EXPECT_EQ(log.set, InternetOptionLog::TimeoutsOn({log.session, log.connection}));
+  EXPECT_EQ(log.setBeforeConnect, 3u) << "the session's are set before connecting";
 }
 
 }  // namespace

@@ -161,49 +161,6 @@ TEST(NetHttp, LocalPathsLongerThan259BytesAreRefusedBeforeTheRequest) {
   EXPECT_EQ(server.requests().size(), 1u);
 }
 
-// The options set on internet handles, the session InternetOpenA gave and
-// the connection InternetConnectA gave.
-struct OptionRecord {
-  std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> set;  // handle, option, value
-  HINTERNET session = nullptr, connection = nullptr;
-  size_t setBeforeConnect = 0, setBeforeRequest = 0;
-  bool requestOpened = false;
-} g_options;
-const void* g_realSetOption = nullptr;
-const void* g_realOpen = nullptr;
-const void* g_realConnect = nullptr;
-const void* g_realOpenRequest = nullptr;
-
-BOOL WINAPI RecordingSetOption(HINTERNET handle, DWORD option, void* buffer, DWORD length) {
-  g_options.set.push_back({handle, {option, length == sizeof(DWORD) ? *static_cast<DWORD*>(buffer) : 0}});
-  using Fn = BOOL(WINAPI*)(HINTERNET, DWORD, void*, DWORD);
-  return reinterpret_cast<Fn>(const_cast<void*>(g_realSetOption))(handle, option, buffer, length);
-}
-
-HINTERNET WINAPI RecordingOpen(LPCSTR agent, DWORD access, LPCSTR proxy, LPCSTR bypass, DWORD flags) {
-  using Fn = HINTERNET(WINAPI*)(LPCSTR, DWORD, LPCSTR, LPCSTR, DWORD);
-  g_options.session = reinterpret_cast<Fn>(const_cast<void*>(g_realOpen))(agent, access, proxy, bypass, flags);
-  return g_options.session;
-}
-
-HINTERNET WINAPI RecordingConnect(HINTERNET session, LPCSTR server, INTERNET_PORT port, LPCSTR user,
-                                  LPCSTR password, DWORD service, DWORD flags, DWORD_PTR context) {
-  g_options.setBeforeConnect = g_options.set.size();
-  using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, INTERNET_PORT, LPCSTR, LPCSTR, DWORD, DWORD, DWORD_PTR);
-  g_options.connection = reinterpret_cast<Fn>(const_cast<void*>(g_realConnect))(session, server, port, user,
-                                                                                 password, service, flags, context);
-  return g_options.connection;
-}
-
-HINTERNET WINAPI RecordingOpenRequest(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version,
-                                      LPCSTR referrer, LPCSTR* accept, DWORD flags, DWORD_PTR context) {
-  g_options.setBeforeRequest = g_options.set.size();
-  g_options.requestOpened = true;
-  using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPCSTR*, DWORD, DWORD_PTR);
-  return reinterpret_cast<Fn>(const_cast<void*>(g_realOpenRequest))(connection, verb, object, version, referrer,
-                                                                     accept, flags, context);
-}
-
 // A request takes its connection's time-outs when it is opened (a session's
 // are not handed down everywhere, and ones set on a request already sent
 // come too late), so the connection has them before the request exists.
@@ -211,29 +168,16 @@ TEST(NetHttp, TheSessionAndTheConnectionHaveTimeoutsBeforeTheRequest) {
   HttpServer server([](const std::string&) { return HttpServer::Response(200, "ok"); });
   HostEmulator emu;
   TempDir dir;
-  ImportPatch option(emu.module(), "wininet.dll", "InternetSetOptionA", FakeOf(&RecordingSetOption));
-  ImportPatch open(emu.module(), "wininet.dll", "InternetOpenA", FakeOf(&RecordingOpen));
-  ImportPatch connect(emu.module(), "wininet.dll", "InternetConnectA", FakeOf(&RecordingConnect));
-  ImportPatch openRequest(emu.module(), "wininet.dll", "HttpOpenRequestA", FakeOf(&RecordingOpenRequest));
-  ASSERT_TRUE(option.active() && open.active() && connect.active() && openRequest.active());
-  g_realSetOption = option.original();
-  g_realOpen = open.original();
-  g_realConnect = connect.original();
-  g_realOpenRequest = openRequest.original();
-  g_options = {};
+  InternetOptionRecorder recorder(emu.module());
+  ASSERT_TRUE(recorder.active());
   EXPECT_TRUE(Download(emu, server.url("/x"), dir.file("x")));
-  ASSERT_NE(g_options.session, nullptr);
-  ASSERT_NE(g_options.connection, nullptr);
-  ASSERT_TRUE(g_options.requestOpened);
-  std::vector<std::pair<HINTERNET, std::pair<DWORD, DWORD>>> expected;
-  for (HINTERNET handle : {g_options.session, g_options.connection}) {
-    expected.push_back({handle, {INTERNET_OPTION_CONNECT_TIMEOUT, 60000}});
-    expected.push_back({handle, {INTERNET_OPTION_SEND_TIMEOUT, 30000}});
-    expected.push_back({handle, {INTERNET_OPTION_RECEIVE_TIMEOUT, 30000}});
-  }
-  EXPECT_EQ(g_options.set, expected);
-  EXPECT_EQ(g_options.setBeforeConnect, 3u) << "the session's are set before connecting";
-  EXPECT_EQ(g_options.setBeforeRequest, 6u) << "the connection's are set before the request is opened";
+  const InternetOptionLog& log = recorder.log();
+  ASSERT_NE(log.session, nullptr);
+  ASSERT_NE(log.connection, nullptr);
+  ASSERT_TRUE(log.requestOpened);
+  EXPECT_EQ(log.set, InternetOptionLog::TimeoutsOn({log.session, log.connection}));
+  EXPECT_EQ(log.setBeforeConnect, 3u) << "the session's are set before connecting";
+  EXPECT_EQ(log.setBeforeRequest, 6u) << "the connection's are set before the request is opened";
 }
 
 TEST(NetHttp, AServerThatStallsMidBodyFailsAfterTheReceiveTimeout) {

@@ -7,11 +7,15 @@
 
 #include <winsock2.h>
 #include <windows.h>
+#include <wininet.h>
 
 #include <functional>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
+
+#include "import_patch.h"
 
 namespace larch::test {
 
@@ -259,6 +263,91 @@ class FtpServer {
   SOCKET channel_ = INVALID_SOCKET;
   uint16_t port_ = 0;
   std::string root_;
+};
+
+// The options the library sets on its internet handles, recorded by
+// wrappers at its import table that pass every call through: which option
+// and value went on which handle, and how many were set before the
+// connection and before the request were opened.
+struct InternetOptionLog {
+  using Setting = std::pair<HINTERNET, std::pair<DWORD, DWORD>>;  // handle, option, value
+  std::vector<Setting> set;
+  HINTERNET session = nullptr, connection = nullptr;
+  size_t setBeforeConnect = 0, setBeforeRequest = 0;
+  bool requestOpened = false;
+
+  // Connect 60 s, send and receive 30 s on each handle, in that order.
+  static std::vector<Setting> TimeoutsOn(std::initializer_list<HINTERNET> handles) {
+    std::vector<Setting> expected;
+    for (HINTERNET handle : handles) {
+      expected.push_back({handle, {INTERNET_OPTION_CONNECT_TIMEOUT, 60000}});
+      expected.push_back({handle, {INTERNET_OPTION_SEND_TIMEOUT, 30000}});
+      expected.push_back({handle, {INTERNET_OPTION_RECEIVE_TIMEOUT, 30000}});
+    }
+    return expected;
+  }
+};
+
+// Installs the recording wrappers on a loaded library for the life of the
+// object; the log is read through log().
+class InternetOptionRecorder {
+ public:
+  explicit InternetOptionRecorder(HMODULE module)
+      : option_(module, "wininet.dll", "InternetSetOptionA", host::FakeOf(&SetOption)),
+        open_(module, "wininet.dll", "InternetOpenA", host::FakeOf(&Open)),
+        connect_(module, "wininet.dll", "InternetConnectA", host::FakeOf(&Connect)),
+        request_(module, "wininet.dll", "HttpOpenRequestA", host::FakeOf(&OpenRequest)) {
+    Log() = {};
+    Real() = {option_.original(), open_.original(), connect_.original(), request_.original()};
+  }
+  bool active() const { return option_.active() && open_.active() && connect_.active() && request_.active(); }
+  const InternetOptionLog& log() const { return Log(); }
+
+ private:
+  struct Originals {
+    const void* setOption = nullptr;
+    const void* open = nullptr;
+    const void* connect = nullptr;
+    const void* openRequest = nullptr;
+  };
+  static InternetOptionLog& Log() {
+    static InternetOptionLog log;
+    return log;
+  }
+  static Originals& Real() {
+    static Originals real;
+    return real;
+  }
+  template <typename Fn>
+  static Fn As(const void* function) {
+    return reinterpret_cast<Fn>(const_cast<void*>(function));
+  }
+
+  static BOOL WINAPI SetOption(HINTERNET handle, DWORD option, void* buffer, DWORD length) {
+    Log().set.push_back({handle, {option, length == sizeof(DWORD) ? *static_cast<DWORD*>(buffer) : 0}});
+    return As<BOOL(WINAPI*)(HINTERNET, DWORD, void*, DWORD)>(Real().setOption)(handle, option, buffer, length);
+  }
+  static HINTERNET WINAPI Open(LPCSTR agent, DWORD access, LPCSTR proxy, LPCSTR bypass, DWORD flags) {
+    Log().session =
+        As<HINTERNET(WINAPI*)(LPCSTR, DWORD, LPCSTR, LPCSTR, DWORD)>(Real().open)(agent, access, proxy, bypass, flags);
+    return Log().session;
+  }
+  static HINTERNET WINAPI Connect(HINTERNET session, LPCSTR server, INTERNET_PORT port, LPCSTR user,
+                                  LPCSTR password, DWORD service, DWORD flags, DWORD_PTR context) {
+    Log().setBeforeConnect = Log().set.size();
+    using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, INTERNET_PORT, LPCSTR, LPCSTR, DWORD, DWORD, DWORD_PTR);
+    Log().connection = As<Fn>(Real().connect)(session, server, port, user, password, service, flags, context);
+    return Log().connection;
+  }
+  static HINTERNET WINAPI OpenRequest(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version,
+                                      LPCSTR referrer, LPCSTR* accept, DWORD flags, DWORD_PTR context) {
+    Log().setBeforeRequest = Log().set.size();
+    Log().requestOpened = true;
+    using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPCSTR*, DWORD, DWORD_PTR);
+    return As<Fn>(Real().openRequest)(connection, verb, object, version, referrer, accept, flags, context);
+  }
+
+  host::ImportPatch option_, open_, connect_, request_;
 };
 
 }  // namespace larch::test
