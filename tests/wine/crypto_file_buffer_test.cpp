@@ -105,12 +105,6 @@ TEST_F(CryptoFileBuffer, MissingResourceIsReportedOnEveryCallUntilFound) {
   EXPECT_EQ(Decipher(cipher, "k"), "payload");
 }
 
-// No display: the library's probe window cannot be made.
-HWND WINAPI NoDisplay(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
-  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-  return nullptr;
-}
-
 TEST_F(CryptoFileBuffer, WithoutADisplayAMissingResourceFailsWithoutABox) {
   std::string cipher = Encipher("payload", "k");
   EXPECT_FALSE(emu.runHook("ONQUIT").sent());
@@ -119,7 +113,7 @@ TEST_F(CryptoFileBuffer, WithoutADisplayAMissingResourceFailsWithoutABox) {
   {
     ImportPatch find(emu.module(), "kernel32.dll", "FindResourceA", FakeOf(&MissingResource));
     ImportPatch box(emu.module(), "user32.dll", "MessageBoxA", FakeOf(&RecordMessage));
-    ImportPatch display(emu.module(), "user32.dll", "CreateWindowExA", FakeOf(&NoDisplay));
+    NoDesktop display(emu);
     ASSERT_TRUE(find.active() && box.active() && display.active());
     EXPECT_EQ(Decipher(cipher, "k"), "");
     EXPECT_EQ(Encipher("payload", "k"), "");

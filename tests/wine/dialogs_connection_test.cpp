@@ -512,16 +512,12 @@ INT_PTR WINAPI CountDialogBoxes(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) {
   ++g_dialogBoxes;
   return -1;
 }
-HWND WINAPI NoDisplayWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
-  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-  return nullptr;
-}
 
 // The library tells a missing display by a window it cannot make (error
 // 1400): then no dialog is asked for at all, and every show function
 // answers -1.
 TEST_F(ConnectionDialogs, WithoutADisplayNoDialogIsAskedFor) {
-  ImportPatch noDisplay(emu.module(), "USER32.dll", "CreateWindowExA", FakeOf(&NoDisplayWindow));
+  NoDesktop noDisplay(emu);
   ImportPatch dialogs(emu.module(), "USER32.dll", "DialogBoxParamA", FakeOf(&CountDialogBoxes));
   ASSERT_TRUE(noDisplay.active() && dialogs.active());
   g_dialogBoxes = 0;
@@ -547,7 +543,7 @@ TEST_F(ConnectionDialogs, WithoutADisplayTheWarningIsNotShown) {
     SendDlgItemMessageA(dialog, IDOK, BM_CLICK, 0, 0);
     boxesWithDisplay = g_messageBoxes;
     {
-      ImportPatch noDisplay(emu.module(), "USER32.dll", "CreateWindowExA", FakeOf(&NoDisplayWindow));
+      NoDesktop noDisplay(emu);
       SendDlgItemMessageA(dialog, IDOK, BM_CLICK, 0, 0);
       boxesWithout = g_messageBoxes - boxesWithDisplay;
     }

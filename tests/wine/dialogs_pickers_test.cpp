@@ -449,14 +449,9 @@ TEST_F(PickerFakes, PathsBeyondTheSystemLimitAreRefusedBeforeCalling) {
 // Without a display the system's pickers crash or block: the library makes
 // a window first and, when that fails (error 1400, as it does without a
 // display), answers every picker as cancelled without calling it.
-HWND WINAPI NoDisplayWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
-  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-  return nullptr;
-}
-
 TEST_F(PickerFakes, WithoutADisplayEveryPickerAnswersCancelledWithoutCalling) {
   ASSERT_TRUE(active());
-  ImportPatch noDisplay(emu.module(), "USER32.dll", "CreateWindowExA", FakeOf(&NoDisplayWindow));
+  NoDesktop noDisplay(emu);
   ASSERT_TRUE(noDisplay.active());
   const std::pair<const char*, std::vector<Arg>> calls[] = {
       {"KVGetFile2", {Value::Text("Text|*.txt|"), Value::Text("C:\\")}},

@@ -179,12 +179,6 @@ int WINAPI FakeShellOperation(LPSHFILEOPSTRUCTA record) {
   return g_shell.result;
 }
 
-// No display: the library's probe window cannot be made.
-HWND WINAPI NoDisplay(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
-  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-  return nullptr;
-}
-
 TEST(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
   HostEmulator emu;
   ImportPatch shell(emu.module(), "shell32.dll", "SHFileOperationA", FakeOf(&FakeShellOperation));
@@ -228,7 +222,7 @@ TEST(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
 TEST(FilesShell, WithoutADisplayNoWindowIsTriedButConfirmationsStay) {
   HostEmulator emu;
   ImportPatch shell(emu.module(), "shell32.dll", "SHFileOperationA", FakeOf(&FakeShellOperation));
-  ImportPatch display(emu.module(), "user32.dll", "CreateWindowExA", FakeOf(&NoDisplay));
+  NoDesktop display(emu);
   ASSERT_TRUE(shell.active() && display.active());
   g_shell = ShellCall{};
   g_shell.aborted = TRUE;  // the confirmation could not be answered

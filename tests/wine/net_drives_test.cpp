@@ -498,13 +498,8 @@ TEST_F(NetBrowser, CancelFailureAndAMissingProviderGiveEmptyText) {
   EXPECT_TRUE(g_provider.freed.empty());
 }
 
-HWND WINAPI NoDisplayCreateWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
-  SetLastError(ERROR_INVALID_WINDOW_HANDLE);  // what a process without a display gets
-  return nullptr;
-}
-
 TEST_F(NetBrowser, WithoutADisplayTheDialogIsAnsweredAsCancelled) {
-  ImportPatch noDisplay(emu.module(), "user32.dll", "CreateWindowExA", FakeOf(&NoDisplayCreateWindow));
+  NoDesktop noDisplay(emu);
   ASSERT_TRUE(noDisplay.active());
   g_provider.name = L"PC";
   EXPECT_EQ(Browse(), "");

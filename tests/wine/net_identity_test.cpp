@@ -223,13 +223,8 @@ TEST_F(NetAdapters, NoDataAndNotSupportedShowTheirMessages) {
   EXPECT_TRUE(g_adapters.boxes.empty());
 }
 
-HWND WINAPI NoDisplayCreateWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
-  SetLastError(ERROR_INVALID_WINDOW_HANDLE);  // what a process without a display gets
-  return nullptr;
-}
-
 TEST_F(NetAdapters, WithoutADisplayNoMessageIsShown) {
-  ImportPatch noDisplay(emu.module(), "user32.dll", "CreateWindowExA", FakeOf(&NoDisplayCreateWindow));
+  NoDesktop noDisplay(emu);
   ASSERT_TRUE(noDisplay.active());
   for (DWORD code : {static_cast<DWORD>(ERROR_NO_DATA), static_cast<DWORD>(ERROR_NOT_SUPPORTED)}) {
     g_adapters = {};

@@ -70,4 +70,14 @@ std::string Hex(const std::string& bytes) {
   return out;
 }
 
+namespace {
+HWND WINAPI NoDisplayWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return nullptr;
+}
+}  // namespace
+
+NoDesktop::NoDesktop(HostEmulator& emu)
+    : patch_(emu.module(), "user32.dll", "CreateWindowExA", host::FakeOf(&NoDisplayWindow)) {}
+
 }  // namespace larch::test

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host_emulator.h"
+#include "import_patch.h"
 
 namespace larch::test {
 
@@ -33,5 +34,17 @@ bool FileExists(const std::string& path);
 
 // Bytes in hex, for failure messages.
 std::string Hex(const std::string& bytes);
+
+// While it lives, the loaded library finds no usable desktop, as in a
+// process without a display: the window it probes with cannot be made
+// (error 1400).
+class NoDesktop {
+ public:
+  explicit NoDesktop(HostEmulator& emu);
+  bool active() const { return patch_.active(); }
+
+ private:
+  host::ImportPatch patch_;
+};
 
 }  // namespace larch::test
