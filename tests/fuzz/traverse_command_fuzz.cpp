@@ -13,21 +13,6 @@
 
 namespace {
 
-struct Style {
-  const char* command;
-  const char* before;
-  const char* after;
-  const char* prefix;
-};
-constexpr Style kStyles[] = {
-    {"? '%s'", "? ", "", ""},
-    {"? \"%s\"", "? ", "", ""},
-    {"? [%s]", "? ", "", ""},
-    {"? [file: %s]", "? ", "", "file: "},
-    {"MYPROC", "MYPROC(", ")", ""},
-    {"DO p WITH '%s', 1", "DO p WITH ", ", 1", ""},
-};
-
 bool HasControl(const std::string& path) {
   for (unsigned char b : path) {
     if (b < 0x20 || b == 0x7F) return true;
@@ -58,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path(reinterpret_cast<const char*>(data) + 1, size - 1);
   const bool unsafe = HasControl(path) || EndsInHalfCharacter(leads, path);
 
-  const Style& style = kStyles[data[0] % (sizeof kStyles / sizeof kStyles[0])];
+  const auto& styles = larch::test::kWalkCommandStyles;
+  const larch::test::WalkCommandStyle& style = styles[data[0] % (sizeof styles / sizeof styles[0])];
   std::optional<std::string> line = larch::ExpandWalkCommand(leads, *larch::PrepareWalkCommand(style.command), path);
   if (line.has_value() == unsafe) abort();
   if (line) {

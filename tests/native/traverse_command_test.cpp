@@ -76,20 +76,6 @@ TEST(WalkCommand, LongPathsAndManyConversions) {
 // line must read back, as one expression around the known code, as the
 // literal text with the path in it, both byte by byte and by GBK character.
 TEST(WalkCommand, PathsArriveAsOneLiteral) {
-  struct Style {
-    const char* command;
-    const char* before;  // code before the expression
-    const char* after;   // code after it
-    const char* prefix;  // literal text before the path
-  };
-  const Style styles[] = {
-      {"? '%s'", "? ", "", ""},
-      {"? \"%s\"", "? ", "", ""},
-      {"? [%s]", "? ", "", ""},
-      {"? [file: %s]", "? ", "", "file: "},
-      {"MYPROC", "MYPROC(", ")", ""},
-      {"DO p WITH '%s', 1", "DO p WITH ", ", 1", ""},
-  };
   const std::string names[] = {
       "C:\\d\\x', APICreateDirectory('pwned1'), '.txt",
       "C:\\d\\x\", APICreateDirectory(\"pwned1\"), \".txt",
@@ -106,7 +92,7 @@ TEST(WalkCommand, PathsArriveAsOneLiteral) {
       "C:\\d\\\x81\x5D'\x81\x27.txt",           // and one whose second byte is '
   };
   for (const LeadBytes* leads : {&kSingle, &kGbk}) {
-    for (const Style& style : styles) {
+    for (const test::WalkCommandStyle& style : test::kWalkCommandStyles) {
       std::string prepared = *PrepareWalkCommand(style.command);
       for (const std::string& name : names) {
         SCOPED_TRACE(std::string(style.command) + " | " + Hex(name) + (leads == &kGbk ? " | GBK" : " | single"));

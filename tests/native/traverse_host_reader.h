@@ -90,4 +90,21 @@ inline std::optional<std::string> ReadHostExpression(const LeadBytes& leads, std
   return HostExpressionReader(leads, text).read();
 }
 
+// The command styles a walk is given, with the code the host should see
+// around the one expression that carries the path.
+struct WalkCommandStyle {
+  const char* command;
+  const char* before;  // code before the expression
+  const char* after;   // code after it
+  const char* prefix;  // literal text before the path
+};
+inline constexpr WalkCommandStyle kWalkCommandStyles[] = {
+    {"? '%s'", "? ", "", ""},
+    {"? \"%s\"", "? ", "", ""},
+    {"? [%s]", "? ", "", ""},
+    {"? [file: %s]", "? ", "", "file: "},
+    {"MYPROC", "MYPROC(", ")", ""},
+    {"DO p WITH '%s', 1", "DO p WITH ", ", 1", ""},
+};
+
 }  // namespace larch::test
