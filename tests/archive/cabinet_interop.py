@@ -48,6 +48,9 @@ def run_shell(shell, wine_run, lines, encoding="latin-1"):
 
 def check_utf8_names(shell, wine_run, work):
     """Names beyond ASCII, in both directions (code page 936)."""
+    # The tools list and write names in the locale's encoding: UTF-8 for
+    # them, whatever locale the test itself runs in.
+    tools = dict(os.environ, LC_ALL="C.UTF-8")
     w = lambda *parts: wine_path(os.path.join(work, *parts))
     utf_dir = os.path.join(work, "utf")
     os.makedirs(os.path.join(utf_dir, "in"))
@@ -57,7 +60,7 @@ def check_utf8_names(shell, wine_run, work):
     with open(os.path.join(utf_dir, "中文.txt"), "wb") as f:
         f.write(b"from larch\r\n")
     subprocess.run(["gcab", "-c", "-z", "-n", os.path.join(utf_dir, "gcab-utf.cab"),
-                    os.path.join(utf_dir, "in", "中文utf.txt")], check=True)
+                    os.path.join(utf_dir, "in", "中文utf.txt")], check=True, env=tools)
     got = run_shell(shell, wine_run, [
         f'? CabDecompress("{w("utf", "gcab-utf.cab")}", "{w("utf", "from-gcab")}")',
         f'? CabCompress("{w("utf", "中文.txt")}", "{w("utf", "larch-utf.cab")}")'], encoding="gbk")
@@ -71,14 +74,15 @@ def check_utf8_names(shell, wine_run, work):
     info = cabinet_info(cab)
     check(info and [(e[0], e[1] & 0x80) for e in info[2]] == [("中文.txt".encode().decode("latin-1"), 0x80)],
           f"larch-utf.cab stores {info and info[2]}")
-    listing = subprocess.run(["cabextract", "-l", cab], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    listing = subprocess.run(["cabextract", "-l", cab], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                             env=tools)
     check("中文.txt" in listing.stdout.decode("utf-8", errors="replace"),
           f"cabextract -l: {listing.stdout.decode('utf-8', errors='replace')}")
-    listing = subprocess.run(["gcab", "-t", cab], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    listing = subprocess.run(["gcab", "-t", cab], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, env=tools)
     check(listing.stdout.decode("utf-8", errors="replace").split() == ["中文.txt"],
           f"gcab -t: {listing.stdout.decode('utf-8', errors='replace')}")
     out = os.path.join(utf_dir, "cabextract")
-    subprocess.run(["cabextract", "-q", "-d", out, cab], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    subprocess.run(["cabextract", "-q", "-d", out, cab], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, env=tools)
     check(os.path.isdir(out) and os.listdir(out) == ["中文.txt"],
           f"cabextract wrote {os.listdir(out) if os.path.isdir(out) else None}")
 

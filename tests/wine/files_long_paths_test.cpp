@@ -26,10 +26,15 @@ void ExpectLastError(HostEmulator& emu, DWORD code, const std::string& where) {
 }
 
 // An absolute name of folders that do not exist, cut to `length` bytes.
+// It never ends in a separator, whatever the length of the temp folder's
+// path: at 259 bytes the shell would otherwise copy into that folder and
+// leave a file whose name is too long to be removed.
 std::string AbsoluteName(const TempDir& dir, size_t length) {
   std::string name = dir.path() + "\\";
   while (name.size() < length) name += "seg456789\\";
-  return name.substr(0, length);
+  name.resize(length);
+  if (name.back() == '\\') name.back() = 'x';
+  return name;
 }
 
 // A relative name of Chinese characters (GBK bytes) in a folder that does

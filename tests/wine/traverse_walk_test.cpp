@@ -298,9 +298,10 @@ class TraverseLinks : public testing::Test {
                           &process) != FALSE;
   }
 
-  // Up to about ten seconds; false when the condition never held.
+  // Up to about a minute (a bound for a loaded machine, not a measure);
+  // false when the condition never held.
   static bool WaitFor(const std::function<bool()>& done) {
-    for (int tries = 0; tries < 500; ++tries) {
+    for (int tries = 0; tries < 3000; ++tries) {
       if (done()) return true;
       Sleep(20);
     }
