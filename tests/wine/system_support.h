@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <string>
@@ -205,12 +206,17 @@ inline std::string WindowText(HWND window) {
 
 inline BoxAnswerer::BoxAnswerer(DWORD processId) : processId_(processId) {
   thread_ = std::thread([this] {
+    // Each box is recorded once, however long it takes to go on a busy
+    // machine: one still there on a later look is only pressed again.
+    std::vector<HWND> answered;
     while (!stop_) {
       for (HWND box : Collect("#32770", processId_)) {
-        // A message box holds its text in the static control 0xFFFF.
-        texts_.push_back(WindowText(GetDlgItem(box, 0xFFFF)));
+        if (std::find(answered.begin(), answered.end(), box) == answered.end()) {
+          answered.push_back(box);
+          // A message box holds its text in the static control 0xFFFF.
+          texts_.push_back(WindowText(GetDlgItem(box, 0xFFFF)));
+        }
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        // Give the box time to go before it could be counted twice.
         for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(20);
       }
       Sleep(20);
