@@ -10,6 +10,16 @@ namespace {
 const LeadBytes kSingle;
 const LeadBytes kGbk = LeadBytes::Gbk();
 
+// The path splits into this folder and stored name under these lead bytes.
+void ExpectSplit(const LeadBytes& leads, const std::string& path, const std::string& folder,
+                 const std::string& name) {
+  auto split = SplitCabinetPath(leads, path);
+  ASSERT_TRUE(split) << path;
+  EXPECT_EQ(split->folder, folder) << path;
+  EXPECT_EQ(split->name, name) << path;
+  EXPECT_EQ(StoredFileName(leads, path), name) << path;
+}
+
 TEST(CabinetPaths, SplitAtTheLastSeparator) {
   struct Case {
     std::string path, folder, name;
@@ -21,13 +31,7 @@ TEST(CabinetPaths, SplitAtTheLastSeparator) {
       {"C:/out/sub\\a.cab", "C:/out/sub\\", "a.cab"},
       {"C:\\x\\y/a.cab", "C:\\x\\y/", "a.cab"},
   };
-  for (const Case& c : cases) {
-    auto split = SplitCabinetPath(kSingle, c.path);
-    ASSERT_TRUE(split) << c.path;
-    EXPECT_EQ(split->folder, c.folder) << c.path;
-    EXPECT_EQ(split->name, c.name) << c.path;
-    EXPECT_EQ(StoredFileName(kSingle, c.path), c.name) << c.path;
-  }
+  for (const Case& c : cases) ExpectSplit(kSingle, c.path, c.folder, c.name);
   for (const char* refused : {"", "C:\\out\\", "C:/out/"}) {
     EXPECT_FALSE(SplitCabinetPath(kSingle, refused)) << refused;
     EXPECT_FALSE(StoredFileName(kSingle, refused)) << refused;
@@ -84,15 +88,8 @@ TEST(CabinetPaths, DoubleByteNamesEndingInBackslashBytes) {
       {"C:\\" + cheng + "\\a.cab", "C:\\" + cheng + "\\", "a.cab", "C:\\" + cheng + "\\", "a.cab"},
   };
   for (const Case& c : cases) {
-    auto gbk = SplitCabinetPath(kGbk, c.path);
-    ASSERT_TRUE(gbk) << c.path;
-    EXPECT_EQ(gbk->folder, c.gbkFolder) << c.path;
-    EXPECT_EQ(gbk->name, c.gbkName) << c.path;
-    EXPECT_EQ(StoredFileName(kGbk, c.path), c.gbkName) << c.path;
-    auto single = SplitCabinetPath(kSingle, c.path);
-    ASSERT_TRUE(single) << c.path;
-    EXPECT_EQ(single->name, c.singleName) << c.path;
-    EXPECT_EQ(single->folder, c.singleFolder) << c.path;
+    ExpectSplit(kGbk, c.path, c.gbkFolder, c.gbkName);
+    ExpectSplit(kSingle, c.path, c.singleFolder, c.singleName);
   }
   // A path ending in such a character names a file under GBK, a folder
   // byte by byte.
