@@ -23,6 +23,26 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# Where this machine cannot run 32-bit programs (some virtual machines: the
+# kernel answers "Exec format error"), Wine runs on an emulated PC instead;
+# see scripts/x86-pc.sh.
+if ! wine --version >/dev/null 2>&1; then
+  pc=(qemu-system-x86 busybox-static cpio binutils)
+  missing=()
+  for p in "${pc[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ] || ! bash "$(dirname "$0")/x86-pc.sh" --prepared; then
+    # Fresh package lists: the PC's kernel is fetched as a package too.
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+  fi
+  if [ ${#missing[@]} -gt 0 ]; then
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+  bash "$(dirname "$0")/x86-pc.sh" --prepare
+fi
+
 # Wine picks the ANSI code page from LANG, and ignores a LANG whose locale
 # was never generated.
 gen=0

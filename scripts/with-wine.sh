@@ -4,6 +4,14 @@
 # second), and stops both afterwards whatever the command did.
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+
+# Where this machine cannot run 32-bit programs, the whole command runs on
+# an emulated PC that shares this machine's files (slower, same results).
+if [ -z "${LARCH_IN_X86_PC:-}" ] && ! wine --version >/dev/null 2>&1; then
+  export LARCH_IN_X86_PC=1
+  exec bash "$here/scripts/x86-pc.sh" bash "$here/scripts/with-wine.sh" "$@"
+fi
+
 export LARCH_WINEPREFIX=${LARCH_WINEPREFIX:-$here/build/wineprefix}
 export WINEPREFIX=$LARCH_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=${LARCH_LANG:-zh_CN.UTF-8}
