@@ -13,11 +13,18 @@ import subprocess
 import sys
 
 
+TIMEOUT = 120  # seconds for one example
+
+
 def run_shell(shell, wine_run, script):
     # --raw: the script reaches the shell as the code page's own bytes, and
-    # the output comes back as such.
-    result = subprocess.run([wine_run, shell, "--raw"], input=script.encode("latin-1"),
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+    # the output comes back as such. An example that does not end in time
+    # shows as such and the others still run.
+    try:
+        result = subprocess.run([wine_run, shell, "--raw"], input=script.encode("latin-1"),
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=TIMEOUT)
+    except subprocess.TimeoutExpired:
+        return f"(no end within {TIMEOUT} s)"
     return result.stdout.decode("latin-1").replace("\r\n", "\n")
 
 

@@ -220,6 +220,7 @@ TEST(TraverseNames, UnsafeItemsAreSkippedWith123) {
   HostEmulator emu;
   emu.commandHook = [](const std::string&) { return true; };
   emu.call("CabFlushCab", {Value::Int(-1)});  // some other recorded failure first
+  emu.commands.clear();                        // the load hook's own command
   emu.call("KVTraverseDirectory", {Value::Text(dir.path()), Value::Text("DO %s"), Value::Text("")});
   EXPECT_EQ(emu.commands, (std::vector<std::string>{"DO " + dir.file("plain.prg")}));
   EXPECT_EQ(RecordedError(emu), ErrorText(emu, ERROR_INVALID_NAME));
