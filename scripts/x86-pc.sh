@@ -7,7 +7,8 @@
 # stock Debian kernel whose root file system is this machine's own, shared
 # read-write over 9p: every installed package, the project and its build are
 # the same files, and what the command writes lands here. Only /run, /dev
-# and the sockets of X and the wineserver are the PC's own.
+# and /tmp are the PC's own. Like any PC it has a network adapter, behind
+# which QEMU reaches what this machine reaches.
 #
 #   x86-pc.sh --prepare       fetch the kernel and make the boot image
 #   x86-pc.sh --prepared      whether that is done
@@ -20,9 +21,14 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 vm=${LARCH_VM_DIR:-$here/build/vm}
+image_version=2  # raise when the boot image is made differently
+
+prepared() {
+  [ -f "$vm/vmlinuz" ] && [ -f "$vm/initrd.gz" ] && [ "$(cat "$vm/version" 2>/dev/null)" = "$image_version" ]
+}
 
 prepare() {
-  [ -f "$vm/vmlinuz" ] && [ -f "$vm/initrd.gz" ] && return 0
+  prepared && return 0
   local tmp pkg kernel
   tmp=$(mktemp -d)
   chmod 755 "$tmp"  # apt downloads as its own user
@@ -56,6 +62,7 @@ prepare() {
   add_module virtio_pci
   add_module 9pnet_virtio
   add_module 9p
+  add_module virtio_net
   echo "${order[*]}" >"$ird/mod/order"
   cat >"$ird/init" <<'EOF'
 #!/bin/sh
@@ -81,12 +88,13 @@ EOF
   (cd "$ird" && find . | cpio -o -H newc --quiet | gzip -1 >"$vm/initrd.gz.new")
   cp "$tmp/root/boot/vmlinuz-$kernel" "$vm/vmlinuz"
   mv "$vm/initrd.gz.new" "$vm/initrd.gz"
+  echo "$image_version" >"$vm/version"
   rm -rf "$tmp"
 }
 
 case ${1:-} in
   --prepare) prepare; exit ;;
-  --prepared) [ -f "$vm/vmlinuz" ] && [ -f "$vm/initrd.gz" ]; exit ;;
+  --prepared) prepared; exit ;;
 esac
 [ $# -gt 0 ] || { echo "usage: x86-pc.sh --prepare | COMMAND..." >&2; exit 2; }
 prepare
@@ -117,7 +125,8 @@ qemu-system-x86_64 -nodefaults -no-user-config -no-reboot \
   -display none -vga none -serial stdio \
   -kernel "$vm/vmlinuz" -initrd "$vm/initrd.gz" \
   -append "console=ttyS0 quiet loglevel=0 panic=-1 larch_init=$here/scripts/x86-pc-init larch_job=$run/job" \
-  -virtfs local,path=/,mount_tag=hostroot,security_model=passthrough,id=hostroot,multidevs=remap
+  -virtfs local,path=/,mount_tag=hostroot,security_model=passthrough,id=hostroot,multidevs=remap \
+  -nic user,model=virtio-net-pci
 status=$(cat "$run/status" 2>/dev/null || true)
 if [ -z "$status" ]; then
   echo "x86-pc: the emulated PC stopped before the command ended" >&2
