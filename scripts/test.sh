@@ -123,7 +123,7 @@ LOGS=$logs bash scripts/with-wine.sh bash -c '
     touch "$LOGS/wine-by-suite"
     python3 tests/wine/run_by_suite.py --tests build/win/bin/larch_tests.exe --wine-run scripts/wine-run \
       --junit "$LOGS/wine-suites.xml" --logs "$LOGS/wine-suites" >"$LOGS/wine-suites.log" 2>&1
-    ctest --test-dir build/win --timeout 900 -E "^wine[.][A-Z]" --output-junit "$LOGS/wine.xml" >"$LOGS/wine.log" 2>&1
+    ctest --test-dir build/win --timeout 3000 -E "^wine[.][A-Z]" --output-junit "$LOGS/wine.xml" >"$LOGS/wine.log" 2>&1
   else
     ctest --test-dir build/win --timeout 300 --output-junit "$LOGS/wine.xml" >"$LOGS/wine.log" 2>&1
   fi

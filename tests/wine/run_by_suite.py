@@ -40,9 +40,10 @@ def list_tests(wine_run, tests, cwd):
 def run_suite(wine_run, tests, cwd, suite, timeout, work, logs):
     """Runs one suite; answers (results by test name, the process output).
     The output also goes to LOGS/SUITE.log as it comes."""
-    report = os.path.join(work, suite + ".xml")
+    file_name = suite.replace("/", "-")  # parameterised suites are named Prefix/Suite
+    report = os.path.join(work, file_name + ".xml")
     windows_report = "Z:" + report.replace("/", "\\")  # Wine's drive Z: is the Unix root
-    log_path = os.path.join(logs, suite + ".log")
+    log_path = os.path.join(logs, file_name + ".log")
     with open(log_path, "wb") as log:
         try:
             subprocess.run([wine_run, tests, f"--gtest_filter={suite}.*", f"--gtest_output=xml:{windows_report}"],
