@@ -146,8 +146,22 @@ std::pair<uint32_t, uint32_t> PngSize(const std::string& bytes) {
   return {word(16), word(20)};
 }
 
+// Caption buttons are glyphs of the Marlett font; a new prefix has no font
+// of that name and would draw a bare letter. Wine ships one (Debian's
+// fonts-wine); a font in the prefix's Fonts folder is seen by every program
+// started after it is copied there.
+void InstallCaptionFont() {
+  char windows[MAX_PATH];
+  UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  std::string fonts = std::string(windows) + "\\Fonts";
+  CreateDirectoryA(fonts.c_str(), nullptr);
+  CopyFileA("Z:\\usr\\share\\wine\\fonts\\marlett.ttf", (fonts + "\\marlett.ttf").c_str(), /*bFailIfExists=*/TRUE);
+}
+
 TEST(DialogScreenshots, FourDialogsArePictured) {
   if (std::getenv(kShotFolderVariable)) GTEST_SKIP() << "this is the child run";
+  InstallCaptionFont();
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string folder = std::string(self).substr(0, std::string(self).rfind('\\')) + "\\..\\screenshots";
