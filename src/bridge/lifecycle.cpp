@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/traverse_command.h"
 #include "bridge/cpu_id.h"
 #include "bridge/dbcs.h"
 #include "bridge/entry_points.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "bridge/version.h"
-#include "files/traverse_command.h"
 
 namespace larch {
 namespace {

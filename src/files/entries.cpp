@@ -1,5 +1,4 @@
-// Entry points of this family's published functions (the directory walk
-// and the cabinets publish theirs from archive_entries.cpp).
+// Entry points of this family's published functions.
 #include "bridge/entry_points.h"
 #include "files/functions.h"
 
@@ -23,7 +22,6 @@ constexpr NamedEntry kEntries[] = {
     {"APIGetFileLength", APIGetFileLength},
     {"APIDeleteFolder", APIDeleteFolder},
     {"APIDisposeFolder", APIDisposeFolder},
-    {"KVGetLastErrorMsg", KVGetLastErrorMsg},
     {"KVGetSpecialFolder", KVGetSpecialFolder},
     {"KVCurPath", KVCurPath},
     {"KVSetPath", KVSetPath},

@@ -9,7 +9,6 @@ set(FILES_WIN_SOURCES
   files/file_functions.cpp
   files/folder_functions.cpp
   files/ini_functions.cpp
-  files/last_error_message.cpp
   files/shell_operations.cpp
   files/system_results.cpp
 )

@@ -35,6 +35,7 @@ constexpr NamedEntry kEntries[] = {
     {"APIShellExecute", APIShellExecute},
     {"KVCreateShortcut", KVCreateShortcut},
     {"KVGetGUID", KVGetGUID},
+    {"KVGetLastErrorMsg", KVGetLastErrorMsg},
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Entry points of the directory walk and the cabinet functions.
+#include "archive/functions.h"
 #include "bridge/entry_points.h"
-#include "files/archive_functions.h"
 
 namespace larch {
 namespace {
