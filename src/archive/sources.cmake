@@ -10,7 +10,6 @@ set(ARCHIVE_WIN_SOURCES
   archive/cabinet_extract.cpp
   archive/cabinet_functions.cpp
   archive/cabinet_io.cpp
-  archive/entries.cpp
   archive/traverse_function.cpp
 )
 set(ARCHIVE_RESOURCES)

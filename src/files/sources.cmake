@@ -5,7 +5,6 @@ set(FILES_PORTABLE_SOURCES
 )
 set(FILES_WIN_SOURCES
   files/drive_functions.cpp
-  files/entries.cpp
   files/file_functions.cpp
   files/folder_functions.cpp
   files/ini_functions.cpp

@@ -4,7 +4,6 @@ set(SYSTEM_PORTABLE_SOURCES
 )
 set(SYSTEM_WIN_SOURCES
   system/display_functions.cpp
-  system/entries.cpp
   system/instance_marker.cpp
   system/last_error_message.cpp
   system/process_functions.cpp
