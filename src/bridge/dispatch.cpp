@@ -7,7 +7,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "bridge/entry_points.h"
+#include "bridge/function_table.h"
 #include "bridge/host.h"
 #include "bridge/state.h"
 

@@ -10,8 +10,6 @@
 
 namespace larch {
 
-uint32_t CallForeign(uint32_t function, uint32_t a, uint32_t b);
-
 namespace {
 
 uint32_t g_lastSystemError = 0;

@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/traverse_command.h"
 #include "bridge/cpu_id.h"
 #include "bridge/dbcs.h"
-#include "bridge/entry_points.h"
+#include "bridge/functions.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "bridge/version.h"
-#include "files/traverse_command.h"
 
 namespace larch {
 namespace {
@@ -33,6 +33,8 @@ std::string ModulePath(HMODULE module) {
   buffer[sizeof buffer - 1] = '\0';
   return buffer;
 }
+
+}  // namespace
 
 void GetExeInfo(ParamBlock* block) {
   Params p(block);
@@ -79,18 +81,6 @@ void GetCpuID(ParamBlock*) { ReturnText(FormatCpuId(ReadCpuId())); }
 
 void LangIsChinese(ParamBlock*) { ReturnLogical(GetUserDefaultLangID() == kChinesePrc); }
 
-constexpr NamedEntry kEntries[] = {
-    {"GetExeInfo", GetExeInfo},
-    {"GetFllInfo", GetFllInfo},
-    {"GetDefaultFontName", GetDefaultFontName},
-    {"GetDefaultFontSize", GetDefaultFontSize},
-    {"GetMyBackColor", GetMyBackColor},
-    {"GetCpuID", GetCpuID},
-    {"LangIsChinese", LangIsChinese},
-};
-
-}  // namespace
-
 HMODULE LibraryModule() { return g_module; }
 HMODULE DialogInstance() { return g_dialogInstance; }
 
@@ -117,8 +107,6 @@ void OnLoadHook() {
 void OnQuitHook() {
   for (QuitAction action : QuitActions()) action();
 }
-
-EntryList BridgeEntries() { return MakeEntryList(kEntries); }
 
 }  // namespace larch
 

@@ -15,7 +15,6 @@ set(CRYPTO_WIN_SOURCES
   crypto/batch_functions.cpp
   crypto/by_reference.cpp
   crypto/digest_functions.cpp
-  crypto/entries.cpp
   crypto/file_buffer_function.cpp
   crypto/host_exe_digest.cpp
   crypto/resource_key.cpp

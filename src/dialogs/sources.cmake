@@ -6,7 +6,6 @@ set(DIALOGS_PORTABLE_SOURCES
 set(DIALOGS_WIN_SOURCES
   dialogs/about_dialog.cpp
   dialogs/access_dialog.cpp
-  dialogs/entries.cpp
   dialogs/file_dialog_record.cpp
   dialogs/file_pickers.cpp
   dialogs/folder_pickers.cpp

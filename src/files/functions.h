@@ -1,4 +1,4 @@
-// The published file, folder, INI and error-text functions.
+// The published file, folder, drive and INI functions.
 #pragma once
 
 #include "bridge/records.h"
@@ -38,8 +38,5 @@ void APIDisposeFolder(ParamBlock* block);
 void KVWriteIniStr(ParamBlock* block);
 void KVGetIniStr(ParamBlock* block);
 void KVGetIniInt(ParamBlock* block);
-
-// The system's text for an error code.
-void KVGetLastErrorMsg(ParamBlock* block);
 
 }  // namespace larch

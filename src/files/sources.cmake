@@ -5,11 +5,9 @@ set(FILES_PORTABLE_SOURCES
 )
 set(FILES_WIN_SOURCES
   files/drive_functions.cpp
-  files/entries.cpp
   files/file_functions.cpp
   files/folder_functions.cpp
   files/ini_functions.cpp
-  files/last_error_message.cpp
   files/shell_operations.cpp
   files/system_results.cpp
 )

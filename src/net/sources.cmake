@@ -5,7 +5,6 @@ set(NET_PORTABLE_SOURCES
   net/protocol_text.cpp
 )
 set(NET_WIN_SOURCES
-  net/entries.cpp
   net/ftp_functions.cpp
   net/ftp_session.cpp
   net/host_identity.cpp

@@ -3,7 +3,6 @@ set(REGISTRY_PORTABLE_SOURCES
   registry/default_path.cpp
 )
 set(REGISTRY_WIN_SOURCES
-  registry/entries.cpp
   registry/enum_functions.cpp
   registry/registry_session.cpp
   registry/session_functions.cpp

@@ -42,4 +42,7 @@ void APIShellExecute(ParamBlock* block);
 void KVCreateShortcut(ParamBlock* block);
 void KVGetGUID(ParamBlock* block);
 
+// The system's text for an error code (last_error_message.cpp).
+void KVGetLastErrorMsg(ParamBlock* block);
+
 }  // namespace larch

@@ -4,8 +4,8 @@ set(SYSTEM_PORTABLE_SOURCES
 )
 set(SYSTEM_WIN_SOURCES
   system/display_functions.cpp
-  system/entries.cpp
   system/instance_marker.cpp
+  system/last_error_message.cpp
   system/process_functions.cpp
   system/process_snapshot.cpp
   system/session_functions.cpp

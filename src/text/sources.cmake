@@ -9,7 +9,6 @@ set(TEXT_PORTABLE_SOURCES
 set(TEXT_WIN_SOURCES
   text/classify_functions.cpp
   text/code_page_functions.cpp
-  text/entries.cpp
   text/match_functions.cpp
   text/numeral_functions.cpp
   text/parse_string_functions.cpp

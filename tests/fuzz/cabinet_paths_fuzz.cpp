@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "files/cabinet_paths.h"
+#include "archive/cabinet_paths.h"
 
 namespace {
 

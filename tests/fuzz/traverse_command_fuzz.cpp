@@ -9,7 +9,7 @@
 #include <string>
 
 #include "../native/traverse_host_reader.h"
-#include "files/traverse_command.h"
+#include "archive/traverse_command.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "files/cabinet_paths.h"
+#include "archive/cabinet_paths.h"
 
 namespace larch {
 namespace {

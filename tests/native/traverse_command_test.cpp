@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "files/traverse_command.h"
-#include "files/traverse_walk.h"
+#include "archive/traverse_command.h"
+#include "archive/traverse_walk.h"
 #include "traverse_host_reader.h"
 
 namespace larch {

@@ -1,4 +1,4 @@
-#include "files/traverse_command.h"
+#include "archive/traverse_command.h"
 
 namespace larch {
 namespace {

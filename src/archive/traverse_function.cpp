@@ -5,13 +5,13 @@
 #include <optional>
 #include <string>
 
+#include "archive/functions.h"
+#include "archive/traverse_command.h"
+#include "archive/traverse_walk.h"
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "bridge/win_handles.h"
-#include "files/archive_functions.h"
-#include "files/traverse_command.h"
-#include "files/traverse_walk.h"
 
 namespace larch {
 namespace {

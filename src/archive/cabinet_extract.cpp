@@ -1,4 +1,4 @@
-#include "files/cabinet_extract.h"
+#include "archive/cabinet_extract.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
+#include "archive/cabinet_io.h"
+#include "archive/cabinet_paths.h"
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/win_handles.h"
-#include "files/cabinet_io.h"
-#include "files/cabinet_paths.h"
 
 namespace larch {
 namespace {

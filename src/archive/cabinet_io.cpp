@@ -1,4 +1,4 @@
-#include "files/cabinet_io.h"
+#include "archive/cabinet_io.h"
 
 #include <fcntl.h>
 #include <io.h>

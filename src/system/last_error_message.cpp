@@ -7,7 +7,7 @@
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "bridge/win_handles.h"
-#include "files/functions.h"
+#include "system/functions.h"
 
 namespace larch {
 namespace {

@@ -1,9 +1,9 @@
-#include "files/traverse_walk.h"
+#include "archive/traverse_walk.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "files/traverse_command.h"
+#include "archive/traverse_command.h"
 
 namespace larch {
 namespace {

@@ -1,4 +1,4 @@
-#include "files/cabinet_paths.h"
+#include "archive/cabinet_paths.h"
 
 namespace larch {
 namespace {

@@ -2,11 +2,11 @@
 // core. Empty paths are answered with 0 before anything is touched.
 #include <string>
 
+#include "archive/cabinet_compress.h"
+#include "archive/cabinet_extract.h"
+#include "archive/functions.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
-#include "files/archive_functions.h"
-#include "files/cabinet_compress.h"
-#include "files/cabinet_extract.h"
 
 namespace larch {
 
