@@ -12,9 +12,7 @@ if [ -z "${LARCH_IN_X86_PC:-}" ] && ! wine --version >/dev/null 2>&1; then
   exec bash "$here/scripts/x86-pc.sh" bash "$here/scripts/with-wine.sh" "$@"
 fi
 
-export LARCH_WINEPREFIX=${LARCH_WINEPREFIX:-$here/build/wineprefix}
-export WINEPREFIX=$LARCH_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG=${LARCH_LANG:-zh_CN.UTF-8}
+source "$here/scripts/wine-env.sh"
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"

@@ -9,6 +9,9 @@
 
 namespace larch {
 
+// Nothing derives from the codec: its operations are virtual, in this order,
+// because the object keeps the layout it has always had (a table of
+// operations first, then the two buffers), not to be overridden.
 class Base64Codec {
  public:
   Base64Codec() = default;

@@ -23,7 +23,7 @@ HINTERNET FtpSession::connection() {
   SetInternetTimeouts(internet_.get());
   // Flags 0: active mode.
   connection_.reset(InternetConnectA(internet_.get(), settings_.server, settings_.port, settings_.user,
-                                     settings_.password, INTERNET_SERVICE_FTP, 0, 0));
+                                     settings_.password, INTERNET_SERVICE_FTP, /*dwFlags=*/0, /*dwContext=*/0));
   if (!connection_) {
     RecordSystemError();
     internet_.reset();

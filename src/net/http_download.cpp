@@ -83,7 +83,7 @@ bool SendHttpRequest(HINTERNET internet, const HttpTarget& target, SentRequest* 
   sent->connection.reset(InternetConnectA(internet, target.host.c_str(), target.port,
                                           target.user.empty() ? nullptr : target.user.c_str(),
                                           target.password.empty() ? nullptr : target.password.c_str(),
-                                          INTERNET_SERVICE_HTTP, 0, 0));
+                                          INTERNET_SERVICE_HTTP, /*dwFlags=*/0, /*dwContext=*/0));
   if (!sent->connection) return false;
   SetInternetTimeouts(sent->connection.get());
   const DWORD flags = INTERNET_FLAG_RELOAD | (target.secure ? INTERNET_FLAG_SECURE : 0);

@@ -27,9 +27,11 @@ struct KeyInfo {
 bool ReopenAndQuery(KeyInfo* info) {
   RegistrySession& session = Registry();
   if (!session.open(false)) return false;
-  return RegistryResult(RegQueryInfoKeyA(session.key(), nullptr, nullptr, nullptr, &info->subKeys,
-                                         &info->longestSubKey, nullptr, &info->values, &info->longestValueName,
-                                         &info->longestValueData, nullptr, nullptr));
+  return RegistryResult(RegQueryInfoKeyA(session.key(), /*lpClass=*/nullptr, /*lpcchClass=*/nullptr,
+                                         /*lpReserved=*/nullptr, &info->subKeys, &info->longestSubKey,
+                                         /*lpcbMaxClassLen=*/nullptr, &info->values, &info->longestValueName,
+                                         &info->longestValueData, /*lpcbSecurityDescriptor=*/nullptr,
+                                         /*lpftLastWriteTime=*/nullptr));
 }
 
 // The key reports name lengths in UTF-16 units; a name in a double-byte

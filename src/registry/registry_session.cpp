@@ -37,8 +37,9 @@ bool RegistrySession::open(bool create) {
   if (RegistryResult(RegOpenKeyExA(root_, path_->c_str(), 0, KEY_ALL_ACCESS, key_.put()))) return true;
   if (create) {
     char noClass[] = "";
-    if (RegistryResult(RegCreateKeyExA(root_, path_->c_str(), 0, noClass, 0, KEY_ALL_ACCESS, nullptr, key_.put(),
-                                       nullptr))) {
+    if (RegistryResult(RegCreateKeyExA(root_, path_->c_str(), /*Reserved=*/0, noClass, /*dwOptions=*/0, KEY_ALL_ACCESS,
+                                       /*lpSecurityAttributes=*/nullptr, key_.put(),
+                                       /*lpdwDisposition=*/nullptr))) {
       return true;
     }
   }
