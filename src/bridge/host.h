@@ -36,6 +36,9 @@ void ReturnValue(const HostValue& value);
 void ReturnText(std::string_view text);  // type 'H'; stops at an embedded NUL
 void ReturnInt(int32_t value, uint16_t width = 10);
 void ReturnLogical(bool flag);
+// The registry session's functions answer .F. for success and .T. for
+// failure, the reverse of every other logical result.
+inline void ReturnRegistryOutcome(bool succeeded) { ReturnLogical(!succeeded); }
 void ReturnNumber(double value, uint16_t width);
 // Type 'C': the host copies the bytes (which may hold NULs) and the
 // library frees its block afterwards.

@@ -12,7 +12,7 @@ void FRSetRegPath(ParamBlock* block) {
   if (p.count() >= 1) {
     HKEY root = p.count() == 2 ? RootKeyOf(p.integer(2)) : HKEY_CURRENT_USER;
     Registry().setPath(p.text(1).str(), root);
-    return ReturnLogical(false);
+    return ReturnRegistryOutcome(true);
   }
   // Without parameters the path comes from the application identity; an
   // identity that is not text, empty, or too long for the path changes
@@ -20,14 +20,14 @@ void FRSetRegPath(ParamBlock* block) {
   Evaluated identity = ReadAppIdentity();
   std::optional<std::string> path;
   if (identity.type == kTypeChar) path = DefaultRegistryPath(identity.text);
-  if (!path) return ReturnLogical(true);
+  if (!path) return ReturnRegistryOutcome(false);
   Registry().setPath(std::move(*path), HKEY_CURRENT_USER);
-  ReturnLogical(false);
+  ReturnRegistryOutcome(true);
 }
 
 void FRCloseReg(ParamBlock*) {
   Registry().close();
-  ReturnLogical(false);
+  ReturnRegistryOutcome(true);
 }
 
 }  // namespace larch

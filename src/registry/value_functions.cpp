@@ -19,7 +19,7 @@ void FRSetRegValue(ParamBlock* block) {
   if (type != kTypeChar && type != kTypeInt) RaiseTypeError();
   TextParam name = p.text(1);
   RegistrySession& session = Registry();
-  if (!session.ensureOpen(true)) return ReturnLogical(true);
+  if (!session.ensureOpen(true)) return ReturnRegistryOutcome(false);
   LONG result;
   if (type == kTypeChar) {
     TextParam value = p.text(2);
@@ -29,7 +29,7 @@ void FRSetRegValue(ParamBlock* block) {
     DWORD value = static_cast<DWORD>(p.integer(2));
     result = RegSetValueExA(session.key(), name.c_str(), 0, REG_DWORD, Bytes(&value), sizeof value);
   }
-  ReturnLogical(!RegistryResult(result));
+  ReturnRegistryOutcome(RegistryResult(result));
 }
 
 void FRGetRegValue(ParamBlock* block) {
@@ -67,17 +67,17 @@ void FRDeleteValue(ParamBlock* block) {
   Params p(block);
   TextParam name = p.text(1);
   RegistrySession& session = Registry();
-  if (!session.ensureOpen(false)) return ReturnLogical(true);
-  ReturnLogical(!RegistryResult(RegDeleteValueA(session.key(), name.c_str())));
+  if (!session.ensureOpen(false)) return ReturnRegistryOutcome(false);
+  ReturnRegistryOutcome(RegistryResult(RegDeleteValueA(session.key(), name.c_str())));
 }
 
 void FRDeleteKey(ParamBlock* block) {
   Params p(block);
-  if (p.length(1) == 0) return ReturnLogical(true);
+  if (p.length(1) == 0) return ReturnRegistryOutcome(false);
   TextParam subKey = p.text(1);
   RegistrySession& session = Registry();
-  if (!session.ensureOpen(false)) return ReturnLogical(true);
-  ReturnLogical(!RegistryResult(RegDeleteKeyA(session.key(), subKey.c_str())));
+  if (!session.ensureOpen(false)) return ReturnRegistryOutcome(false);
+  ReturnRegistryOutcome(RegistryResult(RegDeleteKeyA(session.key(), subKey.c_str())));
 }
 
 }  // namespace larch

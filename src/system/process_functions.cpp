@@ -15,10 +15,10 @@
 namespace larch {
 namespace {
 
+// Every right a process handle had before Windows Vista widened
+// PROCESS_ALL_ACCESS (0x1FFFFF in this SDK); the older mask opens processes
+// on every version.
 constexpr DWORD kAllProcessAccess = 0x1F0FFF;
-constexpr int kShowHidden = 0;
-constexpr int kShowNormal = 1;
-constexpr int kShowRestore = 9;
 
 HWND TopLevelWindowTitled(const char* title) { return FindWindowA(nullptr, title); }
 
@@ -39,7 +39,7 @@ void KVKillProcess2(ParamBlock* block) {
   if (p.length(1) == 0) return;
   HWND window = TopLevelWindowTitled(p.text(1).c_str());
   if (!window) return ReturnLogical(false);
-  ShowWindow(window, kShowRestore);
+  ShowWindow(window, SW_RESTORE);
   // Returns once the window has handled the request; it may still refuse.
   SendMessageA(window, WM_CLOSE, 0, 0);
   ReturnLogical(true);
@@ -48,7 +48,7 @@ void KVKillProcess2(ParamBlock* block) {
 void KVWinExec(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnInt(-1);
-  const UINT show = static_cast<UINT>(p.integerOr(2, kShowHidden));
+  const UINT show = static_cast<UINT>(p.integerOr(2, SW_HIDE));
   const TextParam command = p.text(1);
   // A program name past the path limit, or a line no process can be given,
   // is refused with the value WinExec gives for a path it cannot follow
@@ -80,7 +80,7 @@ void KVShellExecAndWait(ParamBlock* block) {
   info.fMask = SEE_MASK_NOCLOSEPROCESS;
   info.lpFile = file.c_str();
   info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-  info.nShow = p.integerOr(3, kShowNormal);
+  info.nShow = p.integerOr(3, SW_SHOWNORMAL);
   if (!ShellExecuteExA(&info)) {
     // After the box it shows the user, the shell may leave no error code;
     // its own failure value then tells what went wrong.
@@ -116,7 +116,7 @@ void KVShowTextInNotepad(ParamBlock* block) {
   if (PathTooLong(std::string_view(command).substr(1, command.size() - 2))) return;
   // WinExec returns once the new Notepad waits for input (or the system
   // gives up waiting); the window is looked up right after, with no retry.
-  WinExec(command.c_str(), kShowNormal);
+  WinExec(command.c_str(), SW_SHOWNORMAL);
   HWND notepad = FindWindowExA(nullptr, nullptr, "Notepad", nullptr);
   if (!notepad) return;
   HWND edit = FindWindowExA(notepad, nullptr, "Edit", nullptr);

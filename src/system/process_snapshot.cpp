@@ -14,7 +14,6 @@
 namespace larch {
 namespace {
 
-constexpr DWORD kSnapAll = 0x0F;  // heap lists, modules, processes, threads
 constexpr uint32_t kMaxRows = 0xFFFF;  // row numbers are 16-bit in the host
 
 PROCESSENTRY32 EmptyEntry() {
@@ -45,7 +44,7 @@ void KVGetProcessSnapshot(ParamBlock* block) {
   const std::string name = p.text(1).str();
   ReleaseHostVariable(name);
 
-  UniqueHandle snapshot(ValidOrNull(CreateToolhelp32Snapshot(kSnapAll, 0)));
+  UniqueHandle snapshot(ValidOrNull(CreateToolhelp32Snapshot(TH32CS_SNAPALL, /*th32ProcessID=*/0)));
   if (!snapshot) {
     RecordSystemError();
     return ReturnInt(0);

@@ -19,7 +19,6 @@
 namespace larch {
 namespace {
 
-constexpr int kShowNormal = 1;
 constexpr int kShortcutPathChars = 261;
 
 // An optional text parameter: absent is no text, given-but-empty is "".
@@ -67,7 +66,7 @@ void APIShellExecute(ParamBlock* block) {
     return;
   }
   // The shell's answer is not passed on: the function sends no result.
-  ShellExecuteA(owner, verb.get(), file.c_str(), parameters.get(), folder.get(), p.integerOr(6, kShowNormal));
+  ShellExecuteA(owner, verb.get(), file.c_str(), parameters.get(), folder.get(), p.integerOr(6, SW_SHOWNORMAL));
 }
 
 void KVCreateShortcut(ParamBlock* block) {
@@ -95,7 +94,7 @@ void KVCreateShortcut(ParamBlock* block) {
   }
   link->SetPath(target.c_str());
   if (folder.given) link->SetWorkingDirectory(folder.get());
-  link->SetShowCmd(ShortcutShowCommand(p.integerOr(4, kShowNormal)));
+  link->SetShowCmd(ShortcutShowCommand(p.integerOr(4, SW_SHOWNORMAL)));
   if (description.given) link->SetDescription(description.get());
   ComPtr<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, file.putVoid()))) return ReturnLogical(false);
