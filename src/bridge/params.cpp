@@ -34,4 +34,9 @@ std::string Params::textOr(int n, std::string_view fallback) const {
   return text(n).str();
 }
 
+OptionalText Params::optionalText(int n) const {
+  if (!has(n)) return {};
+  return {true, text(n).str()};
+}
+
 }  // namespace larch

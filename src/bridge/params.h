@@ -11,6 +11,14 @@
 
 namespace larch {
 
+// An optional character parameter: absent is no text (get() gives a null
+// pointer), given-but-empty is "".
+struct OptionalText {
+  bool given = false;
+  std::string text;
+  const char* get() const { return given ? text.c_str() : nullptr; }
+};
+
 // A character parameter made NUL-terminated in its own block and locked
 // for the life of this object.
 class TextParam {
@@ -60,6 +68,8 @@ class Params {
   TextParam text(int n) const { return TextParam(value(n)); }
   // A copy of character parameter n; "" when it was not passed.
   std::string textOr(int n, std::string_view fallback = {}) const;
+  // A copy of character parameter n, told apart from "not passed".
+  OptionalText optionalText(int n) const;
 
   // Integer of parameter n, or the fallback when it was not passed.
   int32_t integerOr(int n, int32_t fallback) const { return has(n) ? integer(n) : fallback; }

@@ -20,7 +20,7 @@ void KVEncryptByteBlock2(ParamBlock* block) {
   if (value.empty()) return;
   // An unreadable key file leaves the zeroed buffer empty: still one key.
   char digest[kDigestTextSize] = {};
-  bool keyFile = p.count() >= 2 && p.length(2) != 0;
+  bool keyFile = p.has(2) && p.length(2) != 0;
   if (keyFile) {
     TextParam path = p.text(2);
     // A name too long for the system is a file that cannot be read.
@@ -37,7 +37,7 @@ void KVRunFoxBatch2(ParamBlock* block) {
   {
     TextParam cipher = p.text(1);
     char digest[kDigestTextSize] = {};
-    bool bound = p.count() >= 2 && p.integer(2) == 1;
+    bool bound = p.has(2) && p.integer(2) == 1;
     if (bound) HostExeDigest(digest);
     plain = DecipherBatch(cipher.view(), bound ? std::optional<std::string_view>(digest) : std::nullopt);
   }

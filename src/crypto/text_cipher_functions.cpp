@@ -22,7 +22,7 @@ void KVEncryptTxt1(ParamBlock* block) {
 void KVEncryptTxt2(ParamBlock* block) {
   Params p(block);
   std::string value = LoadCharVariable(p.ref(1));
-  bool keyed = p.count() >= 2;
+  bool keyed = p.has(2);
   if (value.empty() || (keyed && p.length(2) == 0)) return;
   if (keyed) {
     TextParam key = p.text(2);

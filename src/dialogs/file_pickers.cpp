@@ -14,7 +14,7 @@ namespace larch {
 void KVGetFile2(ParamBlock* block) {
   Params p(block);
   // Several files only when the switch is given as the third parameter.
-  bool multiple = p.count() == 3 && p.integer(3) != 0;
+  bool multiple = p.has(3) && p.integer(3) != 0;
   TextParam filterText = p.text(1);
   TextParam folder = p.text(2);
   // A folder longer than the system's paths, or no display to show the

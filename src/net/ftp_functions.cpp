@@ -55,7 +55,7 @@ void KVSetFtpParas(ParamBlock* block) {
   TextParam user = p.text(2);
   TextParam password = p.text(3);
   std::optional<int32_t> port;
-  if (p.count() == 4) port = p.integer(4);
+  if (p.has(4)) port = p.integer(4);
   // An open connection keeps serving until KVCloseConnect.
   ConfigureFtp(server.view(), user.view(), password.view(), port, &TheFtpSession().settings());
 }

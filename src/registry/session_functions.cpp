@@ -9,8 +9,8 @@ namespace larch {
 
 void FRSetRegPath(ParamBlock* block) {
   Params p(block);
-  if (p.count() >= 1) {
-    HKEY root = p.count() == 2 ? RootKeyOf(p.integer(2)) : HKEY_CURRENT_USER;
+  if (p.has(1)) {
+    HKEY root = p.has(2) ? RootKeyOf(p.integer(2)) : HKEY_CURRENT_USER;
     Registry().setPath(p.text(1).str(), root);
     return ReturnRegistryOutcome(true);
   }

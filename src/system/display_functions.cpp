@@ -66,7 +66,7 @@ void KVChangeDisplaySettings(ParamBlock* block) {
   mode.dmSize = sizeof mode;
   mode.dmPelsWidth = static_cast<DWORD>(p.integer(1));
   mode.dmPelsHeight = static_cast<DWORD>(p.integer(2));
-  mode.dmDisplayFrequency = static_cast<DWORD>(p.count() == 3 ? p.integer(3) : CurrentRefreshRate());
+  mode.dmDisplayFrequency = static_cast<DWORD>(p.has(3) ? p.integer(3) : CurrentRefreshRate());
   // Bits per pixel is in the mask but stays 0: the system keeps the depth.
   mode.dmFields = kModeFields;
   ReturnInt(ChangeDisplaySettingsA(&mode, CDS_UPDATEREGISTRY));

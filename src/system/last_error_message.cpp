@@ -25,7 +25,7 @@ constexpr DWORD kUserDefaultLanguage = 0x400;
 
 void KVGetLastErrorMsg(ParamBlock* block) {
   Params p(block);
-  DWORD code = p.count() == 1 ? static_cast<DWORD>(p.integer(1)) : LastSystemError();
+  DWORD code = p.has(1) ? static_cast<DWORD>(p.integer(1)) : LastSystemError();
   char* text = nullptr;
   DWORD length = FormatMessageA(kMessageFlags, nullptr, code, kUserDefaultLanguage, reinterpret_cast<char*>(&text), 0,
                                 nullptr);

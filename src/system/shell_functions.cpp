@@ -21,18 +21,6 @@ namespace {
 
 constexpr int kShortcutPathChars = 261;
 
-// An optional text parameter: absent is no text, given-but-empty is "".
-struct OptionalText {
-  bool given = false;
-  std::string text;
-  const char* get() const { return given ? text.c_str() : nullptr; }
-};
-
-OptionalText OptionalParam(const Params& p, int n) {
-  if (!p.has(n)) return {};
-  return {true, p.text(n).str()};
-}
-
 // A string the RPC runtime allocated.
 class RpcString {
  public:
@@ -55,11 +43,11 @@ void APIShellExecute(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return;
   const std::string file = p.text(1).str();
-  HWND owner = p.count() >= 2 ? WindowOf(p.integer(2)) : nullptr;
+  HWND owner = p.has(2) ? WindowOf(p.integer(2)) : nullptr;
   // The shell takes an empty verb as its default action, like no verb.
-  const OptionalText verb = OptionalParam(p, 3);
-  const OptionalText parameters = OptionalParam(p, 4);
-  const OptionalText folder = OptionalParam(p, 5);
+  const OptionalText verb = p.optionalText(3);
+  const OptionalText parameters = p.optionalText(4);
+  const OptionalText folder = p.optionalText(5);
   // Too long for the shell: nothing is started, the refusal is recorded.
   if (RefuseLonger(file, ShellTargetLimit(AnsiLeadBytes(), file)) || RefuseLonger(verb.text, kVerbLimit) ||
       RefuseLonger(parameters.text, kCommandLineLimit) || RefuseLonger(folder.text, kMaxPathLength)) {
@@ -74,11 +62,11 @@ void KVCreateShortcut(ParamBlock* block) {
   if (p.length(1) == 0 || p.length(2) == 0) return ReturnLogical(false);
   const std::string target = p.text(1).str();
   const std::string linkFile = p.text(2).str();
-  const OptionalText folder = OptionalParam(p, 3);
+  const OptionalText folder = p.optionalText(3);
   if (RefuseLongPath(target) || RefuseLongPath(linkFile) || RefuseLongPath(folder.text)) return ReturnLogical(false);
   // A description past what a shortcut shows is cut at a character
   // boundary rather than saved with a count that no longer fits.
-  OptionalText description = OptionalParam(p, 5);
+  OptionalText description = p.optionalText(5);
   description.text.resize(CharBoundaryAtOrBefore(AnsiLeadBytes(), description.text, kShortcutDescriptionLimit));
   // The shortcut's file name goes to the shell in UTF-16, in a path-sized
   // buffer, which a name within the path limit always fits.
