@@ -39,4 +39,14 @@ OptionalText Params::optionalText(int n) const {
   return {true, text(n).str()};
 }
 
+TextVariable::TextVariable(HostVarRef& ref) : ref_(ref) {
+  LoadedValue loaded = LoadValue(ref);
+  if (loaded.raw.type != kTypeChar) RaiseTypeError();
+  bytes_ = std::move(loaded.text);
+}
+
+void TextVariable::store() const { StoreText(ref_, bytes_); }
+
+void TextVariable::storeUnchecked() const { StoreTextUnchecked(ref_, bytes_); }
+
 }  // namespace larch

@@ -19,6 +19,25 @@ struct OptionalText {
   const char* get() const { return given ? text.c_str() : nullptr; }
 };
 
+// A character variable passed by reference, loaded once: constructing it
+// raises host error 9 when the variable does not hold a character value.
+// The bytes are edited in place and go back to the variable on store().
+class TextVariable {
+ public:
+  explicit TextVariable(HostVarRef& ref);
+
+  std::string& bytes() { return bytes_; }
+  // Stores the bytes back, in a new block (the loaded one is already freed).
+  void store() const;
+  // The same for functions that leave a refused store to the host: the
+  // host's answer is not looked at.
+  void storeUnchecked() const;
+
+ private:
+  HostVarRef& ref_;
+  std::string bytes_;
+};
+
 // A character parameter made NUL-terminated in its own block and locked
 // for the life of this object.
 class TextParam {
@@ -57,6 +76,8 @@ class Params {
   HostValue& value(int n) const { return block_->values[n - 1]; }
   HostVarRef& ref(int n) const { return reinterpret_cast<HostVarRef&>(block_->values[n - 1]); }
   uint8_t type(int n) const { return value(n).type; }
+  // The character variable passed by reference as parameter n.
+  TextVariable textVariable(int n) const { return TextVariable(ref(n)); }
 
   int32_t integer(int n) const { return value(n).integer; }
   double number(int n) const { return value(n).number; }

@@ -6,7 +6,6 @@
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "crypto/block_key.h"
-#include "crypto/by_reference.h"
 #include "crypto/command_lines.h"
 #include "crypto/functions.h"
 #include "crypto/host_exe_digest.h"
@@ -16,7 +15,8 @@ namespace larch {
 
 void KVEncryptByteBlock2(ParamBlock* block) {
   Params p(block);
-  std::string value = LoadCharVariable(p.ref(1));
+  TextVariable variable = p.textVariable(1);
+  std::string& value = variable.bytes();
   if (value.empty()) return;
   // An unreadable key file leaves the zeroed buffer empty: still one key.
   char digest[kDigestTextSize] = {};
@@ -26,8 +26,8 @@ void KVEncryptByteBlock2(ParamBlock* block) {
     // A name too long for the system is a file that cannot be read.
     if (!PathTooLong(path.view())) Md5HexOfFile(digest, path.c_str());
   }
-  std::string cipher = EncipherBatch(value, keyFile ? std::optional<std::string_view>(digest) : std::nullopt);
-  StoreCharVariable(p.ref(1), cipher);
+  value = EncipherBatch(value, keyFile ? std::optional<std::string_view>(digest) : std::nullopt);
+  variable.storeUnchecked();
 }
 
 void KVRunFoxBatch2(ParamBlock* block) {

@@ -13,7 +13,6 @@ set(CRYPTO_PORTABLE_SOURCES
 )
 set(CRYPTO_WIN_SOURCES
   crypto/batch_functions.cpp
-  crypto/by_reference.cpp
   crypto/digest_functions.cpp
   crypto/file_buffer_function.cpp
   crypto/host_exe_digest.cpp

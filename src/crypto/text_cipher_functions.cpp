@@ -2,7 +2,6 @@
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "crypto/additive_xor.h"
-#include "crypto/by_reference.h"
 #include "crypto/functions.h"
 #include "crypto/text_cipher_one.h"
 
@@ -21,7 +20,8 @@ void KVEncryptTxt1(ParamBlock* block) {
 
 void KVEncryptTxt2(ParamBlock* block) {
   Params p(block);
-  std::string value = LoadCharVariable(p.ref(1));
+  TextVariable variable = p.textVariable(1);
+  std::string& value = variable.bytes();
   bool keyed = p.has(2);
   if (value.empty() || (keyed && p.length(2) == 0)) return;
   if (keyed) {
@@ -30,7 +30,7 @@ void KVEncryptTxt2(ParamBlock* block) {
   } else if (value.size() >= 4) {
     AdditiveXor(value.data(), value.size(), kDefaultTxt2Key);
   }
-  StoreCharVariable(p.ref(1), value);
+  variable.storeUnchecked();
 }
 
 }  // namespace larch

@@ -42,14 +42,13 @@ void KVMultiMatchString(ParamBlock* block) {
 // Sends no result: the variable itself changes.
 void KVStrRev(ParamBlock* block) {
   Params p(block);
-  LoadedValue loaded = LoadValue(p.ref(1));
-  if (loaded.raw.type != kTypeChar) RaiseTypeError();
-  std::string& text = loaded.text;
+  TextVariable variable = p.textVariable(1);
+  std::string& text = variable.bytes();
   if (text.empty()) return;
   // A negative start counts as 0; from a start at or past the end nothing moves.
   const size_t start = static_cast<size_t>(std::max(0, p.integerOr(2, 0)));
   if (start < text.size()) ReverseBytes(text.data() + start, text.size() - start);
-  StoreText(p.ref(1), text);
+  variable.store();
 }
 
 }  // namespace larch
