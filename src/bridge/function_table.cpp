@@ -16,7 +16,7 @@
 #include "net/functions.h"
 #include "registry/functions.h"
 #include "system/functions.h"
-#include "text/text_functions.h"
+#include "text/functions.h"
 
 namespace larch {
 namespace {

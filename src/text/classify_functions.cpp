@@ -2,7 +2,7 @@
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "text/chinese_chars.h"
-#include "text/text_functions.h"
+#include "text/functions.h"
 
 namespace larch {
 

@@ -6,7 +6,7 @@
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "text/reverse_bytes.h"
-#include "text/text_functions.h"
+#include "text/functions.h"
 #include "text/wildcard.h"
 
 namespace larch {

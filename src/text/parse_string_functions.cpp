@@ -4,7 +4,7 @@
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "text/parse_string.h"
-#include "text/text_functions.h"
+#include "text/functions.h"
 
 namespace larch {
 namespace {
