@@ -68,14 +68,14 @@ TEST(NetFtp, SessionLifeCycle) {
   const std::string bytes = AllBytes(70000);
   WriteFile(local.file("up.bin"), bytes);
   EXPECT_TRUE(Op(emu, "KVFtpPutFile", {"remote.bin", local.file("up.bin")}));
-  EXPECT_TRUE(ReadFile(server.file("sub\\remote.bin")) == bytes);
+  EXPECT_TRUE(SameBytes(ReadFile(server.file("sub\\remote.bin")), bytes));
   WriteFile(local.file("down.bin"), std::string(100000, 'x'));  // replaced
   EXPECT_TRUE(Op(emu, "KVFtpGetFile", {"remote.bin", local.file("down.bin")}));
-  EXPECT_TRUE(ReadFile(local.file("down.bin")) == bytes);
+  EXPECT_TRUE(SameBytes(ReadFile(local.file("down.bin")), bytes));
 
   EXPECT_TRUE(Op(emu, "KVFtpRenameFile", {"remote.bin", "renamed.bin"}));
   EXPECT_FALSE(FileExists(server.file("sub\\remote.bin")));
-  EXPECT_TRUE(ReadFile(server.file("sub\\renamed.bin")) == bytes);
+  EXPECT_TRUE(SameBytes(ReadFile(server.file("sub\\renamed.bin")), bytes));
   EXPECT_TRUE(Op(emu, "KVFtpDeleteFile", {"renamed.bin"}));
   EXPECT_FALSE(FileExists(server.file("sub\\renamed.bin")));
   EXPECT_TRUE(Op(emu, "KVFtpSetCurDir", {"/"}));

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -68,6 +69,18 @@ std::string Hex(const std::string& bytes) {
   }
   if (!out.empty()) out.pop_back();
   return out;
+}
+
+::testing::AssertionResult SameBytes(const std::string& got, const std::string& expected) {
+  if (got == expected) return ::testing::AssertionSuccess();
+  size_t at = 0;
+  while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
+  const size_t from = at < 8 ? 0 : at - 8;
+  return ::testing::AssertionFailure() << "got " << got.size() << " bytes, expected " << expected.size()
+                                       << "; first difference at offset " << at << "\n  from offset " << from
+                                       << ", got:      " << Hex(got.substr(std::min(from, got.size()), 24))
+                                       << "\n  from offset " << from
+                                       << ", expected: " << Hex(expected.substr(std::min(from, expected.size()), 24));
 }
 
 namespace {
@@ -183,3 +196,37 @@ ProcessResult RunProcess(const std::string& commandLine, const ProcessOptions& o
 }
 
 }  // namespace larch::test
+
+namespace larch::host {
+
+void PrintTo(const Value& value, std::ostream* out) {
+  char number[64];
+  switch (value.kind) {
+    case Value::Kind::Char:
+      *out << "text \"";
+      for (unsigned char c : value.text) {
+        if (c >= 0x20 && c < 0x7F && c != '\\' && c != '"') {
+          *out << c;
+        } else {
+          std::snprintf(number, sizeof number, "\\x%02X", c);
+          *out << number;
+        }
+      }
+      *out << "\"";
+      return;
+    case Value::Kind::Int:
+      *out << "integer " << value.integer << " (width " << value.width << ")";
+      return;
+    case Value::Kind::Number:
+      std::snprintf(number, sizeof number, "%.17g", value.number);
+      *out << "number " << number << " (width " << value.width << ", decimals " << value.decimals << ")";
+      return;
+    case Value::Kind::Logical:
+      *out << (value.logical ? ".T." : ".F.");
+      return;
+    default:
+      *out << "no value";
+  }
+}
+
+}  // namespace larch::host

@@ -39,6 +39,9 @@ bool FileExists(const std::string& path);
 
 // Bytes in hex, for failure messages.
 std::string Hex(const std::string& bytes);
+// `got` holds the same bytes as `expected`; a failure shows both sizes and
+// the first difference, with the bytes around it in hex.
+::testing::AssertionResult SameBytes(const std::string& got, const std::string& expected);
 
 // While it lives, the loaded library finds no usable desktop, as in a
 // process without a display: the window it probes with cannot be made
@@ -123,6 +126,12 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::string& commandLine, const ProcessOptions& options = {});
 
 }  // namespace larch::test
+
+namespace larch::host {
+// How GoogleTest shows a host value in a failure message: its kind and
+// content, bytes of a text outside printable ASCII in hex.
+void PrintTo(const Value& value, std::ostream* out);
+}  // namespace larch::host
 
 // Checks LastSystemError; a failure is reported at the caller's line and
 // takes more text with <<.
