@@ -198,7 +198,9 @@ TEST(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
     EXPECT_EQ(g_shell.calls, 1);
     EXPECT_EQ(g_shell.operation, static_cast<UINT>(FO_DELETE));
     EXPECT_EQ(g_shell.flags, FOF_ALLOWUNDO) << "confirmations and progress as the shell shows them";
-    if (c.recorded) EXPECT_LAST_ERROR(emu, c.recorded);
+    if (c.recorded) {
+      EXPECT_LAST_ERROR(emu, c.recorded);
+    }
   }
 
   // The owner window: a window of the host's is passed, a stale handle is not.
@@ -250,7 +252,9 @@ TEST(FilesShell, EveryNameOfBothListsIsMeasured) {
     CallResult r = emu.call("APIDisposeFolder", {Value::Int(0), Value::Int(FO_COPY), Value::Text(c.from), Value::Text(c.to)});
     EXPECT_EQ(r.value.logical, c.handedOver) << c.from.size() << "/" << c.to.size();
     EXPECT_EQ(g_shell.calls, c.handedOver ? 1 : 0);
-    if (!c.handedOver) EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE);
+    if (!c.handedOver) {
+      EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE);
+    }
   }
   g_shell = ShellCall{};
   EXPECT_FALSE(emu.call("APIDeleteFolder", {Value::Text("C:\\x" + nul + tooLong)}).value.logical);

@@ -287,7 +287,9 @@ TEST(NetFtp, LongNamesFailPromptlyAndLongRemoteNamesAreNotSent) {
     const bool fits = length <= 259;
     EXPECT_EQ(Op(emu, "KVFtpGetFile", {"there.txt", path}), fits) << length;
     EXPECT_EQ(Op(emu, "KVFtpPutFile", {"up.txt", path}), fits) << length;
-    if (!fits) EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE) << length;
+    if (!fits) {
+      EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE) << length;
+    }
   }
   EXPECT_EQ(ReadFile(server.file("up.txt")), "there");
 }

@@ -148,7 +148,9 @@ TEST(LongNames, RefusedBeforeTheSystemCallWithTheFailureResultAnd206) {
         ASSERT_EQ(r.value.kind, Value::Kind::Logical);
         EXPECT_EQ(r.value.logical, within) << "within the limit the link is built and saved";
       }
-      if (!within) EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE);
+      if (!within) {
+        EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE);
+      }
     }
   }
 }

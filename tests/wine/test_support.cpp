@@ -172,7 +172,9 @@ ChildProcess::~ChildProcess() {
 
 DWORD ChildProcess::wait(DWORD limitMs) {
   DWORD code = STILL_ACTIVE;
-  if (process_ && WaitForSingleObject(process_.get(), limitMs) == WAIT_OBJECT_0) GetExitCodeProcess(process_.get(), &code);
+  if (process_ && WaitForSingleObject(process_.get(), limitMs) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process_.get(), &code);
+  }
   return code;
 }
 
