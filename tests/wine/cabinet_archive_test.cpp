@@ -160,7 +160,7 @@ TEST_F(Cabinet, StepByStepRoundTrip) {
   // Names are stored without folders; the destination may lack its backslash.
   EXPECT_EQ(Extract(dir.file("set.cab"), out), 1);
   EXPECT_EQ(EntriesIn(out), files.size());
-  for (const auto& [name, bytes] : files) EXPECT_TRUE(ReadFile(out + "\\" + name) == bytes) << name;
+  for (const auto& [name, bytes] : files) EXPECT_TRUE(SameBytes(ReadFile(out + "\\" + name), bytes)) << name;
   EXPECT_EQ(Extract(dir.file("set.cab"), out + "\\"), 1);
   EXPECT_EQ(EntriesIn(out), files.size());
 }
@@ -288,12 +288,6 @@ std::vector<std::pair<std::string, uint16_t>> StoredNames(const std::string& cab
 
 bool Gbk() { return GetACP() == 936; }
 
-// LastSystemError as the host reads it back.
-std::string Recorded(HostEmulator& emu) { return emu.call("KVGetLastErrorMsg").value.text; }
-std::string ErrorText(HostEmulator& emu, int code) {
-  return emu.call("KVGetLastErrorMsg", {Value::Int(code)}).value.text;
-}
-
 // 誠 (D5 5C) and 淺 (9C 5C) end in the byte of a backslash. Each keeps its
 // whole name in the cabinet, stored as UTF-8 and marked so, and comes back
 // under its own name; a destination ending in such a character gets its
@@ -363,7 +357,7 @@ TEST_F(Cabinet, NamesBeyondAsciiTravelAsUtf8) {
     WriteFile(dir.file("bad.cab"), StoredCabinet({{name, "bad"}}, 0xA0));
     size_t before = EntriesIn(out);
     EXPECT_EQ(Extract(dir.file("bad.cab"), out), 0) << Hex(name);
-    EXPECT_EQ(Recorded(emu), ErrorText(emu, ERROR_INVALID_NAME)) << Hex(name);
+    EXPECT_LAST_ERROR(emu, ERROR_INVALID_NAME) << Hex(name);
     EXPECT_EQ(EntriesIn(out), before) << Hex(name);
   }
 }
@@ -384,7 +378,7 @@ TEST_F(Cabinet, LongPathsFailCleanly) {
     auto expectRefused = [&](int32_t result, const char* row) {
       if (!refused) return;
       EXPECT_EQ(result, 0) << row;
-      EXPECT_EQ(Recorded(emu), ErrorText(emu, ERROR_FILENAME_EXCED_RANGE)) << row;
+      EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE) << row;
     };
     int32_t created = Create(path);
     expectRefused(created, "CabCreateCabinet");
@@ -434,14 +428,14 @@ TEST_F(Cabinet, FailuresAreRecorded) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Flush(-1), 0);
-    ASSERT_EQ(Recorded(emu), invalidHandle);
+    ASSERT_LAST_ERROR(emu, ERROR_INVALID_HANDLE);
     EXPECT_EQ(c.call(), 0) << c.what;
-    std::string recorded = Recorded(emu);
+    std::string recorded = RecordedErrorText(emu);
     EXPECT_NE(recorded, success) << c.what;
     EXPECT_NE(recorded, invalidHandle) << c.what;
   }
   EXPECT_EQ(Add(0x12345678, dir.file("a.txt")), 0);
-  EXPECT_EQ(Recorded(emu), invalidHandle);
+  EXPECT_LAST_ERROR(emu, ERROR_INVALID_HANDLE);
 }
 
 // Names are stored without their folders, so a tree is put in a cabinet

@@ -104,7 +104,7 @@ TEST_F(CryptoBatch, EmptyValuesAndWrongTypes) {
   EXPECT_TRUE(Run("").empty());
   emu.setVariable("n", Value::Int(7));
   EXPECT_EQ(emu.call("KVEncryptByteBlock2", {ByRef("n")}).error, 9);
-  EXPECT_TRUE(emu.variable("n")->scalar == Value::Int(7));
+  EXPECT_EQ(emu.variable("n")->scalar, Value::Int(7));
 }
 
 TEST_F(CryptoBatch, BatchesMadeByLarchPack) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "test_support.h"
+
 namespace larch::test {
 
 // The folder of the running test executable, with a trailing backslash.
@@ -24,17 +26,8 @@ inline std::string TestExePath() {
 // Runs larch-pack with the argument text; its exit code, or -1 when it
 // cannot be started.
 inline int RunPack(const std::string& arguments) {
-  std::string command = "\"" + BinDir() + "larch-pack.exe\" " + arguments;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  WaitForSingleObject(pi.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return static_cast<int>(code);
+  ProcessResult run = RunProcess("\"" + BinDir() + "larch-pack.exe\" " + arguments);
+  return run.started ? static_cast<int>(run.exitCode) : -1;
 }
 
 inline std::string Quoted(const std::string& s) { return "\"" + s + "\""; }

@@ -88,7 +88,7 @@ TEST_F(CryptoTxt2, NonCharacterVariableRaisesNine) {
     emu.setVariable("n", v);
     CallResult r = emu.call("KVEncryptTxt2", {ByRef("n"), Value::Text("key")});
     EXPECT_EQ(r.error, 9);
-    EXPECT_TRUE(emu.variable("n")->scalar == v);
+    EXPECT_EQ(emu.variable("n")->scalar, v);
   }
 }
 

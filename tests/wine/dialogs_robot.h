@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,7 +39,7 @@ class Robot {
   void fail(const std::string& what) { problems.push_back(what); }
   template <typename T>
   void expectEq(const T& actual, const T& expected, const std::string& what) {
-    if (!(actual == expected)) fail(what + ": unexpected value");
+    if (!(actual == expected)) fail(what + ": got " + Shown(actual) + ", expected " + Shown(expected));
   }
   void expectText(const std::string& actual, const std::string& expected, const std::string& what) {
     if (actual != expected) fail(what + ": got \"" + actual + "\", expected \"" + expected + "\"");
@@ -143,6 +144,14 @@ class Robot {
     expectText(w.text, expected, "warning text");
     expectText(w.caption, "larch.dll", "warning caption");
     if (!w.ownedByDialog) fail("warning box not owned by the dialog");
+  }
+
+  // A value as a failure message shows it (logical values as true/false).
+  template <typename T>
+  static std::string Shown(const T& value) {
+    std::ostringstream text;
+    text << std::boolalpha << value;
+    return text.str();
   }
 
   static bool IsDialog(HWND window) {

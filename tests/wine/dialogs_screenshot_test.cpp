@@ -127,11 +127,8 @@ TEST(ChildDialogScreenshots, TakenInsideAVirtualDesktop) {
                                 Value::Text(Gbk("关于 销售管理"))});
   }, problems);
   EXPECT_EQ(problems, std::vector<std::string>{});
-  HANDLE done = OpenEventA(EVENT_MODIFY_STATE, FALSE, kDoneEvent);
-  if (done) {
-    SetEvent(done);
-    CloseHandle(done);
-  }
+  UniqueHandle done(OpenEventA(EVENT_MODIFY_STATE, FALSE, kDoneEvent));
+  if (done) SetEvent(done.get());
 }
 
 // Width and height from a PNG's header; 0 when the file is not a PNG.
@@ -169,27 +166,24 @@ TEST(DialogScreenshots, FourDialogsArePictured) {
   const char* names[] = {"login_dialog.png", "sql_server_dialog.png", "access_dialog.png", "about_dialog.png"};
   for (const char* name : names) DeleteFileA((folder + "\\" + name).c_str());
 
-  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, kDoneEvent);
-  ASSERT_NE(done, nullptr);
-  SetEnvironmentVariableA(kShotFolderVariable, folder.c_str());
+  UniqueHandle done(CreateEventA(nullptr, TRUE, FALSE, kDoneEvent));
+  ASSERT_TRUE(done) << GetLastError();
   // The session remembers the display of the last desktop it created, and
   // later programs see its size: the virtual desktop is made exactly as
   // large as the real screen, so that nothing changes for them.
   std::string command = "explorer.exe /desktop=larchshots," + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
                         std::to_string(GetSystemMetrics(SM_CYSCREEN)) + " \"" + self +
                         "\" --gtest_filter=ChildDialogScreenshots.TakenInsideAVirtualDesktop";
-  STARTUPINFOA startup{sizeof(startup)};
-  PROCESS_INFORMATION child{};
-  BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
-  SetEnvironmentVariableA(kShotFolderVariable, nullptr);
-  ASSERT_TRUE(started) << GetLastError();
+  ProcessOptions options;
+  options.variable = kShotFolderVariable;
+  options.value = folder;
+  options.leaveRunning = true;
+  ChildProcess child = StartProcess(command, options);
+  ASSERT_TRUE(child.started()) << child.startError();
   // The child signals when its pictures are written; the desktop process
   // may stay a moment longer.
-  EXPECT_EQ(WaitForSingleObject(done, 120000), WAIT_OBJECT_0);
-  WaitForSingleObject(child.hProcess, 10000);
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
-  CloseHandle(done);
+  EXPECT_EQ(WaitForSingleObject(done.get(), 120000), WAIT_OBJECT_0);
+  child.wait(10000);
   for (const char* name : names) {
     auto [width, height] = PngSize(ReadFile(folder + "\\" + name));
     EXPECT_GT(width, 200u) << name;

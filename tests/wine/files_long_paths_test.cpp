@@ -19,12 +19,6 @@
 namespace larch::test {
 namespace {
 
-void ExpectLastError(HostEmulator& emu, DWORD code, const std::string& where) {
-  EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text,
-            emu.call("KVGetLastErrorMsg", {Value::Int(static_cast<int32_t>(code))}).value.text)
-      << where << ": expected last error " << code;
-}
-
 // An absolute name of folders that do not exist, cut to `length` bytes.
 // It never ends in a separator, whatever the length of the temp folder's
 // path: at 259 bytes the shell would otherwise copy into that folder and
@@ -157,7 +151,9 @@ TEST(FilesLongPaths, NamesBeyondTheSystemsPathSizeAreRefusedBeforeTheCall) {
         EXPECT_EQ(r.error, 0) << where;
         if (length == 259 && row.systemAt259) continue;
         EXPECT_EQ(r.value, row.refused) << where << " gave " << r.value.display();
-        if (length > 259) ExpectLastError(emu, row.records ? ERROR_FILENAME_EXCED_RANGE : ERROR_DIR_NOT_EMPTY, where);
+        if (length > 259) {
+          EXPECT_LAST_ERROR(emu, row.records ? ERROR_FILENAME_EXCED_RANGE : ERROR_DIR_NOT_EMPTY) << where;
+        }
       }
     }
   }
@@ -172,7 +168,7 @@ TEST(FilesLongPaths, VolumeCaptionsOfRootsTooLongForTheSystem) {
   for (size_t length : {260u, 70000u}) {
     std::string root = "c:\\" + std::string(length - 3, 'v');
     EXPECT_EQ(emu.call("APIGetVolumeInfo", {Value::Text(root)}).value.text, "No Volume (C:)") << length;
-    ExpectLastError(emu, ERROR_FILENAME_EXCED_RANGE, "APIGetVolumeInfo");
+    EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE) << "APIGetVolumeInfo";
     root[0] = 'a';
     EXPECT_EQ(emu.call("APIGetVolumeInfo", {Value::Text(root)}).value.text, "FLOPPY (A:)") << length;
   }

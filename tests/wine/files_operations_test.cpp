@@ -16,14 +16,6 @@ namespace {
 using host::FakeOf;
 using host::ImportPatch;
 
-// LastSystemError read back through the library: its text equals the
-// text of the expected code.
-void ExpectLastError(HostEmulator& emu, DWORD code) {
-  EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text,
-            emu.call("KVGetLastErrorMsg", {Value::Int(static_cast<int32_t>(code))}).value.text)
-      << "expected last error " << code;
-}
-
 // Leaves ERROR_FILE_NOT_FOUND in LastSystemError.
 void FailADeletion(HostEmulator& emu, const TempDir& dir) {
   ASSERT_FALSE(emu.call("APIDeleteFile", {Value::Text(dir.file("missing.txt"))}).value.logical);
@@ -63,7 +55,7 @@ TEST(Files, EmptyParametersAnswerAtOnceAndLeaveTheLastErrorAlone) {
     EXPECT_EQ(r.value, c.expected) << c.name << " gave " << r.value.display();
     EXPECT_EQ(r.value.width, c.expected.width) << c.name;
   }
-  ExpectLastError(emu, ERROR_FILE_NOT_FOUND);
+  EXPECT_LAST_ERROR(emu, ERROR_FILE_NOT_FOUND);
 }
 
 TEST(Files, CopiesMovesAndDeletesFiles) {
@@ -81,33 +73,33 @@ TEST(Files, CopiesMovesAndDeletesFiles) {
   WriteFile(b, "second");
   EXPECT_FALSE(emu.call("APICopyFile", {Value::Text(a), Value::Text(b), Value::Bool(true)}).value.logical);
   EXPECT_EQ(ReadFile(b), "second");
-  ExpectLastError(emu, ERROR_FILE_EXISTS);
+  EXPECT_LAST_ERROR(emu, ERROR_FILE_EXISTS);
 
   EXPECT_TRUE(emu.call("APIMoveFile", {Value::Text(a), Value::Text(c)}).value.logical) << "a rename";
   EXPECT_FALSE(FileExists(a));
   EXPECT_EQ(ReadFile(c), "first");
   EXPECT_FALSE(emu.call("APIMoveFile", {Value::Text(c), Value::Text(b)}).value.logical) << "target exists";
-  ExpectLastError(emu, ERROR_ALREADY_EXISTS);
+  EXPECT_LAST_ERROR(emu, ERROR_ALREADY_EXISTS);
 
   EXPECT_TRUE(emu.call("APIDeleteFile", {Value::Text(c)}).value.logical);
   EXPECT_FALSE(FileExists(c));
   EXPECT_FALSE(emu.call("APIDeleteFile", {Value::Text(c)}).value.logical);
-  ExpectLastError(emu, ERROR_FILE_NOT_FOUND);
+  EXPECT_LAST_ERROR(emu, ERROR_FILE_NOT_FOUND);
 }
 
 TEST(Files, TheLastErrorOutlivesSuccessfulCalls) {
   HostEmulator emu;
   TempDir dir;
   FailADeletion(emu, dir);
-  std::string expected = emu.call("KVGetLastErrorMsg", {Value::Int(2)}).value.text;
+  std::string expected = ErrorText(emu, ERROR_FILE_NOT_FOUND);
   ASSERT_FALSE(expected.empty());
   EXPECT_EQ(expected.substr(expected.size() - 2), "\r\n") << "the text as the system gives it";
   EXPECT_TRUE(emu.call("APICreateDirectory", {Value::Text(dir.file("made"))}).value.logical);
   EXPECT_TRUE(emu.call("KVPathFileExists", {Value::Text(dir.file("made"))}).value.logical);
   EXPECT_NE(emu.call("APIGetSystemDirectory").value.text, "");
-  EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text, expected);
-  EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text, expected) << "reading does not reset";
-  EXPECT_EQ(emu.call("KVGetLastErrorMsg", {Value::Int(0x7FFFFFF0)}).value.text, "") << "a code without a message";
+  EXPECT_EQ(RecordedErrorText(emu), expected);
+  EXPECT_EQ(RecordedErrorText(emu), expected) << "reading does not reset";
+  EXPECT_EQ(ErrorText(emu, 0x7FFFFFF0), "") << "a code without a message";
 }
 
 TEST(Files, CreatesAndRemovesFolders) {
@@ -118,15 +110,15 @@ TEST(Files, CreatesAndRemovesFolders) {
   EXPECT_EQ(emu.call("APIGetFileAttributes", {Value::Text(folder)}).value.integer & FILE_ATTRIBUTE_DIRECTORY,
             FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_FALSE(emu.call("APICreateDirectory", {Value::Text(folder)}).value.logical);
-  ExpectLastError(emu, ERROR_ALREADY_EXISTS);
+  EXPECT_LAST_ERROR(emu, ERROR_ALREADY_EXISTS);
   WriteFile(folder + "\\inside.txt", "x");
   EXPECT_FALSE(emu.call("APIRemoveDirectory", {Value::Text(folder)}).value.logical) << "not empty";
-  ExpectLastError(emu, ERROR_DIR_NOT_EMPTY);
+  EXPECT_LAST_ERROR(emu, ERROR_DIR_NOT_EMPTY);
   DeleteFileA((folder + "\\inside.txt").c_str());
   EXPECT_TRUE(emu.call("APIRemoveDirectory", {Value::Text(folder)}).value.logical);
   EXPECT_FALSE(emu.call("KVPathFileExists", {Value::Text(folder)}).value.logical);
   EXPECT_FALSE(emu.call("APICreateDirectory", {Value::Text(dir.file("no\\such\\parent"))}).value.logical);
-  ExpectLastError(emu, ERROR_PATH_NOT_FOUND);
+  EXPECT_LAST_ERROR(emu, ERROR_PATH_NOT_FOUND);
 }
 
 TEST(Files, AttributesAndExistence) {
@@ -141,13 +133,13 @@ TEST(Files, AttributesAndExistence) {
   EXPECT_EQ(attributes.value.width, 10);
   EXPECT_EQ(static_cast<DWORD>(attributes.value.integer), GetFileAttributesA(file.c_str()));
   EXPECT_FALSE(emu.call("APIDeleteFile", {Value::Text(file)}).value.logical) << "read-only";
-  ExpectLastError(emu, ERROR_ACCESS_DENIED);
+  EXPECT_LAST_ERROR(emu, ERROR_ACCESS_DENIED);
   EXPECT_TRUE(emu.call("APISetFileAttributes", {Value::Text(file), Value::Int(FILE_ATTRIBUTE_NORMAL)}).value.logical);
   EXPECT_EQ(emu.call("APIGetFileAttributes", {Value::Text(file)}).value.integer & set, 0);
 
   EXPECT_EQ(emu.call("APIGetFileAttributes", {Value::Text(dir.file("missing"))}).value.integer, -1);
   EXPECT_FALSE(emu.call("APISetFileAttributes", {Value::Text(dir.file("missing")), Value::Int(0)}).value.logical);
-  ExpectLastError(emu, ERROR_FILE_NOT_FOUND);
+  EXPECT_LAST_ERROR(emu, ERROR_FILE_NOT_FOUND);
   EXPECT_TRUE(emu.call("KVPathFileExists", {Value::Text(file)}).value.logical);
   EXPECT_TRUE(emu.call("KVPathFileExists", {Value::Text(dir.path())}).value.logical);
   EXPECT_FALSE(emu.call("KVPathFileExists", {Value::Text(dir.file("missing"))}).value.logical);
@@ -185,7 +177,7 @@ TEST(Files, LengthsAreTheLowWordOfTheSize) {
   }
   FailADeletion(emu, dir);
   EXPECT_EQ(emu.call("APIGetFileLength", {Value::Text(dir.path() + "\\nothing\\x")}).value, Value::Int(0));
-  ExpectLastError(emu, ERROR_PATH_NOT_FOUND);
+  EXPECT_LAST_ERROR(emu, ERROR_PATH_NOT_FOUND);
 }
 
 TEST(Files, LongPathNamesOfShortForms) {
@@ -202,7 +194,7 @@ TEST(Files, LongPathNamesOfShortForms) {
   GetLongPathNameA(file.c_str(), longForm, MAX_PATH);
   EXPECT_EQ(emu.call("APIGetLongPathName", {Value::Text(shortForm)}).value.text, longForm);
   EXPECT_EQ(emu.call("APIGetLongPathName", {Value::Text(folder + "\\missing.txt")}).value.text, "");
-  ExpectLastError(emu, ERROR_FILE_NOT_FOUND);
+  EXPECT_LAST_ERROR(emu, ERROR_FILE_NOT_FOUND);
 }
 
 TEST(Files, SystemFoldersAsThePlatformGivesThem) {
@@ -234,7 +226,7 @@ TEST(Files, TheCurrentFolderIsTheProcesss) {
   WriteFile(dir.file("here.txt"), "x");
   EXPECT_TRUE(emu.call("KVPathFileExists", {Value::Text("here.txt")}).value.logical);
   EXPECT_FALSE(emu.call("KVSetPath", {Value::Text(dir.file("missing"))}).value.logical);
-  ExpectLastError(emu, ERROR_FILE_NOT_FOUND);
+  EXPECT_LAST_ERROR(emu, ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(emu.call("KVSetPath", {Value::Text("")}).value.logical) << "refused by the system";
   EXPECT_EQ(emu.call("KVCurPath").value.text, dir.path());
   EXPECT_TRUE(emu.call("KVSetPath", {Value::Text(before)}).value.logical);
@@ -268,7 +260,7 @@ TEST(Files, ResultsLongerThanTheBuffersAreFailures) {
     EXPECT_EQ(emu.call("KVSetPath", {Value::Text("")}).value.logical, false);  // some other error first
     CallResult r = emu.call(c.function);
     EXPECT_EQ(r.value, Value::Text("")) << c.function;
-    ExpectLastError(emu, ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_LAST_ERROR(emu, ERROR_INSUFFICIENT_BUFFER);
   }
 }
 
@@ -334,7 +326,7 @@ TEST(Files, VolumeCaptions) {
     EXPECT_EQ(g_driveTypeCalls, c.typeCalls) << c.root;
     EXPECT_EQ(g_rootAsked.substr(0, 1), std::string(1, static_cast<char>(std::toupper(c.root[0])))) << "upper-cased";
   }
-  ExpectLastError(emu, ERROR_NOT_READY);
+  EXPECT_LAST_ERROR(emu, ERROR_NOT_READY);
 }
 
 TEST(Files, VolumeCaptionOfTheSystemDrive) {

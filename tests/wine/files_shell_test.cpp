@@ -20,12 +20,6 @@ namespace {
 using host::FakeOf;
 using host::ImportPatch;
 
-void ExpectLastError(HostEmulator& emu, DWORD code) {
-  EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text,
-            emu.call("KVGetLastErrorMsg", {Value::Int(static_cast<int32_t>(code))}).value.text)
-      << "expected last error " << code;
-}
-
 // Whether the desktop's trash folder (where the platform puts items that
 // the shell deletes with undo) holds an item whose name starts with `name`.
 bool InTrash(const std::string& name) {
@@ -73,7 +67,7 @@ TEST(FilesShell, ADeletionTheUserDeclinesIsAFailure) {
     EXPECT_EQ(no.answered(), 1);
   }
   EXPECT_TRUE(FileExists(file));
-  ExpectLastError(emu, ERROR_CANCELLED);
+  EXPECT_LAST_ERROR(emu, ERROR_CANCELLED);
 }
 
 TEST(FilesShell, CopiesMovesRenamesAndDeletesNameLists) {
@@ -131,8 +125,8 @@ TEST(FilesShell, FailuresOfRealOperationsAreNeverRecordedAsSuccess) {
   const std::string full = dir.file("full");
   CreateDirectoryA(full.c_str(), nullptr);
   WriteFile(full + "\\inside.txt", "x");
-  const std::string success = emu.call("KVGetLastErrorMsg", {Value::Int(0)}).value.text;
-  const std::string notEmpty = emu.call("KVGetLastErrorMsg", {Value::Int(ERROR_DIR_NOT_EMPTY)}).value.text;
+  const std::string success = ErrorText(emu, 0);
+  const std::string notEmpty = ErrorText(emu, ERROR_DIR_NOT_EMPTY);
   struct Case {
     const char* function;
     std::vector<Arg> args;
@@ -151,7 +145,7 @@ TEST(FilesShell, FailuresOfRealOperationsAreNeverRecordedAsSuccess) {
       DialogAnswerer answer({IDYES, IDOK});
       EXPECT_FALSE(emu.call(c.function, c.args).value.logical) << c.function;
     }
-    const std::string now = emu.call("KVGetLastErrorMsg").value.text;
+    const std::string now = RecordedErrorText(emu);
     EXPECT_NE(now, success) << c.function;
     EXPECT_NE(now, notEmpty) << c.function << ": nothing recorded";
   }
@@ -204,7 +198,9 @@ TEST(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
     EXPECT_EQ(g_shell.calls, 1);
     EXPECT_EQ(g_shell.operation, static_cast<UINT>(FO_DELETE));
     EXPECT_EQ(g_shell.flags, FOF_ALLOWUNDO) << "confirmations and progress as the shell shows them";
-    if (c.recorded) ExpectLastError(emu, c.recorded);
+    if (c.recorded) {
+      EXPECT_LAST_ERROR(emu, c.recorded);
+    }
   }
 
   // The owner window: a window of the host's is passed, a stale handle is not.
@@ -229,7 +225,7 @@ TEST(FilesShell, WithoutADisplayNoWindowIsTriedButConfirmationsStay) {
   EXPECT_FALSE(emu.call("APIDeleteFolder", {Value::Text("C:\\some\\item")}).value.logical);
   EXPECT_EQ(g_shell.flags, FOF_ALLOWUNDO | FOF_SILENT | FOF_NOERRORUI);
   EXPECT_EQ(g_shell.flags & FOF_NOCONFIRMATION, 0) << "nothing is deleted unasked";
-  ExpectLastError(emu, ERROR_CANCELLED);
+  EXPECT_LAST_ERROR(emu, ERROR_CANCELLED);
 }
 
 TEST(FilesShell, EveryNameOfBothListsIsMeasured) {
@@ -256,12 +252,14 @@ TEST(FilesShell, EveryNameOfBothListsIsMeasured) {
     CallResult r = emu.call("APIDisposeFolder", {Value::Int(0), Value::Int(FO_COPY), Value::Text(c.from), Value::Text(c.to)});
     EXPECT_EQ(r.value.logical, c.handedOver) << c.from.size() << "/" << c.to.size();
     EXPECT_EQ(g_shell.calls, c.handedOver ? 1 : 0);
-    if (!c.handedOver) ExpectLastError(emu, ERROR_FILENAME_EXCED_RANGE);
+    if (!c.handedOver) {
+      EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE);
+    }
   }
   g_shell = ShellCall{};
   EXPECT_FALSE(emu.call("APIDeleteFolder", {Value::Text("C:\\x" + nul + tooLong)}).value.logical);
   EXPECT_EQ(g_shell.calls, 0);
-  ExpectLastError(emu, ERROR_FILENAME_EXCED_RANGE);
+  EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE);
 }
 
 }  // namespace

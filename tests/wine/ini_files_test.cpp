@@ -9,7 +9,7 @@
 namespace larch::test {
 namespace {
 
-struct Ini {
+struct IniFile {
   HostEmulator& emu;
   std::string file;
   bool write(const std::string& section, const std::string& key, const std::string& value) {
@@ -25,10 +25,17 @@ struct Ini {
   }
 };
 
-TEST(Ini, WritingCreatesTheFileAndReadsGiveBackWhatWasWritten) {
+// Each test has a library of its own and a fresh folder for its files.
+class Ini : public ::testing::Test {
+ protected:
+  IniFile File(const std::string& name) { return IniFile{emu, dir.file(name)}; }
+
   HostEmulator emu;
   TempDir dir;
-  Ini ini{emu, dir.file("new.ini")};
+};
+
+TEST_F(Ini, WritingCreatesTheFileAndReadsGiveBackWhatWasWritten) {
+  IniFile ini = File("new.ini");
   ASSERT_FALSE(FileExists(ini.file));
   EXPECT_TRUE(ini.write("Main", "Name", "larch library"));
   EXPECT_TRUE(FileExists(ini.file));
@@ -42,43 +49,35 @@ TEST(Ini, WritingCreatesTheFileAndReadsGiveBackWhatWasWritten) {
   EXPECT_EQ(ReadFile(ini.file).find("[Main]"), 0u) << ReadFile(ini.file);
 }
 
-TEST(Ini, MissingEntriesGiveTheDefault) {
-  HostEmulator emu;
-  TempDir dir;
-  Ini ini{emu, dir.file("some.ini")};
+TEST_F(Ini, MissingEntriesGiveTheDefault) {
+  IniFile ini = File("some.ini");
   ASSERT_TRUE(ini.write("Main", "Present", "yes"));
   EXPECT_EQ(ini.text("Main", "Absent", "fallback"), "fallback");
   EXPECT_EQ(ini.text("Nowhere", "Present", "fallback"), "fallback");
   EXPECT_EQ(ini.integer("Main", "Absent", -5).value, Value::Int(-5));
-  Ini missing{emu, dir.file("missing.ini")};
+  IniFile missing = File("missing.ini");
   EXPECT_EQ(missing.text("Main", "Present", "fallback"), "fallback");
   EXPECT_EQ(missing.integer("Main", "Present", 9).value, Value::Int(9));
   EXPECT_FALSE(FileExists(missing.file)) << "reading creates nothing";
 }
 
-TEST(Ini, SectionsAndKeysAreFoundRegardlessOfLetterCase) {
-  HostEmulator emu;
-  TempDir dir;
-  Ini ini{emu, dir.file("case.ini")};
+TEST_F(Ini, SectionsAndKeysAreFoundRegardlessOfLetterCase) {
+  IniFile ini = File("case.ini");
   ASSERT_TRUE(ini.write("Settings", "Colour", "blue"));
   EXPECT_EQ(ini.text("SETTINGS", "colour"), "blue");
   EXPECT_EQ(ini.text("settings", "COLOUR"), "blue");
 }
 
-TEST(Ini, LongValuesReadBackCutTo511Characters) {
-  HostEmulator emu;
-  TempDir dir;
-  Ini ini{emu, dir.file("long.ini")};
+TEST_F(Ini, LongValuesReadBackCutTo511Characters) {
+  IniFile ini = File("long.ini");
   std::string value;
   for (int i = 0; i < 600; ++i) value += static_cast<char>('a' + i % 26);
   ASSERT_TRUE(ini.write("Main", "Long", value));
   EXPECT_EQ(ini.text("Main", "Long"), value.substr(0, 511));
 }
 
-TEST(Ini, EmptyTextsAreTextsNotAbsences) {
-  HostEmulator emu;
-  TempDir dir;
-  Ini ini{emu, dir.file("empty.ini")};
+TEST_F(Ini, EmptyTextsAreTextsNotAbsences) {
+  IniFile ini = File("empty.ini");
   ASSERT_TRUE(ini.write("Main", "Kept", "value"));
   EXPECT_TRUE(ini.write("Main", "Blank", ""));
   EXPECT_EQ(ini.text("Main", "Blank"), "") << "an empty value, not the default";
@@ -88,23 +87,18 @@ TEST(Ini, EmptyTextsAreTextsNotAbsences) {
   EXPECT_EQ(ini.text("Main", "Absent", ""), "");
 }
 
-TEST(Ini, AFailedWriteIsRecorded) {
-  HostEmulator emu;
-  TempDir dir;
-  Ini ini{emu, dir.file("no\\such\\folder\\x.ini")};
+TEST_F(Ini, AFailedWriteIsRecorded) {
+  IniFile ini = File("no\\such\\folder\\x.ini");
   EXPECT_FALSE(ini.write("Main", "Key", "value"));
-  std::string message = emu.call("KVGetLastErrorMsg").value.text;
-  EXPECT_NE(message, emu.call("KVGetLastErrorMsg", {Value::Int(0)}).value.text);
+  std::string message = RecordedErrorText(emu);
+  EXPECT_NE(message, ErrorText(emu, 0));
   EXPECT_NE(message, "");
 }
 
-TEST(Ini, TextsThatWouldBreakTheirLineAreRefused) {
-  HostEmulator emu;
-  TempDir dir;
-  Ini ini{emu, dir.file("guarded.ini")};
+TEST_F(Ini, TextsThatWouldBreakTheirLineAreRefused) {
+  IniFile ini = File("guarded.ini");
   ASSERT_TRUE(ini.write("Main", "Name", "kept"));
   const std::string before = ReadFile(ini.file);
-  const std::string invalid = emu.call("KVGetLastErrorMsg", {Value::Int(ERROR_INVALID_PARAMETER)}).value.text;
   struct Case {
     std::string section, key, value;
     bool namesRefused;  // reads with this section and key are refused too
@@ -122,7 +116,7 @@ TEST(Ini, TextsThatWouldBreakTheirLineAreRefused) {
   for (const Case& c : cases) {
     emu.call("APIDeleteFile", {Value::Text(dir.file("missing"))});  // another failure first
     EXPECT_FALSE(ini.write(c.section, c.key, c.value)) << Hex(c.section + "|" + c.key + "|" + c.value);
-    EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text, invalid) << Hex(c.key);
+    EXPECT_LAST_ERROR(emu, ERROR_INVALID_PARAMETER) << Hex(c.key);
     EXPECT_EQ(ReadFile(ini.file), before) << "nothing written for " << Hex(c.section + "|" + c.key + "|" + c.value);
     if (!c.namesRefused) continue;
     // Reads with such names find nothing, whatever the file holds.
@@ -137,11 +131,9 @@ TEST(Ini, TextsThatWouldBreakTheirLineAreRefused) {
   EXPECT_EQ(ini.text("Main", "Formula"), "a=b ][");
 }
 
-TEST(Ini, ChineseNamesWhoseSecondBytesLookLikeBrackets) {
+TEST_F(Ini, ChineseNamesWhoseSecondBytesLookLikeBrackets) {
   if (!IsDBCSLeadByte(0x81)) GTEST_SKIP() << "a single-byte code page";
-  HostEmulator emu;
-  TempDir dir;
-  Ini ini{emu, dir.file("chinese.ini")};
+  IniFile ini = File("chinese.ini");
   // 0x81 0x5D and 0x81 0x5B are characters whose second bytes are ']' and '['.
   const std::string section = "\xD6\xD0\x81\x5D", key = "\x81\x5B\xCE\xC4", value = "\xD6\xD0\x81\x5D";
   ASSERT_TRUE(ini.write(section, key, value));
@@ -149,10 +141,8 @@ TEST(Ini, ChineseNamesWhoseSecondBytesLookLikeBrackets) {
   EXPECT_EQ(ini.text(section + "x", key), "dflt");
 }
 
-TEST(Ini, IntegersOfEntriesThatAreNotNumbers) {
-  HostEmulator emu;
-  TempDir dir;
-  Ini ini{emu, dir.file("numbers.ini")};
+TEST_F(Ini, IntegersOfEntriesThatAreNotNumbers) {
+  IniFile ini = File("numbers.ini");
   const std::pair<const char*, int32_t> cases[] = {{"42", 42}, {"-7", -7}, {"12abc", 12}, {"abc", 0}};
   for (const auto& [text, number] : cases) {
     ASSERT_TRUE(ini.write("Main", "Value", text));
@@ -175,7 +165,7 @@ TEST(ChildIni, WritesAFileForConfigparser) {
   const char* target = std::getenv("LARCH_INI_CHECK");
   if (!target) GTEST_SKIP() << "LARCH_INI_CHECK names the file to write";
   HostEmulator emu;
-  Ini ini{emu, target};
+  IniFile ini{emu, target};
   DeleteFileA(target);
   for (const auto& entry : kInteropEntries) EXPECT_TRUE(ini.write(entry[0], entry[1], entry[2])) << entry[1];
 }

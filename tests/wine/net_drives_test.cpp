@@ -37,12 +37,6 @@ std::string Text(HostEmulator& emu, const std::string& name) {
   return r.value.text;
 }
 
-// The text of the most recent recorded failure, and that of a given code.
-std::string RecordedErrorText(HostEmulator& emu) { return emu.call("KVGetLastErrorMsg").value.text; }
-std::string ErrorText(HostEmulator& emu, DWORD code) {
-  return emu.call("KVGetLastErrorMsg", {Value::Int(static_cast<int32_t>(code))}).value.text;
-}
-
 // ---- WNetUseConnectionA, WNetCancelConnection2A ---------------------------
 
 struct UseCall {
@@ -143,17 +137,16 @@ TEST_F(NetDrives, EmptyDeviceAndCredentialsArePassedAsNone) {
 TEST_F(NetDrives, ACancelThatFailsIsRecordedOneThatSucceedsIsNot) {
   g_mpr.cancelAnswer = ERROR_NOT_CONNECTED;
   EXPECT_EQ(Code(emu, "KVDeleMapDrv", {Value::Text("Q:")}), ERROR_NOT_CONNECTED);
-  const std::string notConnected = ErrorText(emu, ERROR_NOT_CONNECTED);
-  EXPECT_EQ(RecordedErrorText(emu), notConnected);
+  EXPECT_LAST_ERROR(emu, ERROR_NOT_CONNECTED);
   g_mpr.cancelAnswer = NO_ERROR;
   EXPECT_EQ(Code(emu, "KVDeleMapDrv", {Value::Text("Q:")}), 0);
-  EXPECT_EQ(RecordedErrorText(emu), notConnected);
+  EXPECT_LAST_ERROR(emu, ERROR_NOT_CONNECTED);
   // The system's answer is recorded even when it leaves the thread's
   // error at 0 (as the real service does for "no network").
   g_mpr.cancelAnswer = ERROR_NO_NETWORK;
   g_mpr.cancelLastError = 0;
   EXPECT_EQ(Code(emu, "KVDeleMapDrv", {Value::Text("Q:")}), ERROR_NO_NETWORK);
-  EXPECT_EQ(RecordedErrorText(emu), ErrorText(emu, ERROR_NO_NETWORK));
+  EXPECT_LAST_ERROR(emu, ERROR_NO_NETWORK);
 }
 
 TEST_F(NetDrives, CancelIsForcedAndKeepsTheProfile) {
@@ -179,7 +172,7 @@ TEST(NetDrivesReal, WithoutANetworkTheSystemsCodesComeThrough) {
             ERROR_NO_NETWORK);
   int32_t cancelled = Code(emu, "KVDeleMapDrv", {Value::Text("Y:")});
   EXPECT_NE(cancelled, 0);
-  EXPECT_EQ(RecordedErrorText(emu), ErrorText(emu, static_cast<DWORD>(cancelled)));
+  EXPECT_LAST_ERROR(emu, static_cast<DWORD>(cancelled));
   EXPECT_EQ(Text(emu, "KVEnumNetWork"), "");
   EXPECT_EQ(Text(emu, "KVComputerBrowser"), "");
 }
@@ -475,7 +468,7 @@ TEST_F(NetBrowser, NamesUpTo14AnsiBytesFit) {
 TEST_F(NetBrowser, AFailedConversionIsRecorded) {
   g_provider.name = std::wstring(15, L'A');
   EXPECT_EQ(Browse(), "");
-  EXPECT_EQ(RecordedErrorText(emu), ErrorText(emu, ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_LAST_ERROR(emu, ERROR_INSUFFICIENT_BUFFER);
 }
 
 TEST_F(NetBrowser, CancelFailureAndAMissingProviderGiveEmptyText) {

@@ -41,12 +41,6 @@ void Configure(HostEmulator& emu, const std::string& password, uint16_t port, co
   EXPECT_EQ(r.error, 0);
 }
 
-// The text of the most recent recorded failure, and that of a given code.
-std::string RecordedErrorText(HostEmulator& emu) { return emu.call("KVGetLastErrorMsg").value.text; }
-std::string ErrorText(HostEmulator& emu, DWORD code) {
-  return emu.call("KVGetLastErrorMsg", {Value::Int(static_cast<int32_t>(code))}).value.text;
-}
-
 std::string AllBytes(size_t size) {
   std::string bytes(size, '\0');
   for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i ^ (i >> 8));
@@ -74,14 +68,14 @@ TEST(NetFtp, SessionLifeCycle) {
   const std::string bytes = AllBytes(70000);
   WriteFile(local.file("up.bin"), bytes);
   EXPECT_TRUE(Op(emu, "KVFtpPutFile", {"remote.bin", local.file("up.bin")}));
-  EXPECT_TRUE(ReadFile(server.file("sub\\remote.bin")) == bytes);
+  EXPECT_TRUE(SameBytes(ReadFile(server.file("sub\\remote.bin")), bytes));
   WriteFile(local.file("down.bin"), std::string(100000, 'x'));  // replaced
   EXPECT_TRUE(Op(emu, "KVFtpGetFile", {"remote.bin", local.file("down.bin")}));
-  EXPECT_TRUE(ReadFile(local.file("down.bin")) == bytes);
+  EXPECT_TRUE(SameBytes(ReadFile(local.file("down.bin")), bytes));
 
   EXPECT_TRUE(Op(emu, "KVFtpRenameFile", {"remote.bin", "renamed.bin"}));
   EXPECT_FALSE(FileExists(server.file("sub\\remote.bin")));
-  EXPECT_TRUE(ReadFile(server.file("sub\\renamed.bin")) == bytes);
+  EXPECT_TRUE(SameBytes(ReadFile(server.file("sub\\renamed.bin")), bytes));
   EXPECT_TRUE(Op(emu, "KVFtpDeleteFile", {"renamed.bin"}));
   EXPECT_FALSE(FileExists(server.file("sub\\renamed.bin")));
   EXPECT_TRUE(Op(emu, "KVFtpSetCurDir", {"/"}));
@@ -227,10 +221,9 @@ TEST(NetFtp, NamesThatWouldEndACommandLineAreRefusedUnsent) {
       {"KVFtpPutFile", crlf, local.file("up.txt")},
   };
   const size_t sent = server.commands().size();
-  const std::string invalidName = ErrorText(emu, ERROR_INVALID_NAME);
   for (const std::vector<std::string>& c : cases) {
     EXPECT_FALSE(Op(emu, c[0], {c.begin() + 1, c.end()})) << c[0] << " " << Hex(c[1]);
-    EXPECT_EQ(RecordedErrorText(emu), invalidName) << c[0] << " " << Hex(c[1]);
+    EXPECT_LAST_ERROR(emu, ERROR_INVALID_NAME) << c[0] << " " << Hex(c[1]);
   }
   EXPECT_EQ(server.commands().size(), sent);
   EXPECT_EQ(ReadFile(server.file("victim.txt")), "keep");
@@ -261,7 +254,6 @@ TEST(NetFtp, LongNamesFailPromptlyAndLongRemoteNamesAreNotSent) {
   TempDir local;
   Configure(emu, kPassword, server.port());
   ASSERT_TRUE(Op(emu, "KVFtpSetCurDir", {"/"}));
-  const std::string tooLong = ErrorText(emu, ERROR_FILENAME_EXCED_RANGE);
   const std::string success = ErrorText(emu, 0);
 
   // Remote names up to 2,048 bytes go to the server (which has no such
@@ -278,10 +270,9 @@ TEST(NetFtp, LongNamesFailPromptlyAndLongRemoteNamesAreNotSent) {
     for (const std::vector<std::string>& c : cases) {
       const size_t sent = server.commands().size();
       EXPECT_FALSE(Op(emu, c[0], {c.begin() + 1, c.end()})) << c[0] << " " << length;
-      const std::string recorded = RecordedErrorText(emu);
-      EXPECT_NE(recorded, success) << c[0] << " " << length;
+      EXPECT_NE(RecordedErrorText(emu), success) << c[0] << " " << length;
       if (length > 2048) {
-        EXPECT_EQ(recorded, tooLong) << c[0] << " " << length;
+        EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE) << c[0] << " " << length;
         EXPECT_EQ(server.commands().size(), sent) << c[0] << " " << length;
       }
     }
@@ -296,7 +287,9 @@ TEST(NetFtp, LongNamesFailPromptlyAndLongRemoteNamesAreNotSent) {
     const bool fits = length <= 259;
     EXPECT_EQ(Op(emu, "KVFtpGetFile", {"there.txt", path}), fits) << length;
     EXPECT_EQ(Op(emu, "KVFtpPutFile", {"up.txt", path}), fits) << length;
-    if (!fits) EXPECT_EQ(RecordedErrorText(emu), tooLong) << length;
+    if (!fits) {
+      EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE) << length;
+    }
   }
   EXPECT_EQ(ReadFile(server.file("up.txt")), "there");
 }
@@ -330,7 +323,7 @@ TEST(NetFtp, EveryFailureIsRecorded) {
   };
   for (const Case& c : cases) {
     HostEmulator emu;  // loaded afresh: nothing recorded yet
-    ASSERT_EQ(RecordedErrorText(emu), ErrorText(emu, 0));
+    ASSERT_LAST_ERROR(emu, 0);
     if (c.configure) Configure(emu, c.password, c.port);
     EXPECT_FALSE(Op(emu, c.op[0], {c.op.begin() + 1, c.op.end()})) << c.what;
     EXPECT_NE(RecordedErrorText(emu), ErrorText(emu, 0)) << c.what << " " << c.op[0];

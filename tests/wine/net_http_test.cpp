@@ -51,7 +51,7 @@ TEST(NetHttp, BodiesAreSavedByteExactWhateverTheStatus) {
     EXPECT_TRUE(Download(emu, server.url(name), file)) << name;
     std::string got = ReadFile(file);
     EXPECT_EQ(got.size(), c.size) << name;
-    EXPECT_TRUE(got == Pattern(c.size)) << name;
+    EXPECT_TRUE(SameBytes(got, Pattern(c.size))) << name;
   }
 }
 
@@ -103,7 +103,7 @@ TEST(NetHttp, AChunkedBodyIsSavedWhole) {
   HostEmulator emu;
   TempDir dir;
   EXPECT_TRUE(Download(emu, server.url("/chunked"), dir.file("chunked.bin")));
-  EXPECT_TRUE(ReadFile(dir.file("chunked.bin")) == body);
+  EXPECT_TRUE(SameBytes(ReadFile(dir.file("chunked.bin")), body));
 }
 
 TEST(NetHttp, AConnectionCutMidBodyFailsAndKeepsWhatArrived) {
@@ -117,7 +117,7 @@ TEST(NetHttp, AConnectionCutMidBodyFailsAndKeepsWhatArrived) {
   std::string file = dir.file("cut.bin");
   EXPECT_FALSE(Download(emu, server.url("/cut"), file));
   std::string got = ReadFile(file);
-  EXPECT_TRUE(got == sent) << got.size() << " bytes kept";
+  EXPECT_TRUE(SameBytes(got, sent));
 }
 
 TEST(NetHttp, UrlsThatWouldBreakTheRequestAreRefusedUnsent) {
@@ -190,7 +190,7 @@ TEST(NetHttp, AServerThatStallsMidBodyFailsAfterTheReceiveTimeout) {
   HostEmulator emu;
   TempDir dir;
   EXPECT_FALSE(Download(emu, server.url("/stall"), dir.file("stall.bin")));
-  EXPECT_TRUE(ReadFile(dir.file("stall.bin")) == body.substr(0, 2048));
+  EXPECT_TRUE(SameBytes(ReadFile(dir.file("stall.bin")), body.substr(0, 2048)));
 }
 
 TEST(NetHttp, AServerThatIsNotThereFails) {

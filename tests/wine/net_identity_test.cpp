@@ -53,9 +53,8 @@ TEST(NetIdentity, NamesTheSystemCannotGiveAreEmpty) {
   EXPECT_EQ(Text(emu, "APIGetComputerName"), "");
   EXPECT_EQ(Text(emu, "APIGetUserName"), "");
   // The failure is recorded for KVGetLastErrorMsg.
-  EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text,
-            emu.call("KVGetLastErrorMsg", {Value::Int(ERROR_ACCESS_DENIED)}).value.text);
-  EXPECT_NE(emu.call("KVGetLastErrorMsg").value.text, emu.call("KVGetLastErrorMsg", {Value::Int(0)}).value.text);
+  EXPECT_LAST_ERROR(emu, ERROR_ACCESS_DENIED);
+  EXPECT_NE(RecordedErrorText(emu), ErrorText(emu, 0));
 }
 
 // ---- gethostbyname ----------------------------------------------------

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "import_patch.h"
+#include "test_support.h"
 
 namespace larch::test {
 
@@ -204,13 +205,9 @@ class FtpServer {
   FtpServer(const std::string& user, const std::string& password) {
     std::string command = "/usr/bin/python3 " LARCH_SOURCE_DIR "/tests/net/ftp_server.py " +
                           std::to_string(control_.port()) + " " + user + " " + password;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-      CloseHandle(pi.hThread);
-      CloseHandle(pi.hProcess);
-    }
+    ProcessOptions options;
+    options.unixProgram = true;
+    StartProcess(command, options);
     channel_ = control_.accept(60);
     std::string line = channel_ == INVALID_SOCKET ? "" : ReadUntil(channel_, "\n");
     size_t blank = line.find(' ');

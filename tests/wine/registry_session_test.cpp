@@ -34,12 +34,15 @@ class TestKey {
 
 // Writes a value from outside the library (creating the key).
 void Put(const std::string& path, const std::string& name, DWORD type, const std::string& data) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
-  ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+  UniqueKey key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), /*Reserved=*/0, /*lpClass=*/nullptr, /*dwOptions=*/0,
+                            KEY_ALL_ACCESS, /*lpSecurityAttributes=*/nullptr, key.put(), /*lpdwDisposition=*/nullptr),
+            0)
+      << path;
+  ASSERT_EQ(RegSetValueExA(key.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                            static_cast<DWORD>(data.size())),
-            0);
-  RegCloseKey(key);
+            0)
+      << path << " " << name;
 }
 
 std::string Dword(DWORD v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
@@ -61,43 +64,20 @@ Stored Get(const std::string& path, const std::string& name) {
 }
 
 bool KeyExists(const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != 0) return false;
-  RegCloseKey(key);
-  return true;
+  UniqueKey key;
+  return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) == 0;
 }
 
 // Runs reg.exe (Wine's own) and returns what it printed.
 std::string RegQuery(const std::string& arguments) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return "pipe failed";
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = writeEnd;
-  si.hStdError = writeEnd;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION pi{};
   char system[MAX_PATH];
   GetSystemDirectoryA(system, MAX_PATH);
-  std::string line = std::string(system) + "\\reg.exe " + arguments;
-  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, system, &si, &pi);
-  CloseHandle(writeEnd);
-  std::string out;
-  if (started) {
-    char chunk[512];
-    DWORD got = 0;
-    while (::ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) out.append(chunk, got);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  } else {
-    out = "reg.exe did not start";
-  }
-  CloseHandle(readEnd);
-  return out;
+  ProcessOptions options;
+  options.directory = system;
+  options.noConsole = true;
+  options.captureOutput = true;
+  ProcessResult run = RunProcess(std::string(system) + "\\reg.exe " + arguments, options);
+  return run.started ? run.output : "reg.exe did not start";
 }
 
 // The library's logical results in this family are true on failure.
@@ -109,23 +89,24 @@ bool Logical(const CallResult& r) {
   return r.value.logical;
 }
 
-// LastSystemError read back through the library: its text equals the one
-// of the expected code.
-void ExpectLastError(HostEmulator& emu, int code) {
-  EXPECT_EQ(emu.call("KVGetLastErrorMsg").value.text,
-            emu.call("KVGetLastErrorMsg", {Value::Int(code)}).value.text)
-      << "expected last error " << code;
-}
+// Each test has a library of its own and a private key below HKCU\Software
+// (deleted with its subtree at the end); the session is closed before the
+// key goes.
+class Registry : public ::testing::Test {
+ protected:
+  void TearDown() override { emu.call("FRCloseReg"); }
 
-TEST(Registry, WritesTypedValuesAsReRegQueryShowsThem) {
   HostEmulator emu;
   TestKey key;
+};
+
+TEST_F(Registry, WritesTypedValuesAsReRegQueryShowsThem) {
   ASSERT_EQ(Logical(emu.call("FRSetRegPath", {Value::Text(key.path())})), kOk);
   EXPECT_FALSE(KeyExists(key.path())) << "setting a path opens nothing";
   EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("Greeting"), Value::Text("hello world")})), kOk);
   EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("Count"), Value::Int(-2)})), kOk);
   EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text(""), Value::Text("default")})), kOk);
-  ExpectLastError(emu, 0);
+  EXPECT_LAST_ERROR(emu, 0);
 
   Stored text = Get(key.path(), "Greeting");
   EXPECT_EQ(text.type, static_cast<DWORD>(REG_SZ));
@@ -140,9 +121,7 @@ TEST(Registry, WritesTypedValuesAsReRegQueryShowsThem) {
   EXPECT_NE(shown.find("REG_SZ    default"), std::string::npos) << shown;
 }
 
-TEST(Registry, ReadsReturnTheValueOrTheDefaultInTheDefaultsType) {
-  HostEmulator emu;
-  TestKey key;
+TEST_F(Registry, ReadsReturnTheValueOrTheDefaultInTheDefaultsType) {
   Put(key.path(), "Text", REG_SZ, std::string("abc\0", 4));
   Put(key.path(), "Number", REG_DWORD, Dword(123456));
   Put(key.path(), "Long", REG_SZ, std::string(600, 'x') + '\0');
@@ -171,22 +150,20 @@ TEST(Registry, ReadsReturnTheValueOrTheDefaultInTheDefaultsType) {
     EXPECT_EQ(r.value.width, c.expected.width) << c.name;
   }
   emu.call("FRGetRegValue", {Value::Text("Missing"), Value::Int(0)});
-  ExpectLastError(emu, ERROR_FILE_NOT_FOUND);
+  EXPECT_LAST_ERROR(emu, ERROR_FILE_NOT_FOUND);
   emu.call("FRGetRegValue", {Value::Text("Number"), Value::Int(0)});
-  ExpectLastError(emu, 0);
+  EXPECT_LAST_ERROR(emu, 0);
 }
 
-TEST(Registry, NumericValuesAreRefusedWithError9) {
-  HostEmulator emu;
-  TestKey key;
+TEST_F(Registry, NumericValuesAreRefusedWithError9) {
   emu.call("FRSetRegPath", {Value::Text(key.path())});
   EXPECT_EQ(emu.call("FRSetRegValue", {Value::Text("n"), Value::Num(1.5, 5)}).error, 9);
   EXPECT_EQ(emu.call("FRGetRegValue", {Value::Text("n"), Value::Bool(true)}).error, 9);
   EXPECT_FALSE(KeyExists(key.path())) << "a refused write creates nothing";
 }
 
-TEST(Registry, WithoutAPathEverythingFails) {
-  HostEmulator emu;  // a fresh library: its session has no path yet
+// The test's library is fresh: its session has no path yet.
+TEST_F(Registry, WithoutAPathEverythingFails) {
   EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("a"), Value::Text("b")})), kFailed);
   EXPECT_EQ(emu.call("FRGetRegValue", {Value::Text("a"), Value::Text("dflt")}).value.text, "dflt");
   EXPECT_EQ(Logical(emu.call("FRDeleteValue", {Value::Text("a")})), kFailed);
@@ -196,10 +173,9 @@ TEST(Registry, WithoutAPathEverythingFails) {
   EXPECT_EQ(Logical(emu.call("FRCloseReg")), kOk);
 }
 
-TEST(Registry, DefaultPathComesFromTheApplicationIdentity) {
+TEST_F(Registry, DefaultPathComesFromTheApplicationIdentity) {
   TestKey holder("Software\\Brenwick");  // only its name is used
   std::string identity = holder.path().substr(std::string("Software\\Brenwick\\").size());
-  HostEmulator emu;
 
   emu.screenTag = Value::Text("");
   EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kFailed);
@@ -231,9 +207,7 @@ TEST(Registry, DefaultPathComesFromTheApplicationIdentity) {
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Brenwick");  // only when nothing else is in it
 }
 
-TEST(Registry, RootCodesOutsideTheTableMeanCurrentUser) {
-  HostEmulator emu;
-  TestKey key;
+TEST_F(Registry, RootCodesOutsideTheTableMeanCurrentUser) {
   for (int root : {2, 9, 0}) {
     emu.call("FRCloseReg");
     EXPECT_EQ(Logical(emu.call("FRSetRegPath", {Value::Text(key.path()), Value::Int(root)})), kOk);
@@ -244,12 +218,11 @@ TEST(Registry, RootCodesOutsideTheTableMeanCurrentUser) {
   emu.call("FRCloseReg");
   emu.call("FRSetRegPath", {Value::Text("Software\\Microsoft\\Windows NT\\CurrentVersion"), Value::Int(3)});
   EXPECT_NE(emu.call("FRGetRegValue", {Value::Text("CurrentVersion"), Value::Text("none")}).value.text, "none");
-  emu.call("FRCloseReg");
 }
 
-TEST(Registry, AnOpenKeyOutlivesANewPathUntilClosedOrEnumerated) {
-  HostEmulator emu;
-  TestKey a, b;
+TEST_F(Registry, AnOpenKeyOutlivesANewPathUntilClosedOrEnumerated) {
+  const TestKey& a = key;
+  TestKey b;
   Put(a.path(), "which", REG_SZ, std::string("A", 2));
   Put(b.path(), "which", REG_SZ, std::string("B", 2));
   auto which = [&] { return emu.call("FRGetRegValue", {Value::Text("which"), Value::Text("?")}).value.text; };
@@ -265,12 +238,9 @@ TEST(Registry, AnOpenKeyOutlivesANewPathUntilClosedOrEnumerated) {
   EXPECT_EQ(which(), "B");
   EXPECT_EQ(emu.call("FREnumRegValue", {Value::Text("vals")}).value.integer, 1);
   EXPECT_EQ(which(), "A") << "an enumeration re-opens the key from the path";
-  emu.call("FRCloseReg");
 }
 
-TEST(Registry, DeletesValuesAndChildlessSubkeys) {
-  HostEmulator emu;
-  TestKey key;
+TEST_F(Registry, DeletesValuesAndChildlessSubkeys) {
   Put(key.path(), "gone", REG_SZ, std::string("x", 2));
   Put(key.sub("leaf"), "v", REG_DWORD, Dword(1));
   Put(key.sub("parent\\child"), "v", REG_DWORD, Dword(1));
@@ -279,7 +249,7 @@ TEST(Registry, DeletesValuesAndChildlessSubkeys) {
   EXPECT_EQ(Logical(emu.call("FRDeleteValue", {Value::Text("gone")})), kOk);
   EXPECT_EQ(Get(key.path(), "gone").result, ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(Logical(emu.call("FRDeleteValue", {Value::Text("gone")})), kFailed);
-  ExpectLastError(emu, ERROR_FILE_NOT_FOUND);
+  EXPECT_LAST_ERROR(emu, ERROR_FILE_NOT_FOUND);
 
   EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("")})), kFailed);
   EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("leaf")})), kOk);
@@ -287,13 +257,10 @@ TEST(Registry, DeletesValuesAndChildlessSubkeys) {
   EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("parent")})), kFailed) << "a key with children stays";
   EXPECT_TRUE(KeyExists(key.sub("parent\\child")));
   EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("parent\\child")})), kOk);
-  ExpectLastError(emu, 0);
-  emu.call("FRCloseReg");
+  EXPECT_LAST_ERROR(emu, 0);
 }
 
-TEST(Registry, EnumeratesTextAndNumberValuesIntoAThreeColumnArray) {
-  HostEmulator emu;
-  TestKey key;
+TEST_F(Registry, EnumeratesTextAndNumberValuesIntoAThreeColumnArray) {
   Put(key.path(), "bin", REG_BINARY, "\x01\x02");
   Put(key.path(), "text", REG_SZ, std::string("hello\0", 6));
   Put(key.path(), "empty", REG_SZ, "");
@@ -322,12 +289,9 @@ TEST(Registry, EnumeratesTextAndNumberValuesIntoAThreeColumnArray) {
   EXPECT_EQ(rows["number"].first, Value::Int(4, 5));
   EXPECT_EQ(rows["number"].second, Value::Int(INT32_MIN, 10));
   EXPECT_EQ(rows.count("bin") + rows.count("multi"), 0u);
-  emu.call("FRCloseReg");
 }
 
-TEST(Registry, EnumerationsWithoutRowsLeaveNoArray) {
-  HostEmulator emu;
-  TestKey key;
+TEST_F(Registry, EnumerationsWithoutRowsLeaveNoArray) {
   Put(key.path(), "bin", REG_BINARY, "\x01");
   emu.call("FRSetRegPath", {Value::Text(key.path())});
   emu.setVariable("vals", Value::Int(1));
@@ -343,16 +307,13 @@ TEST(Registry, EnumerationsWithoutRowsLeaveNoArray) {
   emu.setVariable("vals", Value::Int(1));
   emu.call("FRSetRegPath", {Value::Text(key.sub("missing"))});
   EXPECT_EQ(emu.call("FREnumRegKeyEx", {Value::Text("keys")}).value.integer, 0);
-  ExpectLastError(emu, ERROR_FILE_NOT_FOUND);
+  EXPECT_LAST_ERROR(emu, ERROR_FILE_NOT_FOUND);
   EXPECT_NE(emu.variable("keys"), nullptr);
   EXPECT_EQ(emu.call("FREnumRegValue", {Value::Text("vals")}).value.integer, 0);
   EXPECT_NE(emu.variable("vals"), nullptr);
-  emu.call("FRCloseReg");
 }
 
-TEST(Registry, EnumeratesSubkeyNamesIntoAOneColumnArray) {
-  HostEmulator emu;
-  TestKey key;
+TEST_F(Registry, EnumeratesSubkeyNamesIntoAOneColumnArray) {
   for (const char* name : {"beta", "alpha", "gamma\\deeper"}) Put(key.sub(name), "v", REG_DWORD, Dword(1));
   emu.call("FRSetRegPath", {Value::Text(key.path())});
   ASSERT_EQ(emu.call("FREnumRegKeyEx", {Value::Text("keys")}).value.integer, 3);
@@ -363,7 +324,6 @@ TEST(Registry, EnumeratesSubkeyNamesIntoAOneColumnArray) {
   for (uint16_t row = 1; row <= keys->array.rows; ++row) names.push_back(keys->array.at(row, 1)->text);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"alpha", "beta", "gamma"}));
-  emu.call("FRCloseReg");
 }
 
 // Fails every enumeration after the first value, as when the key changes
@@ -376,9 +336,7 @@ LONG WINAPI FailAfterFirst(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, 
   return g_realEnumValue(key, index, name, nameSize, reserved, type, data, dataSize);
 }
 
-TEST(Registry, AFailedEnumerationReleasesThePartialArray) {
-  HostEmulator emu;
-  TestKey key;
+TEST_F(Registry, AFailedEnumerationReleasesThePartialArray) {
   Put(key.path(), "a", REG_SZ, std::string("1", 2));
   Put(key.path(), "b", REG_SZ, std::string("2", 2));
   emu.call("FRSetRegPath", {Value::Text(key.path())});
@@ -387,42 +345,36 @@ TEST(Registry, AFailedEnumerationReleasesThePartialArray) {
   g_realEnumValue = reinterpret_cast<RegEnumValueFn>(const_cast<void*>(patch.original()));
   EXPECT_EQ(emu.call("FREnumRegValue", {Value::Text("vals")}).value.integer, 0);
   EXPECT_EQ(emu.variable("vals"), nullptr);
-  ExpectLastError(emu, ERROR_MORE_DATA);
-  emu.call("FRCloseReg");
+  EXPECT_LAST_ERROR(emu, ERROR_MORE_DATA);
 }
 
 // The registry sizes names in UTF-16 units; in a double-byte code page a
 // Chinese name takes two bytes per unit.
-TEST(Registry, EnumeratesChineseNames) {
-  HostEmulator emu;
-  TestKey key;
+TEST_F(Registry, EnumeratesChineseNames) {
   const wchar_t* wide = L"\x4E2D\x6587\x540D";  // three Chinese characters
   char ansi[32] = {};
   WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
   std::wstring path(key.path().begin(), key.path().end());
-  HKEY handle = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (path + L"\\" + wide).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &handle, nullptr),
+  UniqueKey handle;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (path + L"\\" + wide).c_str(), /*Reserved=*/0, /*lpClass=*/nullptr,
+                            /*dwOptions=*/0, KEY_ALL_ACCESS, /*lpSecurityAttributes=*/nullptr, handle.put(),
+                            /*lpdwDisposition=*/nullptr),
             0);
-  RegCloseKey(handle);
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &handle), 0);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, handle.put()), 0);
   DWORD one = 1;
-  RegSetValueExW(handle, wide, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
-  RegCloseKey(handle);
+  RegSetValueExW(handle.get(), wide, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+  handle.reset();
   emu.call("FRSetRegPath", {Value::Text(key.path())});
   ASSERT_EQ(emu.call("FREnumRegKeyEx", {Value::Text("keys")}).value.integer, 1);
   EXPECT_EQ(emu.variable("keys")->array.at(1, 1)->text, ansi);
   ASSERT_EQ(emu.call("FREnumRegValue", {Value::Text("vals")}).value.integer, 1);
   EXPECT_EQ(emu.variable("vals")->array.at(1, 1)->text, ansi);
-  emu.call("FRCloseReg");
 }
 
 // Under a double-byte code page a path or default text holding 誠 (GBK
 // D5 5C, its second byte a backslash) keeps the character whole; under a
 // single-byte one the bytes are bytes.
-TEST(Registry, ChinesePathsAndDefaultsStayWhole) {
-  HostEmulator emu;
-  TestKey key;
+TEST_F(Registry, ChinesePathsAndDefaultsStayWhole) {
   const bool dbcs = IsDBCSLeadByteEx(CP_ACP, 0xD5) != 0;
   if (dbcs) {
     const std::string cheng = "\xD5\x5C";
@@ -431,9 +383,8 @@ TEST(Registry, ChinesePathsAndDefaultsStayWhole) {
     emu.call("FRCloseReg");
     // One key named 誠 with a subkey, as the wide API sees it.
     const std::wstring path(key.path().begin(), key.path().end());
-    HKEY handle = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (path + L"\\\x8AA0\\sub").c_str(), 0, KEY_READ, &handle), 0);
-    if (handle) RegCloseKey(handle);
+    UniqueKey handle;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (path + L"\\\x8AA0\\sub").c_str(), 0, KEY_READ, handle.put()), 0);
     EXPECT_EQ(Get(key.path() + "\\" + cheng + "\\sub", "v").data, std::string("x\0", 2));
   }
 
@@ -442,7 +393,6 @@ TEST(Registry, ChinesePathsAndDefaultsStayWhole) {
   emu.call("FRSetRegPath", {Value::Text(key.path())});
   CallResult r = emu.call("FRGetRegValue", {Value::Text("Missing"), Value::Text(fallback)});
   EXPECT_EQ(r.value.text, fallback.substr(0, dbcs ? 511 : 512));
-  emu.call("FRCloseReg");
 }
 
 }  // namespace

@@ -60,8 +60,6 @@ std::string PathOfLength(const std::string& base, size_t n) {
   return path.substr(0, n);
 }
 
-std::string Message(HostEmulator& emu, int32_t code) { return emu.call("KVGetLastErrorMsg", {Value::Int(code)}).value.text; }
-std::string RecordedMessage(HostEmulator& emu) { return emu.call("KVGetLastErrorMsg").value.text; }
 
 // One text parameter of one function, tried just within and past its limit.
 struct LimitRow {
@@ -150,7 +148,9 @@ TEST(LongNames, RefusedBeforeTheSystemCallWithTheFailureResultAnd206) {
         ASSERT_EQ(r.value.kind, Value::Kind::Logical);
         EXPECT_EQ(r.value.logical, within) << "within the limit the link is built and saved";
       }
-      if (!within) EXPECT_EQ(RecordedMessage(emu), Message(emu, ERROR_FILENAME_EXCED_RANGE));
+      if (!within) {
+        EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE);
+      }
     }
   }
 }
@@ -214,9 +214,8 @@ TEST(RecordedFailures, NeverSuccessAndTheCodeTheFailureMeans) {
         EXPECT_EQ(r.value.integer, 0) << "the failure result";
       }
     }
-    const std::string recorded = RecordedMessage(emu);
-    EXPECT_NE(recorded, Message(emu, 0)) << "a failure is never recorded as success";
-    EXPECT_EQ(recorded, Message(emu, c.recorded)) << "expected the message of error " << c.recorded;
+    EXPECT_NE(RecordedErrorText(emu), ErrorText(emu, 0)) << "a failure is never recorded as success";
+    EXPECT_LAST_ERROR(emu, static_cast<DWORD>(c.recorded));
   }
 }
 

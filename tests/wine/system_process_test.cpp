@@ -22,18 +22,8 @@ std::string UniqueName(const std::string& stem) {
   return stem + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
 }
 
-// The message the library holds for its most recent recorded failure
-// equals the system's message for `code`.
-void ExpectRecorded(HostEmulator& emu, int32_t code) {
-  CallResult recorded = emu.call("KVGetLastErrorMsg");
-  CallResult expected = emu.call("KVGetLastErrorMsg", {Value::Int(code)});
-  ASSERT_TRUE(recorded.sent());
-  EXPECT_FALSE(expected.value.text.empty());
-  EXPECT_EQ(recorded.value.text, expected.value.text) << "expected the message of error " << code;
-}
-
 // A copy of this program that waits until this process ends.
-StartedProcess StartIdleChild() {
+ChildProcess StartIdleChild() {
   return StartChild("ChildSystem.Idle", "idle", std::to_string(GetCurrentProcessId()));
 }
 
@@ -48,7 +38,7 @@ DWORD FirstListedProcess() {
 
 TEST(ProcessSnapshot, RowsAfterTheFirstEntryReplaceTheVariable) {
   HostEmulator emu;
-  StartedProcess child = StartIdleChild();
+  ChildProcess child = StartIdleChild();
   ASSERT_TRUE(child.started());
   emu.setVariable("aProc", Value::Text("replaced"));
 
@@ -113,7 +103,7 @@ TEST(ProcessSnapshot, EmptyNameAndFailingHostServices) {
 
 TEST(KillProcess, EndsAProcessAndRecordsAnInvalidHandle) {
   HostEmulator emu;
-  StartedProcess child = StartIdleChild();
+  ChildProcess child = StartIdleChild();
   ASSERT_TRUE(child.started());
   CallResult killed = emu.call("KVKillProcess", {Value::Int(static_cast<int32_t>(child.id()))});
   EXPECT_TRUE(killed.value.logical);
@@ -124,7 +114,7 @@ TEST(KillProcess, EndsAProcessAndRecordsAnInvalidHandle) {
   CallResult missing = emu.call("KVKillProcess", {Value::Int(0x7FFFFFF0)});
   ASSERT_EQ(missing.value.kind, Value::Kind::Logical);
   EXPECT_FALSE(missing.value.logical);
-  ExpectRecorded(emu, ERROR_INVALID_HANDLE);
+  EXPECT_LAST_ERROR(emu, ERROR_INVALID_HANDLE);
 }
 
 TEST(WinExec, ShowStatesAndResults) {
@@ -204,7 +194,7 @@ TEST(ShellExecAndWait, RecordAndFailuresThroughAFake) {
   EXPECT_EQ(seen.lpDirectory, nullptr);
   EXPECT_EQ(seen.nShow, 1) << "omitted show state: normal";
   EXPECT_TRUE(ShellExecFake::nullParameters) << "an empty parameter text is passed as none";
-  ExpectRecorded(emu, ERROR_ACCESS_DENIED);
+  EXPECT_LAST_ERROR(emu, ERROR_ACCESS_DENIED);
 
   // Opened without a new process: the wait has no handle and fails.
   ShellExecFake::answer = TRUE;
@@ -213,7 +203,7 @@ TEST(ShellExecAndWait, RecordAndFailuresThroughAFake) {
             0);
   EXPECT_EQ(ShellExecFake::parameters, "-x");
   EXPECT_EQ(ShellExecFake::seen.nShow, 3);
-  ExpectRecorded(emu, ERROR_INVALID_HANDLE);
+  EXPECT_LAST_ERROR(emu, ERROR_INVALID_HANDLE);
 }
 
 TEST(ShellExecAndWait, MissingFileShowsTheShellsBox) {
@@ -237,11 +227,11 @@ TEST(ShellExecAndWait, MissingFileShowsTheShellsBox) {
   EXPECT_EQ(boxes.size(), 2u) << "one box for each attempt";
   // The shell may leave no error code after its box; the library then
   // records the shell's own failure value, never success.
-  EXPECT_NE(emu.call("KVGetLastErrorMsg").value.text, emu.call("KVGetLastErrorMsg", {Value::Int(0)}).value.text);
+  EXPECT_NE(RecordedErrorText(emu), ErrorText(emu, 0));
   if (shellError != 0) {
-    ExpectRecorded(emu, static_cast<int32_t>(shellError));
+    EXPECT_LAST_ERROR(emu, shellError);
   } else if (shellValue == SE_ERR_FNF || shellValue == SE_ERR_PNF) {
-    ExpectRecorded(emu, static_cast<int32_t>(shellValue));
+    EXPECT_LAST_ERROR(emu, static_cast<DWORD>(shellValue));
   }
 }
 
@@ -266,8 +256,8 @@ TEST(TestExeIsRun, MarkersByNameAndByIdentity) {
   // been unloaded, and another process sees it.
   HostEmulator again;
   EXPECT_TRUE(again.call("KVTestExeIsRun", {Value::Text(name)}).value.logical);
-  StartedProcess seen = StartChild("ChildSystem.Marker", "marker", name);
-  StartedProcess unseen = StartChild("ChildSystem.Marker", "marker", name + "-other");
+  ChildProcess seen = StartChild("ChildSystem.Marker", "marker", name);
+  ChildProcess unseen = StartChild("ChildSystem.Marker", "marker", name + "-other");
   ASSERT_TRUE(seen.started() && unseen.started());
   EXPECT_EQ(seen.wait(60000), 10u) << "10: the child found the marker";
   EXPECT_EQ(unseen.wait(60000), 11u) << "11: the child made a new marker";

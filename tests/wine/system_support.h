@@ -24,32 +24,10 @@ constexpr const char* kChildVariable = "LARCH_SYSTEM_CHILD";
 std::string ChildRole();
 std::string ChildArgument();
 
-// A process the test started; terminated at the end of the scope if it is
-// still running, and waited for.
-class StartedProcess {
- public:
-  StartedProcess() = default;
-  explicit StartedProcess(PROCESS_INFORMATION info);
-  StartedProcess(StartedProcess&& other) noexcept;
-  StartedProcess& operator=(StartedProcess&&) = delete;
-  ~StartedProcess();
-  bool started() const { return process_ != nullptr; }
-  DWORD id() const { return id_; }
-  HANDLE handle() const { return process_; }
-  // Waits for the end (up to `limitMs`) and gives the exit code, or
-  // STILL_ACTIVE when it has not ended.
-  DWORD wait(DWORD limitMs);
-
- private:
-  HANDLE process_ = nullptr;
-  DWORD id_ = 0;
-};
-
-// Starts this test program again with one test selected and the child
-// variable set to role:argument.
-StartedProcess StartChild(const std::string& testName, const std::string& role, const std::string& argument);
-// Starts a command line (hidden).
-StartedProcess StartCommand(const std::string& commandLine);
+// Starts this test program again, hidden, with one test selected and the
+// child variable set to role:argument. The child is ended at the end of
+// the scope if it is still running.
+ChildProcess StartChild(const std::string& testName, const std::string& role, const std::string& argument);
 
 // Visible top-level windows of a class (any process), in z-order.
 std::vector<HWND> TopLevelWindows(const char* className);
@@ -97,54 +75,18 @@ inline std::string ChildArgument() {
   return colon == std::string::npos ? std::string() : s.substr(colon + 1);
 }
 
-inline StartedProcess::StartedProcess(PROCESS_INFORMATION info) : process_(info.hProcess), id_(info.dwProcessId) {
-  CloseHandle(info.hThread);
-}
-
-inline StartedProcess::StartedProcess(StartedProcess&& other) noexcept : process_(other.process_), id_(other.id_) {
-  other.process_ = nullptr;
-}
-
-inline StartedProcess::~StartedProcess() {
-  if (!process_) return;
-  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process_, 99);
-    WaitForSingleObject(process_, 10000);
-  }
-  CloseHandle(process_);
-}
-
-inline DWORD StartedProcess::wait(DWORD limitMs) {
-  DWORD code = STILL_ACTIVE;
-  if (process_ && WaitForSingleObject(process_, limitMs) == WAIT_OBJECT_0) GetExitCodeProcess(process_, &code);
-  return code;
-}
-
-namespace {
-
-inline StartedProcess Start(std::string commandLine, bool childEnvironment, const std::string& childValue) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION info{};
-  if (childEnvironment) SetEnvironmentVariableA(kChildVariable, childValue.c_str());
-  BOOL ok = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
-  if (childEnvironment) SetEnvironmentVariableA(kChildVariable, nullptr);
-  return ok ? StartedProcess(info) : StartedProcess();
-}
-
-}  // namespace
-
-inline StartedProcess StartChild(const std::string& testName, const std::string& role, const std::string& argument) {
+inline ChildProcess StartChild(const std::string& testName, const std::string& role, const std::string& argument) {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  return Start("\"" + std::string(self) + "\" --gtest_filter=" + testName, true, role + ":" + argument);
+  ProcessOptions options;
+  options.hidden = true;
+  options.variable = kChildVariable;
+  options.value = role + ":" + argument;
+  return StartProcess("\"" + std::string(self) + "\" --gtest_filter=" + testName, options);
 }
 
-inline StartedProcess StartCommand(const std::string& commandLine) { return Start(commandLine, false, {}); }
-
-namespace {
+// Window lookups shared by the helpers below.
+namespace windows_detail {
 
 struct WindowQuery {
   const char* className;
@@ -168,9 +110,9 @@ inline std::vector<HWND> Collect(const char* className, DWORD processId) {
   return query.found;
 }
 
-}  // namespace
+}  // namespace windows_detail
 
-inline std::vector<HWND> TopLevelWindows(const char* className) { return Collect(className, 0); }
+inline std::vector<HWND> TopLevelWindows(const char* className) { return windows_detail::Collect(className, 0); }
 
 inline DWORD ProcessOfWindow(HWND window) {
   DWORD pid = 0;
@@ -180,7 +122,7 @@ inline DWORD ProcessOfWindow(HWND window) {
 
 inline HWND WaitForNewWindow(const char* className, const std::vector<HWND>& known, DWORD processId) {
   for (int attempt = 0; attempt < 600; ++attempt) {
-    for (HWND window : Collect(className, processId)) {
+    for (HWND window : windows_detail::Collect(className, processId)) {
       bool seen = false;
       for (HWND k : known) seen = seen || k == window;
       if (!seen) return window;
@@ -191,11 +133,10 @@ inline HWND WaitForNewWindow(const char* className, const std::vector<HWND>& kno
 }
 
 inline void EndProcessOfWindow(HWND window) {
-  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOfWindow(window));
+  UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOfWindow(window)));
   if (!process) return;
-  TerminateProcess(process, 0);
-  WaitForSingleObject(process, 10000);
-  CloseHandle(process);
+  TerminateProcess(process.get(), 0);
+  WaitForSingleObject(process.get(), 10000);
 }
 
 inline std::string WindowText(HWND window) {
@@ -210,7 +151,7 @@ inline BoxAnswerer::BoxAnswerer(DWORD processId) : processId_(processId) {
     // machine: one still there on a later look is only pressed again.
     std::vector<HWND> answered;
     while (!stop_) {
-      for (HWND box : Collect("#32770", processId_)) {
+      for (HWND box : windows_detail::Collect("#32770", processId_)) {
         if (std::find(answered.begin(), answered.end(), box) == answered.end()) {
           answered.push_back(box);
           // A message box holds its text in the static control 0xFFFF.

@@ -247,7 +247,7 @@ TEST(FatalExit, TextGoesToTheSystemWithActionZero) {
 TEST(FatalExit, EndsTheProcessAfterItsBox) {
   // The real call, in a copy of this program: its box is answered from
   // here, and the copy must end without coming back from the call.
-  StartedProcess child = StartChild("ChildSystem.FatalExit", "fatal", "");
+  ChildProcess child = StartChild("ChildSystem.FatalExit", "fatal", "");
   ASSERT_TRUE(child.started());
   BoxAnswerer answerer(child.id());
   const DWORD code = child.wait(60000);

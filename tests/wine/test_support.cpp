@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -70,6 +71,18 @@ std::string Hex(const std::string& bytes) {
   return out;
 }
 
+::testing::AssertionResult SameBytes(const std::string& got, const std::string& expected) {
+  if (got == expected) return ::testing::AssertionSuccess();
+  size_t at = 0;
+  while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
+  const size_t from = at < 8 ? 0 : at - 8;
+  return ::testing::AssertionFailure() << "got " << got.size() << " bytes, expected " << expected.size()
+                                       << "; first difference at offset " << at << "\n  from offset " << from
+                                       << ", got:      " << Hex(got.substr(std::min(from, got.size()), 24))
+                                       << "\n  from offset " << from
+                                       << ", expected: " << Hex(expected.substr(std::min(from, expected.size()), 24));
+}
+
 namespace {
 HWND WINAPI NoDisplayWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
   SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -80,4 +93,142 @@ HWND WINAPI NoDisplayWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HW
 NoDesktop::NoDesktop(HostEmulator& emu)
     : patch_(emu.module(), "user32.dll", "CreateWindowExA", host::FakeOf(&NoDisplayWindow)) {}
 
+std::string RecordedErrorText(HostEmulator& emu) { return emu.call("KVGetLastErrorMsg").value.text; }
+
+std::string ErrorText(HostEmulator& emu, DWORD code) {
+  return emu.call("KVGetLastErrorMsg", {Value::Int(static_cast<int32_t>(code))}).value.text;
+}
+
+::testing::AssertionResult LastErrorIs(HostEmulator& emu, DWORD code) {
+  const CallResult recordedCall = emu.call("KVGetLastErrorMsg");
+  if (!recordedCall.sent()) return ::testing::AssertionFailure() << "KVGetLastErrorMsg gave no result";
+  const std::string& recorded = recordedCall.value.text;
+  const std::string expected = ErrorText(emu, code);
+  char number[32];
+  std::snprintf(number, sizeof number, "%lu (0x%lX)", code, code);
+  if (expected.empty()) return ::testing::AssertionFailure() << "the system has no text for error " << number;
+  if (recorded != expected) {
+    return ::testing::AssertionFailure() << "LastSystemError: expected the text of error " << number << " \""
+                                         << expected << "\", got \"" << recorded << "\"";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+ChildProcess StartProcess(std::string commandLine, const ProcessOptions& options) {
+  ChildProcess child;
+  child.leaveRunning_ = options.leaveRunning;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (options.hidden) {
+    startup.dwFlags |= STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+  }
+  // The child inherits only the pipe's write end; this process keeps the
+  // read end and closes its copy of the write end once the child has it,
+  // so that reading ends when the child does.
+  UniqueHandle writeEnd;
+  if (options.captureOutput) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    if (!CreatePipe(&readEnd, writeEnd.put(), &inherit, 0)) {
+      child.startError_ = GetLastError();
+      return child;
+    }
+    child.output_.reset(readEnd);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    startup.dwFlags |= STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = writeEnd.get();
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  }
+  if (!options.variable.empty()) SetEnvironmentVariableA(options.variable.c_str(), options.value.c_str());
+  PROCESS_INFORMATION info{};
+  BOOL started = CreateProcessA(/*lpApplicationName=*/options.program.empty() ? nullptr : options.program.c_str(),
+                                /*lpCommandLine=*/commandLine.data(), /*lpProcessAttributes=*/nullptr,
+                                /*lpThreadAttributes=*/nullptr, /*bInheritHandles=*/options.captureOutput,
+                                /*dwCreationFlags=*/options.noConsole ? CREATE_NO_WINDOW : 0,
+                                /*lpEnvironment=*/nullptr,
+                                /*lpCurrentDirectory=*/options.directory.empty() ? nullptr : options.directory.c_str(),
+                                &startup, &info);
+  child.startError_ = started ? 0 : GetLastError();
+  if (!options.variable.empty()) SetEnvironmentVariableA(options.variable.c_str(), nullptr);
+  writeEnd.reset();
+  if (!started) return child;
+  child.started_ = true;
+  if (options.unixProgram) return child;
+  child.process_.reset(info.hProcess);
+  UniqueHandle thread(info.hThread);
+  child.id_ = info.dwProcessId;
+  return child;
+}
+
+ChildProcess::~ChildProcess() {
+  if (!process_ || leaveRunning_) return;
+  if (WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.get(), 99);
+    WaitForSingleObject(process_.get(), 10000);
+  }
+}
+
+DWORD ChildProcess::wait(DWORD limitMs) {
+  DWORD code = STILL_ACTIVE;
+  if (process_ && WaitForSingleObject(process_.get(), limitMs) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process_.get(), &code);
+  }
+  return code;
+}
+
+std::string ChildProcess::output() {
+  std::string out;
+  if (!output_) return out;
+  char chunk[512];
+  DWORD got = 0;
+  while (::ReadFile(output_.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) out.append(chunk, got);
+  return out;
+}
+
+ProcessResult RunProcess(const std::string& commandLine, const ProcessOptions& options) {
+  ChildProcess child = StartProcess(commandLine, options);
+  ProcessResult result;
+  result.started = child.started();
+  if (!result.started) return result;
+  result.output = child.output();
+  result.exitCode = child.wait(INFINITE);
+  return result;
+}
+
 }  // namespace larch::test
+
+namespace larch::host {
+
+void PrintTo(const Value& value, std::ostream* out) {
+  char number[64];
+  switch (value.kind) {
+    case Value::Kind::Char:
+      *out << "text \"";
+      for (unsigned char c : value.text) {
+        if (c >= 0x20 && c < 0x7F && c != '\\' && c != '"') {
+          *out << c;
+        } else {
+          std::snprintf(number, sizeof number, "\\x%02X", c);
+          *out << number;
+        }
+      }
+      *out << "\"";
+      return;
+    case Value::Kind::Int:
+      *out << "integer " << value.integer << " (width " << value.width << ")";
+      return;
+    case Value::Kind::Number:
+      std::snprintf(number, sizeof number, "%.17g", value.number);
+      *out << "number " << number << " (width " << value.width << ", decimals " << value.decimals << ")";
+      return;
+    case Value::Kind::Logical:
+      *out << (value.logical ? ".T." : ".F.");
+      return;
+    default:
+      *out << "no value";
+  }
+}
+
+}  // namespace larch::host

@@ -128,7 +128,7 @@ TEST(StrRev, RefusesAVariableThatIsNotText) {
     emu.setVariable("n", v);
     CallResult r = emu.call("KVStrRev", {ByRef("n")});
     EXPECT_EQ(r.error, 9) << v.display();
-    EXPECT_TRUE(emu.variable("n")->scalar == v) << v.display();
+    EXPECT_EQ(emu.variable("n")->scalar, v);
   }
 }
 

@@ -137,12 +137,6 @@ TEST_F(Traverse, FailingHostCommandsDoNotStopTheWalk) {
   EXPECT_EQ(printed.back(), root + "\\E.txt\\");
 }
 
-// LastSystemError as the host reads it back.
-std::string RecordedError(HostEmulator& emu) { return emu.call("KVGetLastErrorMsg").value.text; }
-std::string ErrorText(HostEmulator& emu, int code) {
-  return emu.call("KVGetLastErrorMsg", {Value::Int(code)}).value.text;
-}
-
 // Names that would end the literal they are put in, start a macro, or
 // look like conversions. Every one must reach the host as one literal.
 TEST(TraverseNames, PathsReachTheHostIntact) {
@@ -223,7 +217,7 @@ TEST(TraverseNames, UnsafeItemsAreSkippedWith123) {
   emu.commands.clear();                        // the load hook's own command
   emu.call("KVTraverseDirectory", {Value::Text(dir.path()), Value::Text("DO %s"), Value::Text("")});
   EXPECT_EQ(emu.commands, (std::vector<std::string>{"DO " + dir.file("plain.prg")}));
-  EXPECT_EQ(RecordedError(emu), ErrorText(emu, ERROR_INVALID_NAME));
+  EXPECT_LAST_ERROR(emu, ERROR_INVALID_NAME);
 }
 
 // 誠 is D5 5C under code page 936: a start folder ending in it has no
@@ -288,15 +282,13 @@ class TraverseLinks : public testing::Test {
   // the sibling S.
   static constexpr Link kLinks[] = {{".", "x"}, {".", "y"}, {"..", "B/up"}, {"../S", "B/side"}};
 
-  // Starts `sh -c line`. The handles Wine gives back for a Unix program
-  // are not real ones and are left alone.
+  // Starts `sh -c line`, without waiting: a Unix program cannot be
+  // waited for.
   static bool StartShell(const std::string& line) {
-    std::string command = "Z:\\bin\\sh -c \"" + line + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    return CreateProcessA("Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process) != FALSE;
+    ProcessOptions options;
+    options.program = "Z:\\bin\\sh";
+    options.unixProgram = true;
+    return StartProcess("Z:\\bin\\sh -c \"" + line + "\"", options).started();
   }
 
   // Up to about a minute (a bound for a loaded machine, not a measure);
