@@ -16,6 +16,7 @@
 #include "archive/cabinet_paths.h"
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
+#include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 
 namespace larch {

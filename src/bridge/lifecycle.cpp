@@ -12,6 +12,7 @@
 #include "bridge/functions.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "bridge/version.h"
 
 namespace larch {
@@ -28,7 +29,7 @@ std::vector<QuitAction>& QuitActions() {
 constexpr LANGID kChinesePrc = 0x0804;
 
 std::string ModulePath(HMODULE module) {
-  char buffer[260] = {};
+  char buffer[kPathCapacity] = {};
   GetModuleFileNameA(module, buffer, sizeof buffer);
   buffer[sizeof buffer - 1] = '\0';
   return buffer;

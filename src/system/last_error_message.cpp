@@ -6,6 +6,7 @@
 
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 #include "system/functions.h"
 
