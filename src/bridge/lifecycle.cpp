@@ -26,7 +26,8 @@ std::vector<QuitAction>& QuitActions() {
   return actions;
 }
 
-constexpr LANGID kChinesePrc = 0x0804;
+constexpr LANGID kChinesePrc = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+static_assert(kChinesePrc == 0x0804, "Chinese as written in the PRC");
 
 std::string ModulePath(HMODULE module) {
   char buffer[kPathCapacity] = {};
