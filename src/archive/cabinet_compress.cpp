@@ -16,6 +16,7 @@
 #include "archive/cabinet_paths.h"
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
+#include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 
 namespace larch {
@@ -127,7 +128,9 @@ INT_PTR DIAMONDAPI FciOpenInfo(char* path, USHORT* date, USHORT* time, USHORT* a
     FileTimeToDosDateTime(&local, date, time);
     DWORD found = GetFileAttributesA(path);
     *attributes = found == INVALID_FILE_ATTRIBUTES ? 0 : static_cast<USHORT>(found & kCabAttributeMask);
-    if (context.utf8Name) *attributes |= kCabNameIsUtf8;
+    // A name that is not plain ASCII is stored as UTF-8 and marked so,
+    // so that every reader sees the same characters.
+    if (context.utf8Name) *attributes |= _A_NAME_IS_UTF;
     file.reset();
     INT_PTR descriptor = CabOpen(path, _O_RDONLY | _O_BINARY, 0);
     return descriptor == -1 ? failed() : descriptor;

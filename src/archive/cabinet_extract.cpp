@@ -11,6 +11,7 @@
 #include "archive/cabinet_paths.h"
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
+#include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 
 namespace larch {
@@ -67,7 +68,7 @@ struct ExtractState {
 // fails the extraction, as does a path too long for the system.
 INT_PTR OpenOutput(ExtractState& state, const FDINOTIFICATION& info) {
   std::optional<std::string> name(info.psz1);
-  if (info.attribs & kCabNameIsUtf8) name = Utf8ToAnsi(*name);
+  if (info.attribs & _A_NAME_IS_UTF) name = Utf8ToAnsi(*name);
   if (!name || !IsContainedName(AnsiLeadBytes(), *name)) return state.refuse(ERROR_INVALID_NAME);
   state.path = state.folder + *name;
   if (PathTooLong(state.path)) return state.refuse(ERROR_FILENAME_EXCED_RANGE);

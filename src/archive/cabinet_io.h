@@ -23,8 +23,11 @@ R CallbackGuard(R fallback, Body body) noexcept {
   }
 }
 
-// Stored and restored attributes: read-only, hidden, system, archive.
-constexpr unsigned kCabAttributeMask = 0x27;
+// Stored and restored attributes. A cabinet keeps them in the bits the
+// file system uses for them.
+constexpr unsigned kCabAttributeMask =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+static_assert(kCabAttributeMask == 0x27, "the attribute bits a cabinet stores");
 
 void* __cdecl CabAlloc(ULONG size);
 void __cdecl CabFree(void* memory);
@@ -34,10 +37,6 @@ UINT CabRead(INT_PTR file, void* buffer, UINT size);
 UINT CabWrite(INT_PTR file, const void* buffer, UINT size);
 int CabClose(INT_PTR file);
 LONG CabSeek(INT_PTR file, LONG distance, int origin);
-
-// Stored names that are not plain ASCII are kept as UTF-8, marked with this
-// attribute, so that every reader sees the same characters.
-constexpr unsigned kCabNameIsUtf8 = 0x80;
 
 // An ANSI name as UTF-8, and back. Nothing when a byte sequence is not
 // valid in the source encoding or a character has no exact form in the

@@ -19,7 +19,7 @@ size_t NameStart(const LeadBytes& leads, std::string_view path) {
 }
 
 std::optional<CabinetPath> SplitCabinetPath(const LeadBytes& leads, std::string_view path) {
-  if (path.empty() || path.size() >= kPathBuffer) return std::nullopt;
+  if (path.empty() || path.size() >= kPathCapacity) return std::nullopt;
   size_t start = NameStart(leads, path);
   CabinetPath split{std::string(path.substr(0, start)), std::string(path.substr(start))};
   if (split.name.empty() || split.name.size() >= kCabNameField || split.folder.size() >= kCabNameField) {
@@ -29,7 +29,7 @@ std::optional<CabinetPath> SplitCabinetPath(const LeadBytes& leads, std::string_
 }
 
 std::optional<std::string> StoredFileName(const LeadBytes& leads, std::string_view path) {
-  if (path.size() >= kPathBuffer) return std::nullopt;
+  if (path.size() >= kPathCapacity) return std::nullopt;
   std::string_view name = path.substr(NameStart(leads, path));
   if (name.empty() || name.size() >= kCabNameField) return std::nullopt;
   return std::string(name);
@@ -39,7 +39,7 @@ std::optional<std::string> ExtractionFolder(const LeadBytes& leads, std::string_
   if (folder.empty() || EndsInHalfCharacter(leads, folder)) return std::nullopt;
   std::string result(folder);
   if (!EndsWithChar(leads, result, '\\')) result += '\\';
-  if (result.size() >= kPathBuffer) return std::nullopt;
+  if (result.size() >= kPathCapacity) return std::nullopt;
   return result;
 }
 

@@ -11,12 +11,12 @@
 #include <string_view>
 
 #include "bridge/dbcs.h"
+#include "bridge/system_error.h"
 
 namespace larch {
 
-// Fixed sizes of the cabinet library's name fields and of a Windows path.
+// Fixed size of the cabinet library's name fields.
 constexpr size_t kCabNameField = 256;  // folder and name of a cabinet, with NUL
-constexpr size_t kPathBuffer = 260;    // a full path with its NUL
 
 struct CabinetPath {
   std::string folder;  // up to and including the last separator; "" for the current folder

@@ -10,12 +10,6 @@
 
 namespace larch {
 
-namespace {
-
-uint32_t g_lastSystemError = 0;
-
-}  // namespace
-
 uint32_t CallHost(uint32_t operation, uint32_t arg1, uint32_t arg2, uint32_t arg3) {
   ServiceRecord record{};
   record.arg1 = arg1;
@@ -117,17 +111,6 @@ void* HostMainWindow() {
   uint32_t window = CallHost(kPlatformWindowOf, CallHost(kCurrentWindowId, 0));
   if (window == 0) window = CallHost(kPlatformWindowOf, CallHost(kFallbackWindowId, 0, 1));
   return reinterpret_cast<void*>(static_cast<uintptr_t>(window));
-}
-
-uint32_t LastSystemError() { return g_lastSystemError; }
-void SetLastSystemError(uint32_t code) { g_lastSystemError = code; }
-void RecordFailure(uint32_t code) { g_lastSystemError = code != 0 ? code : ERROR_GEN_FAILURE; }
-void RecordSystemError() { RecordFailure(GetLastError()); }
-
-bool RefuseLongPath(std::string_view path) {
-  if (!PathTooLong(path)) return false;
-  RecordFailure(ERROR_FILENAME_EXCED_RANGE);
-  return true;
 }
 
 }  // namespace larch

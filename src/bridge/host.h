@@ -1,5 +1,5 @@
 // The library's side of the host channel: service calls, results, raised
-// host errors and the process-wide error code.
+// host errors. The process-wide error code lives in bridge/system_error.h.
 #pragma once
 
 #include <cstdint>
@@ -73,22 +73,5 @@ void StoreLogical(HostVarRef& ref, bool flag);
 
 // The window that owns the library's dialogs (an HWND).
 void* HostMainWindow();
-
-// The code of the most recent recorded failure of a system call.
-uint32_t LastSystemError();
-void SetLastSystemError(uint32_t code);
-// Records a failure: the code a failed call returned, or ERROR_GEN_FAILURE
-// (31) when it gave 0, so that after a failure LastSystemError never
-// reads as success.
-void RecordFailure(uint32_t code);
-// Records GetLastError() as a failure (31 when the system left 0).
-void RecordSystemError();
-
-// The longest path the ANSI file calls take: 259 bytes and the NUL.
-constexpr size_t kMaxPathLength = 259;
-inline bool PathTooLong(std::string_view path) { return path.size() > kMaxPathLength; }
-// Records ERROR_FILENAME_EXCED_RANGE (206) when the path is too long for
-// the system's calls, so the caller can refuse it before calling them.
-bool RefuseLongPath(std::string_view path);
 
 }  // namespace larch

@@ -12,6 +12,7 @@
 #include "bridge/functions.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "bridge/version.h"
 
 namespace larch {
@@ -25,10 +26,11 @@ std::vector<QuitAction>& QuitActions() {
   return actions;
 }
 
-constexpr LANGID kChinesePrc = 0x0804;
+constexpr LANGID kChinesePrc = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+static_assert(kChinesePrc == 0x0804, "Chinese as written in the PRC");
 
 std::string ModulePath(HMODULE module) {
-  char buffer[260] = {};
+  char buffer[kPathCapacity] = {};
   GetModuleFileNameA(module, buffer, sizeof buffer);
   buffer[sizeof buffer - 1] = '\0';
   return buffer;

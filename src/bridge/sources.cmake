@@ -13,5 +13,6 @@ set(BRIDGE_WIN_SOURCES
   bridge/host_array.cpp
   bridge/lifecycle.cpp
   bridge/params.cpp
+  bridge/system_error.cpp
 )
 set(BRIDGE_RESOURCES bridge/larch.rc)

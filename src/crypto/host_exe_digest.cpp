@@ -2,12 +2,13 @@
 
 #include <windows.h>
 
+#include "bridge/system_error.h"
 #include "crypto/md5.h"
 
 namespace larch {
 
 void HostExeDigest(char* out) {
-  char path[260] = {};
+  char path[kPathCapacity] = {};
   DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
   if (n == 0 || n >= sizeof path) {
     out[0] = '\0';

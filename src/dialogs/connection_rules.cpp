@@ -1,6 +1,6 @@
 #include "dialogs/connection_rules.h"
 
-#include "bridge/host.h"
+#include "bridge/system_error.h"
 
 namespace larch {
 

@@ -6,9 +6,9 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "files/drive_texts.h"
 #include "files/functions.h"
-#include "files/system_results.h"
 
 namespace larch {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "files/functions.h"
-#include "files/system_results.h"
 
 namespace larch {
 

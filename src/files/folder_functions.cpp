@@ -10,9 +10,9 @@
 
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 #include "files/functions.h"
-#include "files/system_results.h"
 
 namespace larch {
 
@@ -37,31 +37,33 @@ void APIGetLongPathName(ParamBlock* block) {
   if (p.length(1) == 0) return ReturnText("");
   TextParam path = p.text(1);
   if (RefuseLongPath(path.view())) return ReturnText("");
-  char buffer[kPathCapacity] = {};
-  ReturnText(PathFromService(GetLongPathNameA(path.c_str(), buffer, kPathCapacity), buffer, kPathCapacity));
+  char buffer[kReturnedPathCapacity] = {};
+  const DWORD length = GetLongPathNameA(path.c_str(), buffer, kReturnedPathCapacity);
+  ReturnText(PathFromService(length, buffer, kReturnedPathCapacity));
 }
 
 void APIGetSystemDirectory(ParamBlock*) {
-  char buffer[kPathCapacity] = {};
-  ReturnText(PathFromService(GetSystemDirectoryA(buffer, kPathCapacity), buffer, kPathCapacity));
+  char buffer[kReturnedPathCapacity] = {};
+  ReturnText(PathFromService(GetSystemDirectoryA(buffer, kReturnedPathCapacity), buffer, kReturnedPathCapacity));
 }
 
 void APIGetWindowsDirectory(ParamBlock*) {
-  char buffer[kPathCapacity] = {};
-  ReturnText(PathFromService(GetWindowsDirectoryA(buffer, kPathCapacity), buffer, kPathCapacity));
+  char buffer[kReturnedPathCapacity] = {};
+  ReturnText(PathFromService(GetWindowsDirectoryA(buffer, kReturnedPathCapacity), buffer, kReturnedPathCapacity));
 }
 
 void APIGetTempPath(ParamBlock*) {
-  char shortForm[kPathCapacity] = {};
-  std::string temp = PathFromService(GetTempPathA(kPathCapacity, shortForm), shortForm, kPathCapacity);
+  char shortForm[kReturnedPathCapacity] = {};
+  std::string temp = PathFromService(GetTempPathA(kReturnedPathCapacity, shortForm), shortForm, kReturnedPathCapacity);
   if (temp.empty()) return ReturnText("");
-  char longForm[kPathCapacity] = {};
-  ReturnText(PathFromService(GetLongPathNameA(temp.c_str(), longForm, kPathCapacity), longForm, kPathCapacity));
+  char longForm[kReturnedPathCapacity] = {};
+  const DWORD length = GetLongPathNameA(temp.c_str(), longForm, kReturnedPathCapacity);
+  ReturnText(PathFromService(length, longForm, kReturnedPathCapacity));
 }
 
 void KVCurPath(ParamBlock*) {
-  char buffer[kCurrentFolderCapacity] = {};
-  ReturnText(PathFromService(GetCurrentDirectoryA(kCurrentFolderCapacity, buffer), buffer, kCurrentFolderCapacity));
+  char buffer[kPathCapacity] = {};
+  ReturnText(PathFromService(GetCurrentDirectoryA(kPathCapacity, buffer), buffer, kPathCapacity));
 }
 
 void KVSetPath(ParamBlock* block) {
@@ -92,7 +94,7 @@ void KVGetSpecialFolder(ParamBlock* block) {
   if (FAILED(SHGetSpecialFolderLocation(nullptr, p.integer(1), &folder.list)) || !folder.list) {
     return ReturnText("");
   }
-  char buffer[kPathCapacity] = {};
+  char buffer[kReturnedPathCapacity] = {};
   if (!SHGetPathFromIDListA(folder.list, buffer)) return ReturnText("");
   // A virtual folder has no file-system path; some shells name it by its
   // class ("::{...}") instead of failing.

@@ -8,9 +8,9 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "files/functions.h"
 #include "files/ini_names.h"
-#include "files/system_results.h"
 
 namespace larch {
 namespace {

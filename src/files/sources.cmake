@@ -9,6 +9,5 @@ set(FILES_WIN_SOURCES
   files/folder_functions.cpp
   files/ini_functions.cpp
   files/shell_operations.cpp
-  files/system_results.cpp
 )
 set(FILES_RESOURCES)

@@ -7,6 +7,7 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "net/ftp_session.h"
 #include "net/functions.h"
 #include "net/protocol_text.h"
@@ -122,7 +123,8 @@ void KVFtpGetCurDir(ParamBlock*) {
   std::string dir(static_cast<size_t>(needed), '\0');
   WideCharToMultiByte(CP_ACP, 0, wide, -1, &dir[0], needed, nullptr, nullptr);
   // At most 260 bytes, cut at a whole character (the text ends at its NUL).
-  ReturnText(CurrentFolderText(std::string_view(dir.data(), std::min<size_t>(dir.size(), 261)), AnsiLeadBytes()));
+  const size_t kept = std::min<size_t>(dir.size(), kReturnedPathCapacity);
+  ReturnText(CurrentFolderText(std::string_view(dir.data(), kept), AnsiLeadBytes()));
 }
 
 }  // namespace larch

@@ -1,6 +1,6 @@
 #include "net/ftp_session.h"
 
-#include "bridge/host.h"
+#include "bridge/system_error.h"
 
 namespace larch {
 

@@ -12,6 +12,7 @@
 #include "bridge/desktop.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "net/address_text.h"
 #include "net/functions.h"
 #include "net/net_handles.h"

@@ -11,6 +11,7 @@
 #include "bridge/desktop.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "net/address_text.h"
 #include "net/functions.h"
 #include "net/net_handles.h"
@@ -30,7 +31,7 @@ using SystemFocusDialogFn = UINT(WINAPI*)(HWND owner, UINT selection, LPWSTR nam
 const char* OrNone(const TextParam& text) { return text.empty() ? nullptr : text.c_str(); }
 
 DWORD UseConnection(NETRESOURCEA* resource, const char* password, const char* user) {
-  char accessName[260];
+  char accessName[kPathCapacity];
   DWORD accessSize = sizeof accessName;
   DWORD result = 0;
   return WNetUseConnectionA(nullptr, resource, password, user, CONNECT_REDIRECT, accessName, &accessSize, &result);

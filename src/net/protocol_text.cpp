@@ -1,6 +1,6 @@
 #include "net/protocol_text.h"
 
-#include "bridge/host.h"
+#include "bridge/system_error.h"
 
 namespace larch {
 

@@ -6,6 +6,7 @@
 #include "bridge/host.h"
 #include "bridge/host_array.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "registry/functions.h"
 #include "registry/registry_session.h"
 

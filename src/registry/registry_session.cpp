@@ -1,7 +1,7 @@
 // The registry session object and its open/create rules.
 #include "registry/registry_session.h"
 
-#include "bridge/host.h"
+#include "bridge/system_error.h"
 
 namespace larch {
 
@@ -18,11 +18,6 @@ HKEY RootKeyOf(int code) {
     case 5: return HKEY_CURRENT_CONFIG;
     default: return HKEY_CURRENT_USER;
   }
-}
-
-bool RegistryResult(LONG code) {
-  SetLastSystemError(static_cast<uint32_t>(code));
-  return code == ERROR_SUCCESS;
 }
 
 void RegistrySession::setPath(std::string path, HKEY root) {

@@ -37,8 +37,4 @@ RegistrySession& Registry();
 // Maps a root code of FRSetRegPath to its predefined key.
 HKEY RootKeyOf(int code);
 
-// Stores a registry call's result code as the last system error and
-// tells whether the call succeeded.
-bool RegistryResult(LONG code);
-
 }  // namespace larch

@@ -2,6 +2,7 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "registry/default_path.h"
 #include "registry/functions.h"
 #include "registry/registry_session.h"

@@ -6,6 +6,7 @@
 
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 #include "system/functions.h"
 
@@ -19,7 +20,6 @@ using UniqueLocal = UniqueAny<HLOCAL, LocalFreeFn>;
 
 constexpr DWORD kMessageFlags =
     FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER;
-constexpr DWORD kUserDefaultLanguage = 0x400;
 
 }  // namespace
 
@@ -27,7 +27,7 @@ void KVGetLastErrorMsg(ParamBlock* block) {
   Params p(block);
   DWORD code = p.has(1) ? static_cast<DWORD>(p.integer(1)) : LastSystemError();
   char* text = nullptr;
-  DWORD length = FormatMessageA(kMessageFlags, nullptr, code, kUserDefaultLanguage, reinterpret_cast<char*>(&text), 0,
+  DWORD length = FormatMessageA(kMessageFlags, nullptr, code, LANG_USER_DEFAULT, reinterpret_cast<char*>(&text), 0,
                                 nullptr);
   UniqueLocal owner(text);
   if (length == 0 || !text) return ReturnText("");

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "bridge/host.h"
+#include "bridge/system_error.h"
 
 namespace larch {
 

@@ -7,6 +7,7 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 #include "system/functions.h"
 #include "system/long_inputs.h"

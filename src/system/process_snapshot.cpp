@@ -8,6 +8,7 @@
 #include "bridge/host.h"
 #include "bridge/host_array.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 #include "system/functions.h"
 

@@ -10,6 +10,7 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 #include "system/functions.h"
 #include "system/long_inputs.h"
@@ -18,8 +19,6 @@
 
 namespace larch {
 namespace {
-
-constexpr int kShortcutPathChars = 261;
 
 // A string the RPC runtime allocated.
 class RpcString {
@@ -70,8 +69,8 @@ void KVCreateShortcut(ParamBlock* block) {
   description.text.resize(CharBoundaryAtOrBefore(AnsiLeadBytes(), description.text, kShortcutDescriptionLimit));
   // The shortcut's file name goes to the shell in UTF-16, in a path-sized
   // buffer, which a name within the path limit always fits.
-  wchar_t wideName[kShortcutPathChars] = {};
-  if (MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wideName, kShortcutPathChars) == 0) {
+  wchar_t wideName[kReturnedPathCapacity] = {};
+  if (MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wideName, static_cast<int>(kReturnedPathCapacity)) == 0) {
     return ReturnLogical(false);
   }
   // COM stays initialised for the host's thread: other calls may need it.

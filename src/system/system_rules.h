@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "bridge/dbcs.h"
-#include "bridge/host.h"  // kMaxPathLength
+#include "bridge/system_error.h"
 
 namespace larch {
 
