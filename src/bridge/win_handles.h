@@ -117,7 +117,8 @@ using UniqueGlobalLock = UniqueAny<GlobalLockTraits>;
 using UniqueLocal = UniqueAny<HandleTraits<HLOCAL, &LocalFree>>;
 using UniqueWindow = UniqueAny<HandleTraits<HWND, &DestroyWindow>>;
 using UniqueWindowDc = UniqueAny<WindowDcTraits>;
-using UniqueGdiObject = UniqueAny<HandleTraits<HGDIOBJ, &DeleteObject>>;
+using UniqueMemoryDc = UniqueAny<HandleTraits<HDC, &DeleteDC>>;
+using UniqueBitmap = UniqueAny<HandleTraits<HBITMAP, &DeleteObject>>;
 using UniqueInternet = UniqueAny<HandleTraits<HINTERNET, &InternetCloseHandle>>;
 using UniqueNetEnum = UniqueAny<HandleTraits<HANDLE, &WNetCloseEnum>>;
 // Item lists the shell allocates with the task allocator.
