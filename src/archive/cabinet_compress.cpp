@@ -118,8 +118,8 @@ INT_PTR DIAMONDAPI FciOpenInfo(char* path, USHORT* date, USHORT* time, USHORT* a
     return -1;
   };
   return CallbackGuard<INT_PTR>(-1, [&]() -> INT_PTR {
-    UniqueHandle file(ValidOrNull(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
+    UniqueFileHandle file(
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return failed();
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file.get(), &info)) return failed();

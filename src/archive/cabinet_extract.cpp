@@ -38,8 +38,8 @@ LONG DIAMONDAPI FdiSeek(INT_PTR file, LONG distance, int origin) {
 // The stored time becomes both the creation and the last-write time; the
 // last-access time is left as the system set it.
 void RestoreTimes(const std::string& path, USHORT date, USHORT time) {
-  UniqueHandle file(ValidOrNull(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return;
   FILETIME local, utc;
   if (DosDateTimeToFileTime(date, time, &local) && LocalFileTimeToFileTime(&local, &utc)) {
@@ -96,11 +96,6 @@ INT_PTR DIAMONDAPI FdiNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION info) {
     }
   });
 }
-
-struct FdiDestroyFn {
-  void operator()(HFDI fdi) const { FDIDestroy(fdi); }
-};
-using UniqueFdi = UniqueAny<HFDI, FdiDestroyFn>;
 
 bool IsCabinetFile(HFDI fdi, const std::string& path) {
   INT_PTR file = CabOpen(path.c_str(), _O_BINARY | _O_SEQUENTIAL, 0);

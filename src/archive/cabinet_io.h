@@ -1,7 +1,6 @@
 // What FCI and FDI call back for memory and files: the C runtime's
 // low-level file functions, with the arguments as the cabinet library
-// passes them. Every call-back body runs inside CallbackGuard, because an
-// exception must never unwind through the cabinet library's frames.
+// passes them. Every call-back body runs inside CallbackGuard.
 #pragma once
 
 #include <windows.h>
@@ -11,17 +10,9 @@
 #include <string>
 #include <string_view>
 
-namespace larch {
+#include "bridge/callback_guard.h"
 
-// Runs body() and gives its result, or fallback when it throws.
-template <typename R, typename Body>
-R CallbackGuard(R fallback, Body body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return fallback;
-  }
-}
+namespace larch {
 
 // Stored and restored attributes. A cabinet keeps them in the bits the
 // file system uses for them.

@@ -23,7 +23,7 @@ namespace {
 void SearchFolder(const std::string& pattern, const WalkEntryFn& entry) {
   if (RefuseLongPath(pattern)) return;
   WIN32_FIND_DATAA found;
-  UniqueFind search(ValidOrNull(FindFirstFileA(pattern.c_str(), &found)));
+  UniqueFind search(FindFirstFileA(pattern.c_str(), &found));
   if (!search) return;
   do {
     entry(found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
@@ -35,8 +35,9 @@ void SearchFolder(const std::string& pattern, const WalkEntryFn& entry) {
 // right and follows links to their target.
 std::optional<FolderId> IdentifyFolder(const std::string& folder) {
   if (RefuseLongPath(folder)) return std::nullopt;
-  UniqueHandle handle(ValidOrNull(CreateFileA(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  UniqueFileHandle handle(
+      CreateFileA(folder.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;

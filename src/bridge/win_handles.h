@@ -1,88 +1,158 @@
-// One owner type per kind of Win32 handle. Closing keeps GetLastError()
-// intact, so clean-up never overwrites the code about to be recorded.
+// One owner type per kind of handle, each kind declared in one line below.
+// An owner closes what it holds at the end of its scope, can be moved but
+// not copied, and holds nothing once moved from or released. Closing keeps
+// GetLastError() intact, so clean-up never overwrites the code about to be
+// recorded.
 #pragma once
 
 #include <windows.h>
+#include <fdi.h>
+#include <objbase.h>
+#include <rpc.h>
+#include <shlobj.h>
+#include <wininet.h>
+#include <winnetwk.h>
 
+#include <cstdio>
 #include <utility>
 
 namespace larch {
 
-template <typename T, typename Close, T Invalid = T()>
+// Traits tell the owner about its kind: Type, None() (the value that
+// stands for "no handle") and Close(value), called only for other values.
+template <typename Traits>
 class UniqueAny {
  public:
+  using Type = typename Traits::Type;
+
   UniqueAny() = default;
-  explicit UniqueAny(T value) : value_(value) {}
+  explicit UniqueAny(Type value) : value_(value) {}
   UniqueAny(const UniqueAny&) = delete;
   UniqueAny& operator=(const UniqueAny&) = delete;
-  UniqueAny(UniqueAny&& other) noexcept : value_(std::exchange(other.value_, Invalid)) {}
+  UniqueAny(UniqueAny&& other) noexcept : value_(other.release()) {}
   UniqueAny& operator=(UniqueAny&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.value_, Invalid));
+    if (this != &other) reset(other.release());
     return *this;
   }
   ~UniqueAny() { reset(); }
 
-  T get() const { return value_; }
-  explicit operator bool() const { return value_ != Invalid; }
-  // For out-parameters: releases the current value first.
-  T* put() {
+  Type get() const { return value_; }
+  explicit operator bool() const { return !(value_ == Traits::None()); }
+  // For out-parameters: closes the current value first.
+  Type* put() {
     reset();
     return &value_;
   }
-  void reset(T value = Invalid) {
-    if (value_ != Invalid) {
+  void reset(Type value = Traits::None()) {
+    if (*this) {
       DWORD saved = GetLastError();
-      Close()(value_);
+      Traits::Close(value_);
       SetLastError(saved);
     }
     value_ = value;
   }
-  [[nodiscard]] T release() { return std::exchange(value_, Invalid); }
+  [[nodiscard]] Type release() { return std::exchange(value_, Traits::None()); }
 
  private:
-  T value_ = Invalid;
+  Type value_ = Traits::None();
 };
 
-struct CloseHandleFn { void operator()(HANDLE h) const { CloseHandle(h); } };
-struct FindCloseFn { void operator()(HANDLE h) const { FindClose(h); } };
-struct RegCloseKeyFn { void operator()(HKEY h) const { RegCloseKey(h); } };
-struct FreeLibraryFn { void operator()(HMODULE h) const { FreeLibrary(h); } };
-struct GlobalFreeFn { void operator()(HGLOBAL h) const { GlobalFree(h); } };
-struct DestroyWindowFn { void operator()(HWND h) const { DestroyWindow(h); } };
+// Which value a kind's functions return for "no handle": null for most,
+// INVALID_HANDLE_VALUE for files, snapshots and find handles.
+enum class NoHandle { kNull, kInvalidHandleValue };
 
-using UniqueHandle = UniqueAny<HANDLE, CloseHandleFn>;
-using UniqueFind = UniqueAny<HANDLE, FindCloseFn>;
-using UniqueKey = UniqueAny<HKEY, RegCloseKeyFn>;
-using UniqueModule = UniqueAny<HMODULE, FreeLibraryFn>;
-using UniqueGlobal = UniqueAny<HGLOBAL, GlobalFreeFn>;
-using UniqueWindow = UniqueAny<HWND, DestroyWindowFn>;
+// The common kind: a handle closed by one function of the system, whose
+// own result is not needed.
+template <typename T, auto CloseFn, NoHandle kNone = NoHandle::kNull>
+struct HandleTraits {
+  using Type = T;
+  static T None() {
+    if constexpr (kNone == NoHandle::kNull) {
+      return T();
+    } else {
+      return INVALID_HANDLE_VALUE;
+    }
+  }
+  static void Close(T value) { CloseFn(value); }
+};
 
-// Files, snapshots and find handles use INVALID_HANDLE_VALUE for "none":
-// these owners take the value as returned and store null in its place.
-inline HANDLE ValidOrNull(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
+// A device context from GetDC goes back to the window it came from, so the
+// owner keeps both; only WindowDcOf makes one.
+struct WindowDc {
+  HWND window;
+  HDC dc;
+  bool operator==(const WindowDc& other) const { return window == other.window && dc == other.dc; }
+};
+struct WindowDcTraits {
+  using Type = WindowDc;
+  static WindowDc None() { return WindowDc{}; }
+  static void Close(WindowDc value) { ReleaseDC(value.window, value.dc); }
+};
+
+// One lock on a movable global block and the address it gave; only
+// LockGlobal makes one.
+struct GlobalLocked {
+  HGLOBAL block;
+  void* data;
+  bool operator==(const GlobalLocked& other) const { return block == other.block && data == other.data; }
+};
+struct GlobalLockTraits {
+  using Type = GlobalLocked;
+  static GlobalLocked None() { return GlobalLocked{}; }
+  static void Close(GlobalLocked value) { GlobalUnlock(value.block); }
+};
+
+// RpcStringFreeA takes the string's address and nulls it.
+inline void FreeRpcString(RPC_CSTR text) { RpcStringFreeA(&text); }
+
+// Processes, threads, tokens, events, mutexes, pipes.
+using UniqueHandle = UniqueAny<HandleTraits<HANDLE, &CloseHandle>>;
+// Files and tool-help snapshots.
+using UniqueFileHandle = UniqueAny<HandleTraits<HANDLE, &CloseHandle, NoHandle::kInvalidHandleValue>>;
+using UniqueFind = UniqueAny<HandleTraits<HANDLE, &FindClose, NoHandle::kInvalidHandleValue>>;
+using UniqueKey = UniqueAny<HandleTraits<HKEY, &RegCloseKey>>;
+using UniqueModule = UniqueAny<HandleTraits<HMODULE, &FreeLibrary>>;
+using UniqueGlobal = UniqueAny<HandleTraits<HGLOBAL, &GlobalFree>>;
+using UniqueGlobalLock = UniqueAny<GlobalLockTraits>;
+using UniqueLocal = UniqueAny<HandleTraits<HLOCAL, &LocalFree>>;
+using UniqueWindow = UniqueAny<HandleTraits<HWND, &DestroyWindow>>;
+using UniqueWindowDc = UniqueAny<WindowDcTraits>;
+using UniqueMemoryDc = UniqueAny<HandleTraits<HDC, &DeleteDC>>;
+using UniqueBitmap = UniqueAny<HandleTraits<HBITMAP, &DeleteObject>>;
+using UniqueInternet = UniqueAny<HandleTraits<HINTERNET, &InternetCloseHandle>>;
+using UniqueNetEnum = UniqueAny<HandleTraits<HANDLE, &WNetCloseEnum>>;
+// Item lists the shell allocates with the task allocator.
+using UniqueItemList = UniqueAny<HandleTraits<LPITEMIDLIST, &CoTaskMemFree>>;
+using UniqueRpcString = UniqueAny<HandleTraits<RPC_CSTR, &FreeRpcString>>;
+using UniqueFdi = UniqueAny<HandleTraits<HFDI, &FDIDestroy>>;
+using UniqueCFile = UniqueAny<HandleTraits<std::FILE*, &std::fclose>>;
+
+// The window's device context (the screen's for null), or an empty owner
+// when there is none.
+inline UniqueWindowDc WindowDcOf(HWND window) {
+  HDC dc = GetDC(window);
+  return dc ? UniqueWindowDc(WindowDc{window, dc}) : UniqueWindowDc();
+}
+
+// The block locked once, or an empty owner when it cannot be locked.
+inline UniqueGlobalLock LockGlobal(HGLOBAL block) {
+  void* data = GlobalLock(block);
+  return data ? UniqueGlobalLock(GlobalLocked{block, data}) : UniqueGlobalLock();
+}
 
 // A COM interface pointer, released at the end of its scope.
 template <typename I>
-class ComPtr {
+struct ComTraits {
+  using Type = I*;
+  static I* None() { return nullptr; }
+  static void Close(I* p) { p->Release(); }
+};
+template <typename I>
+class ComPtr : public UniqueAny<ComTraits<I>> {
  public:
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ~ComPtr() {
-    if (p_) p_->Release();
-  }
-  I* get() const { return p_; }
-  I* operator->() const { return p_; }
-  I** put() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-    return &p_;
-  }
-  void** putVoid() { return reinterpret_cast<void**>(put()); }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  I* p_ = nullptr;
+  using UniqueAny<ComTraits<I>>::UniqueAny;
+  I* operator->() const { return this->get(); }
+  void** putVoid() { return reinterpret_cast<void**>(this->put()); }
 };
 
 }  // namespace larch

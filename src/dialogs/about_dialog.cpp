@@ -15,7 +15,7 @@ struct AboutTexts {
 };
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Guarded([&]() -> INT_PTR {
+  return CallbackGuard<INT_PTR>(FALSE, [&]() -> INT_PTR {
     if (message == WM_INITDIALOG) {
       const auto& texts = *reinterpret_cast<const AboutTexts*>(lParam);
       SetDlgItemTextA(dialog, IDC_ABOUT_LINE1, texts.line1);

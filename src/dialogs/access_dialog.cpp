@@ -40,7 +40,7 @@ void OnAccessOk(HWND dialog) {
 }
 
 INT_PTR CALLBACK AccessProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Guarded([&]() -> INT_PTR {
+  return CallbackGuard<INT_PTR>(FALSE, [&]() -> INT_PTR {
     if (message == WM_INITDIALOG) {
       const auto& initial = *reinterpret_cast<const AccessInitial*>(lParam);
       SendDlgItemMessageA(dialog, IDC_MDB_FILE, EM_LIMITTEXT, kFileNameLimit, 0);

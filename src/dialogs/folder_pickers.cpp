@@ -13,11 +13,6 @@
 namespace larch {
 namespace {
 
-struct CoTaskMemFreeFn {
-  void operator()(LPITEMIDLIST pidl) const { CoTaskMemFree(pidl); }
-};
-using UniqueItemList = UniqueAny<LPITEMIDLIST, CoTaskMemFreeFn>;
-
 // Read by the browser's call-back when the dialog opens; every KVGetDir2
 // call that shows the dialog writes it first.
 char g_initialFolder[kInitialFolderCapacity];

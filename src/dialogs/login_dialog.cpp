@@ -14,7 +14,7 @@ struct LoginInitial {
 };
 
 INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Guarded([&]() -> INT_PTR {
+  return CallbackGuard<INT_PTR>(FALSE, [&]() -> INT_PTR {
     if (message == WM_INITDIALOG) {
       auto* initial = reinterpret_cast<const LoginInitial*>(lParam);
       SendDlgItemMessageA(dialog, IDC_LOGIN_USER, EM_LIMITTEXT, kNameLimit, 0);

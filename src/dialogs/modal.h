@@ -1,12 +1,14 @@
 // What every dialog of the library shares: showing a template of the
-// library as a modal dialog of the host, the warning box, and the guard
-// that keeps exceptions out of the system's call-back frames.
+// library as a modal dialog of the host and the warning box. Dialog
+// procedures run their bodies inside CallbackGuard, failing with FALSE
+// (the message counts as unhandled).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "bridge/callback_guard.h"
 #include "dialogs/connection_rules.h"
 
 namespace larch {
@@ -28,16 +30,5 @@ void FinishOk(HWND dialog, OkVerdict verdict);
 // The whole text of a dialog box, however long; the storage cuts it to
 // its own size.
 std::string ReadBox(HWND dialog, int id);
-
-// Runs a dialog procedure's body; an exception must not unwind through the
-// system's frames, so it ends here and the message counts as unhandled.
-template <typename Body>
-INT_PTR Guarded(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return FALSE;
-  }
-}
 
 }  // namespace larch

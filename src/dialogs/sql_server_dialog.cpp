@@ -76,7 +76,7 @@ void OnSqlOk(HWND dialog) {
 }
 
 INT_PTR CALLBACK SqlProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Guarded([&]() -> INT_PTR {
+  return CallbackGuard<INT_PTR>(FALSE, [&]() -> INT_PTR {
     switch (message) {
       case WM_INITDIALOG:
         InitSqlDialog(dialog, *reinterpret_cast<const SqlInitial*>(lParam));

@@ -74,28 +74,14 @@ void KVSetPath(ParamBlock* block) {
   ReturnLogical(Recorded(SetCurrentDirectoryA(path.c_str())));
 }
 
-namespace {
-
-// Frees an item list through the shell's allocator.
-struct ItemListOwner {
-  LPITEMIDLIST list = nullptr;
-  ~ItemListOwner() {
-    if (!list) return;
-    ComPtr<IMalloc> allocator;
-    if (SUCCEEDED(SHGetMalloc(allocator.put()))) allocator->Free(list);
-  }
-};
-
-}  // namespace
-
 void KVGetSpecialFolder(ParamBlock* block) {
   Params p(block);
-  ItemListOwner folder;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, p.integer(1), &folder.list)) || !folder.list) {
+  UniqueItemList folder;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, p.integer(1), folder.put())) || !folder) {
     return ReturnText("");
   }
   char buffer[kReturnedPathCapacity] = {};
-  if (!SHGetPathFromIDListA(folder.list, buffer)) return ReturnText("");
+  if (!SHGetPathFromIDListA(folder.get(), buffer)) return ReturnText("");
   // A virtual folder has no file-system path; some shells name it by its
   // class ("::{...}") instead of failing.
   std::string_view path(buffer);

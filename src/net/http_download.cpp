@@ -119,7 +119,7 @@ void KVHttpDownLoad(ParamBlock* block) {
                                         INTERNET_FLAG_RELOAD, 0));
     if (!sent.request) return ReturnLogical(false);
   }
-  UniqueFile file(std::fopen(localFile.c_str(), "wb"));
+  UniqueCFile file(std::fopen(localFile.c_str(), "wb"));
   if (!file) return ReturnLogical(false);
   bool complete = CopyBody(sent.request.get(), file.get());
   sent.request.reset();

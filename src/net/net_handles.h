@@ -1,4 +1,5 @@
-// Owners for the network family's handles, over the bridge's UniqueAny.
+// What the network family's sessions share: time-outs, Windows Sockets and
+// name resolution. The owners of its handles are the bridge's.
 #pragma once
 
 #include <winsock2.h>
@@ -13,14 +14,6 @@
 #include "bridge/win_handles.h"
 
 namespace larch {
-
-struct InternetCloseFn { void operator()(HINTERNET h) const { InternetCloseHandle(h); } };
-struct NetEnumCloseFn { void operator()(HANDLE h) const { WNetCloseEnum(h); } };
-struct FileCloseFn { void operator()(FILE* f) const { std::fclose(f); } };
-
-using UniqueInternet = UniqueAny<HINTERNET, InternetCloseFn>;
-using UniqueNetEnum = UniqueAny<HANDLE, NetEnumCloseFn>;
-using UniqueFile = UniqueAny<FILE*, FileCloseFn>;
 
 // Time-outs of every internet session the library opens, in milliseconds.
 // Some implementations wait for ever by default, so a server that stops

@@ -4,6 +4,7 @@
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "bridge/values.h"
+#include "bridge/win_handles.h"
 #include "system/functions.h"
 #include "system/system_rules.h"
 #include "system/window_handle.h"
@@ -11,25 +12,9 @@
 namespace larch {
 namespace {
 
-// A device context, released to the window it came from.
-class WindowDC {
- public:
-  explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
-  ~WindowDC() {
-    if (dc_) ReleaseDC(window_, dc_);
-  }
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
 int32_t CurrentRefreshRate() {
-  WindowDC screen(nullptr);
-  return screen.get() ? GetDeviceCaps(screen.get(), VREFRESH) : 0;
+  UniqueWindowDc screen = WindowDcOf(nullptr);
+  return screen ? GetDeviceCaps(screen.get().dc, VREFRESH) : 0;
 }
 
 // Puts a loaded value back unchanged; a text goes back in a new block, as
@@ -81,10 +66,10 @@ void KVGet2PixeFactor(ParamBlock* block) {
   int32_t twipsX = 0;
   int32_t twipsY = 0;
   {
-    WindowDC dc(WindowOf(p.integer(1)));
-    if (dc.get()) {
-      twipsX = TwipsPerPixel(GetDeviceCaps(dc.get(), LOGPIXELSX));
-      twipsY = TwipsPerPixel(GetDeviceCaps(dc.get(), LOGPIXELSY));
+    UniqueWindowDc dc = WindowDcOf(WindowOf(p.integer(1)));
+    if (dc) {
+      twipsX = TwipsPerPixel(GetDeviceCaps(dc.get().dc, LOGPIXELSX));
+      twipsY = TwipsPerPixel(GetDeviceCaps(dc.get().dc, LOGPIXELSY));
     }
   }
   // A device without a resolution leaves the variable as it was.

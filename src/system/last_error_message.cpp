@@ -13,11 +13,6 @@
 namespace larch {
 namespace {
 
-struct LocalFreeFn {
-  void operator()(HLOCAL h) const { LocalFree(h); }
-};
-using UniqueLocal = UniqueAny<HLOCAL, LocalFreeFn>;
-
 constexpr DWORD kMessageFlags =
     FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER;
 

@@ -45,7 +45,7 @@ void KVGetProcessSnapshot(ParamBlock* block) {
   const std::string name = p.text(1).str();
   ReleaseHostVariable(name);
 
-  UniqueHandle snapshot(ValidOrNull(CreateToolhelp32Snapshot(TH32CS_SNAPALL, /*th32ProcessID=*/0)));
+  UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPALL, /*th32ProcessID=*/0));
   if (!snapshot) {
     RecordSystemError();
     return ReturnInt(0);

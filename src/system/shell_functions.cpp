@@ -18,25 +18,6 @@
 #include "system/window_handle.h"
 
 namespace larch {
-namespace {
-
-// A string the RPC runtime allocated.
-class RpcString {
- public:
-  RpcString() = default;
-  RpcString(const RpcString&) = delete;
-  RpcString& operator=(const RpcString&) = delete;
-  ~RpcString() {
-    if (s_) RpcStringFreeA(&s_);
-  }
-  RPC_CSTR* put() { return &s_; }
-  const char* get() const { return reinterpret_cast<const char*>(s_); }
-
- private:
-  RPC_CSTR s_ = nullptr;
-};
-
-}  // namespace
 
 void APIShellExecute(ParamBlock* block) {
   Params p(block);
@@ -93,9 +74,9 @@ void KVCreateShortcut(ParamBlock* block) {
 void KVGetGUID(ParamBlock*) {
   UUID uuid{};
   UuidCreate(&uuid);
-  RpcString text;
-  if (UuidToStringA(&uuid, text.put()) != RPC_S_OK || !text.get()) RaiseMemoryError();
-  ReturnText(text.get());
+  UniqueRpcString text;
+  if (UuidToStringA(&uuid, text.put()) != RPC_S_OK || !text) RaiseMemoryError();
+  ReturnText(reinterpret_cast<const char*>(text.get()));
 }
 
 }  // namespace larch

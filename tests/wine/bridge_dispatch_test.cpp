@@ -78,8 +78,7 @@ TEST(Handles, AllocTagsAddressesAndReusesFreedEntries) {
   auto* data = reinterpret_cast<unsigned char*>(static_cast<uintptr_t>(addr.word0));
   ASSERT_NE(data, nullptr);
   HGLOBAL block = reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(emu.handleTable()->entries[3]));
-  auto* start = static_cast<unsigned char*>(GlobalLock(block));
-  GlobalUnlock(block);
+  auto* start = static_cast<unsigned char*>(LockGlobal(block).get().data);
   EXPECT_EQ(data, start + 2);
   EXPECT_EQ(data[-2] | (data[-1] << 8), 7);
   for (uint32_t h : {1u, 2u, 3u}) emu.freeBlock(h);
@@ -279,9 +278,7 @@ TEST(Results, LogicalIsOneAndTextBlocksCarryTagAndNul) {
     seen = *reinterpret_cast<HostValue*>(static_cast<uintptr_t>(r.arg1));
     if (seen.type == 'H') {
       HGLOBAL g = reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(emu.handleTable()->entries[seen.handle]));
-      auto* p = static_cast<const char*>(GlobalLock(g));
-      block.assign(p, GlobalSize(g));
-      GlobalUnlock(g);
+      if (UniqueGlobalLock lock = LockGlobal(g)) block.assign(static_cast<const char*>(lock.get().data), GlobalSize(g));
       emu.freeBlock(seen.handle);
     }
     return true;

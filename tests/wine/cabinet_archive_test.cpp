@@ -96,21 +96,19 @@ void SetWriteTime(const std::string& path, SYSTEMTIME when) {
   FILETIME local, utc;
   SystemTimeToFileTime(&when, &local);
   LocalFileTimeToFileTime(&local, &utc);
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  SetFileTime(h, nullptr, nullptr, &utc);
-  CloseHandle(h);
+  UniqueFileHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  SetFileTime(h.get(), nullptr, nullptr, &utc);
 }
 
 size_t EntriesIn(const std::string& folder) {
   size_t count = 0;
   WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE) return 0;
+  UniqueFind h(FindFirstFileA((folder + "\\*").c_str(), &found));
+  if (!h) return 0;
   do {
     std::string name = found.cFileName;
     count += name != "." && name != "..";
-  } while (FindNextFileA(h, &found));
-  FindClose(h);
+  } while (FindNextFileA(h.get(), &found));
   return count;
 }
 

@@ -18,18 +18,18 @@ using host::ImportPatch;
 class ConnectionDialogs : public testing::Test {
  protected:
   ConnectionDialogs() {
-    main_ = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
-    emu.mainWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(main_));
+    main_.reset(
+        CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr));
+    emu.mainWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(main_.get()));
   }
-  ~ConnectionDialogs() override { DestroyWindow(main_); }
 
   std::string text(const char* function) { return emu.call(function).value.text; }
   void expectOwned(Robot& r, HWND dialog) {
-    if (GetWindow(dialog, GW_OWNER) != main_) r.fail("dialog not owned by the host's main window");
+    if (GetWindow(dialog, GW_OWNER) != main_.get()) r.fail("dialog not owned by the host's main window");
   }
 
   HostEmulator emu;
-  HWND main_;
+  UniqueWindow main_;
 };
 
 const std::vector<std::string> kNoProblems;

@@ -26,20 +26,21 @@ class Pickers : public testing::Test {
  protected:
   Pickers() {
     CoInitialize(nullptr);  // as the host has done on its thread
-    main_ = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
-    emu.mainWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(main_));
+    main_.reset(
+        CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr));
+    emu.mainWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(main_.get()));
     WriteFile(dir.file("x.txt"), "x");
     WriteFile(dir.file("y.txt"), "y");
   }
   ~Pickers() override {
-    DestroyWindow(main_);
+    main_.reset();
     CoUninitialize();
   }
 
   // Starts a robot that fills the picker's name box and accepts.
   Robot accept(const std::string& name) {
     return Robot([this, name](Robot& r) {
-      HWND picker = r.waitForOwned(main_, "picker");
+      HWND picker = r.waitForOwned(main_.get(), "picker");
       if (!picker) return;
       Robot::setText(picker, kFileNameBox, name);
       PostMessageA(picker, WM_COMMAND, IDOK, 0);
@@ -48,7 +49,7 @@ class Pickers : public testing::Test {
   }
   Robot cancel() {
     return Robot([this](Robot& r) {
-      HWND picker = r.waitForOwned(main_, "picker");
+      HWND picker = r.waitForOwned(main_.get(), "picker");
       if (!picker) return;
       Robot::key(picker, VK_ESCAPE);
       r.waitGone(picker, "picker");
@@ -56,7 +57,7 @@ class Pickers : public testing::Test {
   }
 
   HostEmulator emu;
-  HWND main_;
+  UniqueWindow main_;
   TempDir dir;
 };
 
@@ -71,7 +72,7 @@ std::string CurrentFolder() {
 TEST_F(Pickers, OpenOneFileFromTheInitialFolder) {
   std::string before = CurrentFolder();
   Robot robot([&](Robot& r) {
-    HWND picker = r.waitForOwned(main_, "open dialog");
+    HWND picker = r.waitForOwned(main_.get(), "open dialog");
     if (!picker) return;
     r.expectEq(SendDlgItemMessageA(picker, kFilterBox, CB_GETCOUNT, 0, 0), LRESULT{1}, "filter entries");
     Robot::setText(picker, kFileNameBox, "x.txt");
@@ -113,7 +114,7 @@ TEST_F(Pickers, CancelGivesEmptyText) {
 
 TEST_F(Pickers, SaveAddsTheDefaultExtension) {
   Robot robot([&](Robot& r) {
-    HWND picker = r.waitForOwned(main_, "save dialog");
+    HWND picker = r.waitForOwned(main_.get(), "save dialog");
     if (!picker) return;
     r.expectText(Robot::text(picker, kFileNameBox), "report", "initial name");
     Robot::setText(picker, kFileNameBox, dir.file("report"));
@@ -128,7 +129,7 @@ TEST_F(Pickers, SaveAddsTheDefaultExtension) {
 
 TEST_F(Pickers, SaveOverAnExistingFileAsksFirst) {
   Robot robot([&](Robot& r) {
-    HWND picker = r.waitForOwned(main_, "save dialog");
+    HWND picker = r.waitForOwned(main_.get(), "save dialog");
     if (!picker) return;
     Robot::setText(picker, kFileNameBox, dir.file("x.txt"));
     PostMessageA(picker, WM_COMMAND, IDOK, 0);
@@ -187,7 +188,7 @@ TEST_F(Pickers, OpenRecordFlagsFollowTheMultipleSwitch) {
     CallResult result = emu.call("KVGetFile2", args);
     EXPECT_EQ(g_seen.record.Flags, c.flags) << c.extra.size();
     EXPECT_EQ(g_seen.record.lStructSize, 76u);
-    EXPECT_EQ(g_seen.record.hwndOwner, main_);
+    EXPECT_EQ(g_seen.record.hwndOwner, main_.get());
     EXPECT_EQ(g_seen.record.nMaxFile, 32768u);
     EXPECT_EQ(g_seen.record.nFilterIndex, 0u);
     EXPECT_EQ(g_seen.record.lpstrTitle, nullptr);
@@ -214,7 +215,7 @@ TEST_F(Pickers, SaveRecord) {
   EXPECT_EQ(result.value.text, "C:\\out\\report.txt");
   EXPECT_EQ(g_seen.record.lStructSize, 76u);
   EXPECT_EQ(g_seen.record.Flags, 0x0088080Eu);
-  EXPECT_EQ(g_seen.record.hwndOwner, main_);
+  EXPECT_EQ(g_seen.record.hwndOwner, main_.get());
   EXPECT_EQ(g_seen.record.nMaxFile, 32768u);
   EXPECT_EQ(g_seen.filter, "Text\0*.txt;*.log\0\0"s);
   EXPECT_EQ(g_seen.defaultExtension, "txt");
@@ -280,7 +281,7 @@ TEST_F(Pickers, FolderBrowserStartsAtTheGivenFolder) {
   };
   for (const Case& c : cases) {
     Robot robot([&](Robot& r) {
-      HWND browser = r.waitForOwned(main_, "folder browser");
+      HWND browser = r.waitForOwned(main_.get(), "folder browser");
       if (!browser) return;
       if (!ChildWithText(browser, c.title)) r.fail("no title \"" + c.title + "\"");
       if (c.accept) {
@@ -315,15 +316,12 @@ SeenBrowse g_browse;
 LPITEMIDLIST WINAPI FakeBrowse(BROWSEINFOA* info) {
   g_browse.info = *info;
   g_browse.title = info->lpszTitle ? info->lpszTitle : "(none)";
-  LPITEMIDLIST expected = nullptr;
-  SHGetSpecialFolderLocation(nullptr, g_browse.expectedRoot, &expected);
-  g_browse.rootIsExpected = info->pidlRoot && expected && ILIsEqual(info->pidlRoot, expected);
-  if (!g_browse.answer) {
-    CoTaskMemFree(expected);
-    return nullptr;
-  }
+  UniqueItemList expected;
+  SHGetSpecialFolderLocation(nullptr, g_browse.expectedRoot, expected.put());
+  g_browse.rootIsExpected = info->pidlRoot && expected && ILIsEqual(info->pidlRoot, expected.get());
+  if (!g_browse.answer) return nullptr;
   lstrcpynA(info->pszDisplayName, g_browse.answer, MAX_PATH);
-  return expected;  // the caller frees it
+  return expected.release();  // the caller frees it
 }
 
 TEST_F(Pickers, OtherFolderBrowsesComputersOrPrinters) {
@@ -377,7 +375,7 @@ TEST_F(Pickers, FolderBrowserRecord) {
     g_browse = {};
     EXPECT_EQ(emu.call("KVGetDir2", args).value.text, "");
     EXPECT_EQ(g_browse.info.ulFlags, flags);
-    EXPECT_EQ(g_browse.info.hwndOwner, main_);
+    EXPECT_EQ(g_browse.info.hwndOwner, main_.get());
     EXPECT_EQ(g_browse.info.pidlRoot, nullptr);
     EXPECT_NE(g_browse.info.lpfn, nullptr);
     EXPECT_EQ(g_browse.title, "Select a directory");

@@ -30,11 +30,11 @@ struct GdiPlus {
 
   GdiPlus() : module(LoadLibraryA("gdiplus.dll")) {
     if (!module) return;
-    startup = reinterpret_cast<Startup>(GetProcAddress(module, "GdiplusStartup"));
-    shutdown = reinterpret_cast<Shutdown>(GetProcAddress(module, "GdiplusShutdown"));
-    fromBitmap = reinterpret_cast<FromBitmap>(GetProcAddress(module, "GdipCreateBitmapFromHBITMAP"));
-    save = reinterpret_cast<Save>(GetProcAddress(module, "GdipSaveImageToFile"));
-    dispose = reinterpret_cast<Dispose>(GetProcAddress(module, "GdipDisposeImage"));
+    startup = reinterpret_cast<Startup>(GetProcAddress(module.get(), "GdiplusStartup"));
+    shutdown = reinterpret_cast<Shutdown>(GetProcAddress(module.get(), "GdiplusShutdown"));
+    fromBitmap = reinterpret_cast<FromBitmap>(GetProcAddress(module.get(), "GdipCreateBitmapFromHBITMAP"));
+    save = reinterpret_cast<Save>(GetProcAddress(module.get(), "GdipSaveImageToFile"));
+    dispose = reinterpret_cast<Dispose>(GetProcAddress(module.get(), "GdipDisposeImage"));
     struct {
       UINT32 version = 1;
       void* debug = nullptr;
@@ -44,12 +44,11 @@ struct GdiPlus {
     if (startup && startup(&token, &input, nullptr) != 0) token = 0;
   }
   ~GdiPlus() {
-    if (token) shutdown(token);
-    if (module) FreeLibrary(module);
+    if (token) shutdown(token);  // before the module goes
   }
   bool ready() const { return token && fromBitmap && save && dispose; }
 
-  HMODULE module;
+  UniqueModule module;
   ULONG_PTR token = 0;
   Startup startup = nullptr;
   Shutdown shutdown = nullptr;
@@ -66,21 +65,18 @@ bool SaveWindowPng(HWND window, const std::string& path) {
   RECT r;
   GetWindowRect(window, &r);
   int width = r.right - r.left, height = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, old);
+  UniqueWindowDc screen = WindowDcOf(nullptr);
+  UniqueMemoryDc memory(CreateCompatibleDC(screen.get().dc));
+  UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get().dc, width, height));
+  HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+  BitBlt(memory.get(), 0, 0, width, height, screen.get().dc, r.left, r.top, SRCCOPY);
+  SelectObject(memory.get(), old);
   bool saved = false;
   void* image = nullptr;
-  if (gdi.fromBitmap(bitmap, nullptr, &image) == 0) {
+  if (gdi.fromBitmap(bitmap.get(), nullptr, &image) == 0) {
     saved = gdi.save(image, Wide(path, CP_ACP).c_str(), &kPngEncoder, nullptr) == 0;
     gdi.dispose(image);
   }
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
   return saved;
 }
 

@@ -147,13 +147,12 @@ TEST(Files, AttributesAndExistence) {
 
 // A sparse file of the given size (no disk space used).
 void MakeSparse(const std::string& path, LONGLONG size) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  UniqueFileHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(h);
   LARGE_INTEGER at;
   at.QuadPart = size;
-  SetFilePointerEx(h, at, nullptr, FILE_BEGIN);
-  SetEndOfFile(h);
-  CloseHandle(h);
+  SetFilePointerEx(h.get(), at, nullptr, FILE_BEGIN);
+  SetEndOfFile(h.get());
 }
 
 TEST(Files, LengthsAreTheLowWordOfTheSize) {

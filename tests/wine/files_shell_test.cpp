@@ -28,10 +28,7 @@ bool InTrash(const std::string& name) {
   std::string folder = std::string("Z:") + data + "/Trash/files/";
   for (char& c : folder) c = c == '/' ? '\\' : c;
   WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((folder + name + "*").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  FindClose(h);
-  return true;
+  return static_cast<bool>(UniqueFind(FindFirstFileA((folder + name + "*").c_str(), &found)));
 }
 
 std::string UniqueName(const char* stem) {
@@ -204,15 +201,16 @@ TEST(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
   }
 
   // The owner window: a window of the host's is passed, a stale handle is not.
-  HWND window = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_NE(window, nullptr);
+  UniqueWindow ownerWindow(
+      CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(ownerWindow);
+  const HWND window = ownerWindow.get();
   for (HWND owner : {window, reinterpret_cast<HWND>(0x7FF0)}) {
     g_shell = ShellCall{};
     emu.call("APIDisposeFolder", {Value::Int(static_cast<int32_t>(reinterpret_cast<uintptr_t>(owner))),
                                   Value::Int(FO_COPY), Value::Text("C:\\a"), Value::Text("C:\\b")});
     EXPECT_EQ(g_shell.owner, owner == window ? window : nullptr);
   }
-  DestroyWindow(window);
 }
 
 TEST(FilesShell, WithoutADisplayNoWindowIsTriedButConfirmationsStay) {

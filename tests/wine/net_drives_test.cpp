@@ -561,10 +561,11 @@ TEST(NetBrowserPlanted, AProviderInTheCurrentFolderIsNeverLoaded) {
     CurrentFolder inPlant(plant.path());
     ASSERT_TRUE(inPlant.changed());
     // The plant sits where loading by bare name finds it.
-    HMODULE bare = LoadLibraryA("ntlanman.dll");
-    ASSERT_NE(bare, nullptr);
-    EXPECT_EQ(Lower(ModuleFile(bare)), Lower(plant.file("ntlanman.dll")));
-    FreeLibrary(bare);
+    {
+      UniqueModule bare(LoadLibraryA("ntlanman.dll"));
+      ASSERT_TRUE(bare);
+      EXPECT_EQ(Lower(ModuleFile(bare.get())), Lower(plant.file("ntlanman.dll")));
+    }
 
     g_loads = {};
     ImportPatch load(emu.module(), "kernel32.dll", "LoadLibraryA", FakeOf(&RecordingLoadLibrary));

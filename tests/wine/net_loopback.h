@@ -138,15 +138,13 @@ class HttpServer {
   explicit HttpServer(Reply reply, size_t stallAfter = std::string::npos, DWORD stallMs = 0)
       : reply_(std::move(reply)), stallAfter_(stallAfter), stallMs_(stallMs) {
     InitializeCriticalSection(&lock_);
-    stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = CreateThread(nullptr, 0, &HttpServer::Run, this, 0, nullptr);
+    stop_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    thread_.reset(CreateThread(nullptr, 0, &HttpServer::Run, this, 0, nullptr));
   }
   ~HttpServer() {
-    SetEvent(stop_);
+    SetEvent(stop_.get());
     listener_.close();
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-    CloseHandle(stop_);
+    WaitForSingleObject(thread_.get(), INFINITE);
     DeleteCriticalSection(&lock_);
   }
 
@@ -179,7 +177,7 @@ class HttpServer {
       std::string reply = server->reply_(request);
       if (server->stallAfter_ < reply.size()) {
         SendAll(client, reply.substr(0, server->stallAfter_));
-        WaitForSingleObject(server->stop_, server->stallMs_);
+        WaitForSingleObject(server->stop_.get(), server->stallMs_);
         reply.erase(0, server->stallAfter_);
       }
       SendAll(client, reply);
@@ -190,11 +188,11 @@ class HttpServer {
   Reply reply_;
   size_t stallAfter_;
   DWORD stallMs_;
-  HANDLE stop_ = nullptr;
+  UniqueHandle stop_;
   Listener listener_;
   CRITICAL_SECTION lock_;
   std::vector<std::string> requests_;
-  HANDLE thread_ = nullptr;
+  UniqueHandle thread_;
 };
 
 // The FTP server of tests/net/ftp_server.py, serving a fresh folder to one

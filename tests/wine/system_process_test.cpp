@@ -28,12 +28,10 @@ ChildProcess StartIdleChild() {
 }
 
 DWORD FirstListedProcess() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
-  DWORD first = Process32First(snapshot, &entry) ? entry.th32ProcessID : 0;
-  CloseHandle(snapshot);
-  return first;
+  return Process32First(snapshot.get(), &entry) ? entry.th32ProcessID : 0;
 }
 
 TEST(ProcessSnapshot, RowsAfterTheFirstEntryReplaceTheVariable) {

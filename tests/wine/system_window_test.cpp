@@ -153,10 +153,11 @@ TEST(Display, ScreenSizeAndCursor) {
 
 TEST(PixelFactor, TwipsPerPixelIntoBothVariables) {
   HostEmulator emu;
-  HDC screen = GetDC(nullptr);
-  const int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
-  const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  int dpiX = 0, dpiY = 0;
+  if (UniqueWindowDc screen = WindowDcOf(nullptr)) {
+    dpiX = GetDeviceCaps(screen.get().dc, LOGPIXELSX);
+    dpiY = GetDeviceCaps(screen.get().dc, LOGPIXELSY);
+  }
   ASSERT_EQ(dpiX, 96);
   ASSERT_EQ(dpiY, 96);
   TestWindow window("Larch pixel window");
@@ -195,9 +196,7 @@ struct DisplayFake {
 
 TEST(DisplayMode, ModeRecordWithAndWithoutRefreshRate) {
   HostEmulator emu;
-  HDC screen = GetDC(nullptr);
-  const DWORD currentRefresh = static_cast<DWORD>(GetDeviceCaps(screen, VREFRESH));
-  ReleaseDC(nullptr, screen);
+  const DWORD currentRefresh = static_cast<DWORD>(GetDeviceCaps(WindowDcOf(nullptr).get().dc, VREFRESH));
   {
     ImportPatch patch(emu.module(), "USER32.dll", "ChangeDisplaySettingsA", FakeOf(&DisplayFake::Change));
     ASSERT_TRUE(patch.active());

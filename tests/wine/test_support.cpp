@@ -12,8 +12,8 @@ namespace {
 
 void RemoveTree(const std::string& dir) {
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
+  UniqueFind h(FindFirstFileA((dir + "\\*").c_str(), &fd));
+  if (h) {
     do {
       std::string name = fd.cFileName;
       if (name == "." || name == "..") continue;
@@ -24,8 +24,8 @@ void RemoveTree(const std::string& dir) {
       } else {
         DeleteFileA(full.c_str());
       }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+    } while (FindNextFileA(h.get(), &fd));
+    h.reset();  // the folder goes only once nothing holds it open
   }
   RemoveDirectoryA(dir.c_str());
 }
