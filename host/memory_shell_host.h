@@ -14,7 +14,7 @@ namespace larch::host {
 
 class MemoryShellHost : public ShellHost {
  public:
-  explicit MemoryShellHost(LeadBytes leads = LeadBytes::Gbk()) : leads_(leads) {}
+  explicit MemoryShellHost(LeadBytes leads = LeadBytes::gbk()) : leads_(leads) {}
 
   Variable* variable(const std::string& name) override {
     auto it = variables_.find(UpperCase(name));

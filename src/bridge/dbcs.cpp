@@ -6,7 +6,7 @@ namespace {
 constexpr std::string_view kSeparators = "\\/";
 }
 
-LeadBytes LeadBytes::Gbk() {
+LeadBytes LeadBytes::gbk() {
   LeadBytes leads;
   for (int b = 0x81; b <= 0xFE; ++b) leads.set(static_cast<unsigned char>(b));
   return leads;

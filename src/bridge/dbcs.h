@@ -19,7 +19,7 @@ class LeadBytes {
   // No lead bytes: a single-byte code page.
   LeadBytes() = default;
   // GBK's lead bytes, 0x81-0xFE (for code that runs outside Windows).
-  static LeadBytes Gbk();
+  static LeadBytes gbk();
   void set(unsigned char byte) { lead_.set(byte); }
 
   bool isLead(unsigned char byte) const { return lead_.test(byte); }

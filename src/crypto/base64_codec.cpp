@@ -28,55 +28,55 @@ struct DecodeTable {
 };
 
 // Built on the first decode, never changed afterwards.
-const DecodeTable& Table() {
+const DecodeTable& DecodeValues() {
   static const DecodeTable table;
   return table;
 }
 
 }  // namespace
 
-void Base64Codec::Encode(const char* text) {
-  Encode(reinterpret_cast<const uint8_t*>(text), text ? std::strlen(text) : 0);
+void Base64Codec::encode(const char* text) {
+  encode(reinterpret_cast<const uint8_t*>(text), text ? std::strlen(text) : 0);
 }
 
-void Base64Codec::Encode(const uint8_t* data, size_t length) {
-  LoadPlain(data, length);
-  ReserveEncoded(2 * length);
+void Base64Codec::encode(const uint8_t* data, size_t length) {
+  loadPlain(data, length);
+  reserveEncoded(2 * length);
   size_t whole = length / 3 * 3;
   for (size_t i = 0; i < whole; i += 3) {
-    EncodeGroup(plain_.data() + i, 3, encodedLength_);
+    encodeGroup(plain_.data() + i, 3, encodedLength_);
     encodedLength_ += 4;
   }
   if (size_t rest = length - whole) {
     uint8_t group[3] = {};
     std::memcpy(group, plain_.data() + whole, rest);
-    EncodeGroup(group, static_cast<int>(rest), encodedLength_);
+    encodeGroup(group, static_cast<int>(rest), encodedLength_);
     encodedLength_ += 4;
   }
 }
 
-void Base64Codec::Decode(const char* text) { Decode(text, text ? std::strlen(text) : 0); }
+void Base64Codec::decode(const char* text) { decode(text, text ? std::strlen(text) : 0); }
 
-void Base64Codec::Decode(const char* chars, size_t length) {
-  const uint8_t* table = Table().values;
-  LoadEncoded(chars, length);
-  ReservePlain(length);
+void Base64Codec::decode(const char* chars, size_t length) {
+  const uint8_t* table = DecodeValues().values;
+  loadEncoded(chars, length);
+  reservePlain(length);
   size_t i = 0;
   for (; encodedLength_ - i >= 4; i += 4) {
     uint8_t s[4];
     for (int k = 0; k < 4; ++k) s[k] = table[encoded_[i + k]];
-    DecodeGroup(s, 4, plainLength_);
+    decodeGroup(s, 4, plainLength_);
     plainLength_ += 3;
   }
   if (size_t rest = encodedLength_ - i) {
     uint8_t s[4] = {};
     for (size_t k = 0; k < rest; ++k) s[k] = table[encoded_[i + k]];
-    DecodeGroup(s, static_cast<int>(rest), plainLength_);
+    decodeGroup(s, static_cast<int>(rest), plainLength_);
     plainLength_ += rest;
   }
 }
 
-void Base64Codec::Reserve(std::vector<uint8_t>& buffer, size_t& length, size_t size) {
+void Base64Codec::reserve(std::vector<uint8_t>& buffer, size_t& length, size_t size) {
   // The capacity always stays above the size asked for, so a buffer of
   // any size (0 included) ends in at least one NUL.
   if (buffer.size() <= size) {
@@ -88,32 +88,32 @@ void Base64Codec::Reserve(std::vector<uint8_t>& buffer, size_t& length, size_t s
   length = 0;
 }
 
-void Base64Codec::ReserveEncoded(size_t size) { Reserve(encoded_, encodedLength_, size); }
-void Base64Codec::ReservePlain(size_t size) { Reserve(plain_, plainLength_, size); }
+void Base64Codec::reserveEncoded(size_t size) { reserve(encoded_, encodedLength_, size); }
+void Base64Codec::reservePlain(size_t size) { reserve(plain_, plainLength_, size); }
 
-void Base64Codec::LoadEncoded(const char* chars, size_t length) {
-  ReserveEncoded(length);
+void Base64Codec::loadEncoded(const char* chars, size_t length) {
+  reserveEncoded(length);
   for (size_t i = 0; i < length; ++i) {
     uint8_t c = static_cast<uint8_t>(chars[i]);
-    if (!IsIgnorable(c)) encoded_[encodedLength_++] = c;
+    if (!isIgnorable(c)) encoded_[encodedLength_++] = c;
   }
 }
 
-void Base64Codec::LoadPlain(const uint8_t* data, size_t length) {
-  ReservePlain(length);
+void Base64Codec::loadPlain(const uint8_t* data, size_t length) {
+  reservePlain(length);
   if (length) std::memcpy(plain_.data(), data, length);
   plainLength_ = length;
 }
 
-void Base64Codec::EncodeGroup(const uint8_t group[3], int realBytes, size_t at) {
+void Base64Codec::encodeGroup(const uint8_t group[3], int realBytes, size_t at) {
   uint8_t s[4];
-  SplitGroup(group, s);
+  splitGroup(group, s);
   for (int k = 0; k < 4; ++k) encoded_[at + k] = static_cast<uint8_t>(kAlphabet[s[k]]);
   if (realBytes < 3) encoded_[at + 3] = '=';
   if (realBytes < 2) encoded_[at + 2] = '=';
 }
 
-int Base64Codec::DecodeGroup(const uint8_t sextets[4], int count, size_t at) {
+int Base64Codec::decodeGroup(const uint8_t sextets[4], int count, size_t at) {
   uint8_t s[4] = {sextets[0], sextets[1], sextets[2], sextets[3]};
   // Only the last two positions treat padding as zero in a whole group; a
   // short final group clears padding in every position.
@@ -121,23 +121,23 @@ int Base64Codec::DecodeGroup(const uint8_t sextets[4], int count, size_t at) {
     if (s[k] == kPad) s[k] = 0;
   }
   uint8_t* out = plain_.data() + at;
-  JoinGroup(s, out);
+  joinGroup(s, out);
   return (out[0] != 0xFF) + (out[1] != 0xFF) + (out[2] != 0xFF);
 }
 
-void Base64Codec::SplitGroup(const uint8_t b[3], uint8_t s[4]) const {
+void Base64Codec::splitGroup(const uint8_t b[3], uint8_t s[4]) const {
   s[0] = b[0] >> 2;
   s[1] = ((b[0] << 4) & 0x3F) | (b[1] >> 4);
   s[2] = ((b[1] << 2) & 0x3F) | (b[2] >> 6);
   s[3] = b[2] & 0x3F;
 }
 
-void Base64Codec::JoinGroup(const uint8_t s[4], uint8_t b[3]) const {
+void Base64Codec::joinGroup(const uint8_t s[4], uint8_t b[3]) const {
   b[0] = static_cast<uint8_t>((s[0] << 2) | ((s[1] >> 4) & 3));
   b[1] = static_cast<uint8_t>((s[1] << 4) | ((s[2] >> 2) & 0x0F));
   b[2] = static_cast<uint8_t>((s[2] << 6) | (s[3] & 0x3F));
 }
 
-bool Base64Codec::IsIgnorable(uint8_t c) const { return (c >= 7 && c <= 13) || c == 32; }
+bool Base64Codec::isIgnorable(uint8_t c) const { return (c >= 7 && c <= 13) || c == 32; }
 
 }  // namespace larch

@@ -20,7 +20,7 @@ struct ResourceKeyState {
   bool releaseRegistered = false;
 };
 
-ResourceKeyState& State() {
+ResourceKeyState& LoadedResourceKey() {
   static ResourceKeyState state;
   return state;
 }
@@ -40,7 +40,7 @@ std::vector<char> ReadResource() {
 }  // namespace
 
 const KeyBlock* ResourceKey() {
-  ResourceKeyState& s = State();
+  ResourceKeyState& s = LoadedResourceKey();
   if (s.loaded) return &s.block;
   s.bytes = ReadResource();
   if (s.bytes.empty()) {
@@ -60,7 +60,7 @@ const KeyBlock* ResourceKey() {
 }
 
 void ReleaseResourceKey() {
-  ResourceKeyState& s = State();
+  ResourceKeyState& s = LoadedResourceKey();
   s.bytes = std::vector<char>();
   s.block = {};
   s.loaded = false;

@@ -80,7 +80,7 @@ std::string MakeStringStream(std::string_view payload, const char* key) {
   return stream;
 }
 
-StringSourceShape StringSrcTable::Load(std::string_view text) {
+StringSourceShape StringSrcTable::load(std::string_view text) {
   StringSourceShape shape;
   shape.lines = CountNonBlankLines(text);
   std::vector<char> block(text.begin(), text.end());
@@ -119,7 +119,7 @@ StringSourceShape StringSrcTable::Load(std::string_view text) {
   return shape;
 }
 
-const char* StringSrcTable::Entry(uint32_t n) const {
+const char* StringSrcTable::entry(uint32_t n) const {
   if (n < 1 || n > offsets_.size()) return nullptr;
   return text_.data() + offsets_[n - 1];
 }

@@ -44,11 +44,11 @@ class StringSrcTable {
   // Replaces the contents with the strings of the text. A payload whose
   // strings do not match its lines keeps those it can: never more entries
   // than non-blank lines, never an entry that no string filled.
-  StringSourceShape Load(std::string_view text);
+  StringSourceShape load(std::string_view text);
 
   uint32_t count() const { return static_cast<uint32_t>(offsets_.size()); }
   // Entry n (from 1), or null when there is none of that number.
-  const char* Entry(uint32_t n) const;
+  const char* entry(uint32_t n) const;
 
  private:
   std::vector<uint32_t> offsets_;

@@ -11,7 +11,7 @@ namespace larch {
 namespace {
 
 // Lives from load to unload; replaced by every successful load.
-StringSrcTable& Table() {
+StringSrcTable& LoadedStrings() {
   static StringSrcTable table;
   return table;
 }
@@ -31,13 +31,13 @@ void LoadStringSrcStream(ParamBlock* block) {
     payload = OpenStringStream(stream.view(), digest);
   }
   if (!payload) return ReturnInt(0);
-  Table().Load(*payload);
-  ReturnInt(static_cast<int32_t>(Table().count()));
+  LoadedStrings().load(*payload);
+  ReturnInt(static_cast<int32_t>(LoadedStrings().count()));
 }
 
 void GetStringSrcById(ParamBlock* block) {
   Params p(block);
-  const char* entry = Table().Entry(static_cast<uint32_t>(p.integer(1)));
+  const char* entry = LoadedStrings().entry(static_cast<uint32_t>(p.integer(1)));
   ReturnText(entry ? entry : kNoSuchString);
 }
 

@@ -23,8 +23,8 @@ void TextShuffle(char* text, size_t length) {
 
 std::string EncipherTxt1(std::string_view plain) {
   Base64Codec codec;
-  codec.Encode(reinterpret_cast<const uint8_t*>(plain.data()), plain.size());
-  std::string text(codec.Encoded(), codec.EncodedLength());
+  codec.encode(reinterpret_cast<const uint8_t*>(plain.data()), plain.size());
+  std::string text(codec.encoded(), codec.encodedLength());
   text += kMarker;
   TextShuffle(text.data(), text.size());
   return text;
@@ -35,8 +35,8 @@ std::string DecipherTxt1(std::string_view cipher) {
   std::string text(cipher);
   TextShuffle(text.data(), text.size());
   Base64Codec codec;
-  codec.Decode(text.data(), text.size() - kMarker.size());
-  return reinterpret_cast<const char*>(codec.Plain());
+  codec.decode(text.data(), text.size() - kMarker.size());
+  return reinterpret_cast<const char*>(codec.plain());
 }
 
 }  // namespace larch

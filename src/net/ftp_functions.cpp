@@ -39,7 +39,7 @@ void RunFtpCall(ParamBlock* block, FtpName firstKind, std::optional<FtpName> sec
   if (secondKind) second.emplace(p.text(2));
   if (first.empty() || (second && second->empty())) return ReturnLogical(false);
   if (Refused(first, firstKind) || (second && Refused(*second, *secondKind))) return ReturnLogical(false);
-  HINTERNET connection = TheFtpSession().connection();
+  HINTERNET connection = Ftp().connection();
   if (!connection) return ReturnLogical(false);
   const bool done = call(connection, first.c_str(), second ? second->c_str() : nullptr) != FALSE;
   // A command the server refused leaves ERROR_INTERNET_EXTENDED_ERROR
@@ -58,12 +58,12 @@ void KVSetFtpParas(ParamBlock* block) {
   std::optional<int32_t> port;
   if (p.has(4)) port = p.integer(4);
   // An open connection keeps serving until KVCloseConnect.
-  ConfigureFtp(server.view(), user.view(), password.view(), port, &TheFtpSession().settings());
+  ConfigureFtp(server.view(), user.view(), password.view(), port, &Ftp().settings());
 }
 
-void KVCheckFtpConnect(ParamBlock*) { ReturnLogical(TheFtpSession().connected()); }
+void KVCheckFtpConnect(ParamBlock*) { ReturnLogical(Ftp().connected()); }
 
-void KVCloseConnect(ParamBlock*) { TheFtpSession().close(); }
+void KVCloseConnect(ParamBlock*) { Ftp().close(); }
 
 void KVFtpCreateDir(ParamBlock* block) {
   RunFtpCall(block, FtpName::kRemote, std::nullopt,
@@ -103,7 +103,7 @@ void KVFtpSetCurDir(ParamBlock* block) {
 }
 
 void KVFtpGetCurDir(ParamBlock*) {
-  HINTERNET connection = TheFtpSession().connection();
+  HINTERNET connection = Ftp().connection();
   if (!connection) return ReturnText("");
   // Asked for in UTF-16 and converted here: the ANSI call of some
   // implementations converts into a buffer sized by the character count,

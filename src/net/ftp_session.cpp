@@ -42,7 +42,7 @@ void FtpSession::close() {
   internet_.reset();
 }
 
-FtpSession& TheFtpSession() {
+FtpSession& Ftp() {
   static FtpSession session;
   return session;
 }

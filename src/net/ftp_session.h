@@ -22,6 +22,6 @@ class FtpSession {
   UniqueInternet connection_;
 };
 
-FtpSession& TheFtpSession();
+FtpSession& Ftp();
 
 }  // namespace larch

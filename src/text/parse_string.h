@@ -20,19 +20,19 @@ class ParseStringState {
 
   // Keeps a copy of the line up to its first NUL byte, rewinds and restores
   // the default delimiter. No lead bytes: the line is read byte by byte.
-  void SetLine(std::string_view line, const LeadBytes& leads = LeadBytes());
-  void SetDelimiter(char delimiter) { delimiter_ = delimiter; }
+  void setLine(std::string_view line, const LeadBytes& leads = LeadBytes());
+  void setDelimiter(char delimiter) { delimiter_ = delimiter; }
 
-  bool AtEnd() const { return position_ >= text_.size(); }
+  bool atEnd() const { return position_ >= text_.size(); }
   // The next non-empty item (runs of delimiters collapse), or "" when only
   // delimiters are left. Items are returned whole, however long.
-  std::string NextItem();
-  void Rewind() { position_ = 0; }
+  std::string nextItem();
+  void rewind() { position_ = 0; }
   // Everything not consumed yet, as it stands; the cursor goes to the end.
-  std::string TakeRest();
+  std::string takeRest();
 
  private:
-  bool DelimiterAt(size_t i) const;
+  bool delimiterAt(size_t i) const;
 
   std::string text_;
   LeadBytes leads_;

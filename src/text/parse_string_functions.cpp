@@ -9,7 +9,10 @@
 namespace larch {
 namespace {
 
-ParseStringState g_tokenizer;
+ParseStringState& Tokenizer() {
+  static ParseStringState tokenizer;
+  return tokenizer;
+}
 
 }  // namespace
 
@@ -17,7 +20,7 @@ void PSSetStringLine(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam line = p.text(1);
-  g_tokenizer.SetLine(line.view(), AnsiLeadBytes());
+  Tokenizer().setLine(line.view(), AnsiLeadBytes());
   ReturnLogical(true);
 }
 
@@ -25,14 +28,14 @@ void PSSetFlagChar(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam flag = p.text(1);
-  g_tokenizer.SetDelimiter(flag.c_str()[0]);
+  Tokenizer().setDelimiter(flag.c_str()[0]);
   ReturnLogical(true);
 }
 
-void PSIsEnd(ParamBlock*) { ReturnLogical(g_tokenizer.AtEnd()); }
-void PSGetItem(ParamBlock*) { ReturnText(g_tokenizer.NextItem()); }
+void PSIsEnd(ParamBlock*) { ReturnLogical(Tokenizer().atEnd()); }
+void PSGetItem(ParamBlock*) { ReturnText(Tokenizer().nextItem()); }
 // Sends no result.
-void PSGoToHead(ParamBlock*) { g_tokenizer.Rewind(); }
-void PSGetRestString(ParamBlock*) { ReturnText(g_tokenizer.TakeRest()); }
+void PSGoToHead(ParamBlock*) { Tokenizer().rewind(); }
+void PSGetRestString(ParamBlock*) { ReturnText(Tokenizer().takeRest()); }
 
 }  // namespace larch

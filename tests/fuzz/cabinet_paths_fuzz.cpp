@@ -48,7 +48,7 @@ bool HasSeparatorCharacter(const LeadBytes& leads, const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path(reinterpret_cast<const char*>(data), size);
-  const LeadBytes single, gbk = LeadBytes::Gbk();
+  const LeadBytes single, gbk = LeadBytes::gbk();
   for (const LeadBytes* leads : {&single, &gbk}) {
     std::optional<larch::CabinetPath> split = larch::SplitCabinetPath(*leads, path);
     if (split) {

@@ -14,13 +14,13 @@ const char kDigest[] = "0cc175b9c0f1b6a831c399e269772661";
 
 void CheckTable(const std::string& payload) {
   larch::StringSrcTable table;
-  larch::StringSourceShape shape = table.Load(payload);
+  larch::StringSourceShape shape = table.load(payload);
   if (table.count() > shape.lines || table.count() > shape.strings) std::abort();
   for (uint32_t n = 1; n <= table.count(); ++n) {
-    const char* entry = table.Entry(n);
+    const char* entry = table.entry(n);
     if (!entry || std::strlen(entry) > payload.size()) std::abort();
   }
-  if (table.Entry(0) || table.Entry(table.count() + 1)) std::abort();
+  if (table.entry(0) || table.entry(table.count() + 1)) std::abort();
 }
 
 }  // namespace

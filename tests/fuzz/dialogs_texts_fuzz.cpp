@@ -27,7 +27,7 @@ size_t CountChars(const larch::LeadBytes& leads, std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
-  const larch::LeadBytes gbk = larch::LeadBytes::Gbk();
+  const larch::LeadBytes gbk = larch::LeadBytes::gbk();
   const larch::LeadBytes single;
   for (const larch::LeadBytes* leads : {&gbk, &single}) {
     const std::string list = larch::BuildFilterList(*leads, input);

@@ -61,7 +61,7 @@ std::vector<Line> Read(const LeadBytes& leads, std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  const LeadBytes leads = (data[0] & 1) ? LeadBytes::Gbk() : LeadBytes();
+  const LeadBytes leads = (data[0] & 1) ? LeadBytes::gbk() : LeadBytes();
   std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
   // Three texts separated by 0x01 bytes.
   size_t a = input.find('\x01');

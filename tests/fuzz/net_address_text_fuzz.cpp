@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   if (size >= 6) CheckMac(data);
   CheckAddressList(input);
-  CheckCallName(input.substr(0, 20), larch::LeadBytes::Gbk());
+  CheckCallName(input.substr(0, 20), larch::LeadBytes::gbk());
   CheckCallName(input.substr(0, 20), larch::LeadBytes());
 
   larch::WholeEntryList list(larch::kMacListCapacity);

@@ -35,7 +35,7 @@ void CheckFolder(std::string_view buffer, const larch::LeadBytes& leads) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  CheckFolder(input, larch::LeadBytes::Gbk());
+  CheckFolder(input, larch::LeadBytes::gbk());
   CheckFolder(input, larch::LeadBytes());
 
   const bool hasBreak = input.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;

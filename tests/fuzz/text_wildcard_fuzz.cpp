@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Byte by byte, and in GBK characters (the brute force reads the pattern
   // as tokens and the text through the shared character helper).
-  const larch::LeadBytes gbk = larch::LeadBytes::Gbk();
+  const larch::LeadBytes gbk = larch::LeadBytes::gbk();
   for (const larch::LeadBytes& leads : {larch::LeadBytes(), gbk}) {
     if (text.size() > 512 || pattern.size() > 128) break;
     const std::ptrdiff_t start = pattern.empty() ? 0 : static_cast<unsigned char>(pattern[0]) % 8;
@@ -63,14 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!run.empty()) expected.push_back(run);
 
     larch::ParseStringState tokenizer;
-    tokenizer.SetLine(input, leads);
-    if (!pattern.empty()) tokenizer.SetDelimiter(pattern[0]);
+    tokenizer.setLine(input, leads);
+    if (!pattern.empty()) tokenizer.setDelimiter(pattern[0]);
     std::vector<std::string> items;
-    for (int guard = 0; !tokenizer.AtEnd() && guard <= static_cast<int>(size); ++guard) {
-      std::string item = tokenizer.NextItem();
+    for (int guard = 0; !tokenizer.atEnd() && guard <= static_cast<int>(size); ++guard) {
+      std::string item = tokenizer.nextItem();
       if (!item.empty()) items.push_back(std::move(item));
     }
-    if (!tokenizer.AtEnd() || items != expected) abort();
+    if (!tokenizer.atEnd() || items != expected) abort();
   }
   return 0;
 }

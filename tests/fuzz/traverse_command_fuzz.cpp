@@ -38,7 +38,7 @@ bool IsPlainByte(unsigned char b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  const larch::LeadBytes single, gbk = larch::LeadBytes::Gbk();
+  const larch::LeadBytes single, gbk = larch::LeadBytes::gbk();
   const larch::LeadBytes& leads = (data[0] & 0x80) ? gbk : single;
   const std::string path(reinterpret_cast<const char*>(data) + 1, size - 1);
   const bool unsafe = HasControl(path) || EndsInHalfCharacter(leads, path);

@@ -11,7 +11,7 @@ constexpr std::string_view kCheng = "\xD5\x5C";
 constexpr std::string_view kDong = "\x96\x7C";
 
 TEST(Dbcs, SearchesLookOnlyAtCharacterStarts) {
-  const LeadBytes gbk = LeadBytes::Gbk();
+  const LeadBytes gbk = LeadBytes::gbk();
   const LeadBytes single;
   std::string path = std::string("C:\\out\\") + std::string(kCheng) + ".txt";
   EXPECT_EQ(NameAfterLastSeparator(gbk, path), std::string(kCheng) + ".txt");
@@ -31,7 +31,7 @@ TEST(Dbcs, SearchesLookOnlyAtCharacterStarts) {
 }
 
 TEST(Dbcs, BoundariesNeverCutACharacter) {
-  const LeadBytes gbk = LeadBytes::Gbk();
+  const LeadBytes gbk = LeadBytes::gbk();
   const std::string text = "a\xD6\xD0\xCE\xC4";  // a中文
   EXPECT_TRUE(IsCharBoundary(gbk, text, 0));
   EXPECT_TRUE(IsCharBoundary(gbk, text, 1));

@@ -8,7 +8,7 @@ namespace larch {
 namespace {
 
 const LeadBytes kSingle;
-const LeadBytes kGbk = LeadBytes::Gbk();
+const LeadBytes kGbk = LeadBytes::gbk();
 
 // The path splits into this folder and stored name under these lead bytes.
 void ExpectSplit(const LeadBytes& leads, const std::string& path, const std::string& folder,

@@ -12,13 +12,13 @@ const char kOtherDigest[] = "900150983cd24fb0d6963f7d28e17f72";
 
 std::vector<std::string> Entries(const StringSrcTable& table) {
   std::vector<std::string> out;
-  for (uint32_t n = 1; n <= table.count(); ++n) out.emplace_back(table.Entry(n));
+  for (uint32_t n = 1; n <= table.count(); ++n) out.emplace_back(table.entry(n));
   return out;
 }
 
 std::vector<std::string> Load(std::string_view text) {
   StringSrcTable table;
-  table.Load(text);
+  table.load(text);
   return Entries(table);
 }
 
@@ -56,12 +56,12 @@ TEST(StringSourceStream, TrailerFieldsAndTag) {
 
 TEST(StringSrcTable, ThreeDelimiterKinds) {
   StringSrcTable table;
-  StringSourceShape shape = table.Load("'one'\r\n\"two\"\r\n[three]");
+  StringSourceShape shape = table.load("'one'\r\n\"two\"\r\n[three]");
   EXPECT_EQ(shape.lines, 3u);
   EXPECT_EQ(shape.strings, 3u);
   EXPECT_EQ(Entries(table), (Strings{"one", "two", "three"}));
-  EXPECT_EQ(table.Entry(0), nullptr);
-  EXPECT_EQ(table.Entry(4), nullptr);
+  EXPECT_EQ(table.entry(0), nullptr);
+  EXPECT_EQ(table.entry(4), nullptr);
 }
 
 TEST(StringSrcTable, WellFormedPayloads) {
@@ -99,7 +99,7 @@ TEST(StringSrcTable, MalformedPayloadsKeepOnlyFilledEntries) {
   };
   for (const auto& c : cases) {
     StringSrcTable table;
-    StringSourceShape shape = table.Load(c.text);
+    StringSourceShape shape = table.load(c.text);
     EXPECT_EQ(Entries(table), c.expected) << c.text;
     EXPECT_EQ(shape.lines, c.lines) << c.text;
     EXPECT_EQ(shape.strings, c.strings) << c.text;
@@ -108,10 +108,10 @@ TEST(StringSrcTable, MalformedPayloadsKeepOnlyFilledEntries) {
 
 TEST(StringSrcTable, SecondLoadReplacesTheFirst) {
   StringSrcTable table;
-  table.Load("'a'\n'b'\n'c'");
-  table.Load("'z'");
+  table.load("'a'\n'b'\n'c'");
+  table.load("'z'");
   EXPECT_EQ(Entries(table), (Strings{"z"}));
-  EXPECT_EQ(table.Entry(2), nullptr);
+  EXPECT_EQ(table.entry(2), nullptr);
 }
 
 }  // namespace

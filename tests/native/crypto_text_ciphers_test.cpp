@@ -110,22 +110,22 @@ TEST(TextShuffle, MovesTheFirstTwoAndReversesTheRest) {
 
 TEST(Base64Codec, DecodeTreatsHighBitCharactersLikeTheirLowTwins) {
   Base64Codec plain, high;
-  plain.Decode("YWJj");
-  high.Decode("\xD9\xD7\xCA\xEA");  // "YWJj" with bit 7 set
-  EXPECT_STREQ(reinterpret_cast<const char*>(high.Plain()), "abc");
-  EXPECT_EQ(high.PlainLength(), plain.PlainLength());
+  plain.decode("YWJj");
+  high.decode("\xD9\xD7\xCA\xEA");  // "YWJj" with bit 7 set
+  EXPECT_STREQ(reinterpret_cast<const char*>(high.plain()), "abc");
+  EXPECT_EQ(high.plainLength(), plain.plainLength());
 }
 
 TEST(Base64Codec, DecodeSkipsIgnorableCharactersAndKeepsPaddedLength) {
   Base64Codec codec;
-  codec.Decode("Y W\tJ\r\nj");
-  EXPECT_STREQ(reinterpret_cast<const char*>(codec.Plain()), "abc");
-  codec.Decode("YQ==");
-  EXPECT_EQ(codec.PlainLength(), 3u);  // a whole group counts three bytes
-  EXPECT_STREQ(reinterpret_cast<const char*>(codec.Plain()), "a");
-  codec.Decode("YWI");  // a short last group counts its characters
-  EXPECT_EQ(codec.PlainLength(), 3u);
-  EXPECT_STREQ(reinterpret_cast<const char*>(codec.Plain()), "ab");
+  codec.decode("Y W\tJ\r\nj");
+  EXPECT_STREQ(reinterpret_cast<const char*>(codec.plain()), "abc");
+  codec.decode("YQ==");
+  EXPECT_EQ(codec.plainLength(), 3u);  // a whole group counts three bytes
+  EXPECT_STREQ(reinterpret_cast<const char*>(codec.plain()), "a");
+  codec.decode("YWI");  // a short last group counts its characters
+  EXPECT_EQ(codec.plainLength(), 3u);
+  EXPECT_STREQ(reinterpret_cast<const char*>(codec.plain()), "ab");
 }
 
 TEST(AdditiveXor, RaisesEachKeyCharacterBy53) {

@@ -9,7 +9,7 @@
 namespace larch {
 namespace {
 
-const LeadBytes kGbk = LeadBytes::Gbk();
+const LeadBytes kGbk = LeadBytes::gbk();
 const LeadBytes kSingleByte;
 
 TEST(SqlOk, TimeOutRangeAndWhatARefusalHasStored) {

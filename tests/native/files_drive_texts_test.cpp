@@ -26,7 +26,7 @@ TEST(FilesDriveTexts, VolumeCaptions) {
 }
 
 TEST(FilesDriveTexts, CaptionsNeverCutADoubleByteCharacter) {
-  const LeadBytes gbk = LeadBytes::Gbk();
+  const LeadBytes gbk = LeadBytes::gbk();
   // A root whose second byte starts a character keeps only its first byte.
   EXPECT_EQ(UnlabelledVolumeText("C\xD6\xD0\\", 3, gbk), "No Volume (C)");
   EXPECT_EQ(LabelledVolumeText("DATA", "C\xD6\xD0", gbk), "DATA (C)");

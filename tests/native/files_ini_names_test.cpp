@@ -53,7 +53,7 @@ TEST(FilesIniNames, SectionsKeysAndValues) {
       {"Ma\xD6", "Na\xD6", "v", false, true},                      // bytes under a single-byte page
   };
   for (const Case& c : cases) {
-    const LeadBytes leads = c.gbk ? LeadBytes::Gbk() : LeadBytes();
+    const LeadBytes leads = c.gbk ? LeadBytes::gbk() : LeadBytes();
     EXPECT_EQ(IniEntryAllowed(leads, c.section, c.key, c.value), c.allowed)
         << "[" << c.section << "] " << c.key << "=" << c.value << (c.gbk ? " (GBK)" : "");
   }

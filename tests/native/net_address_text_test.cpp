@@ -89,7 +89,7 @@ TEST(NetAddressText, NetbiosCallNameIsUpperCasedAndPadded) {
   for (const Case& c : cases) {
     std::array<uint8_t, 16> name;
     name.fill(0xEE);
-    const bool made = NetbiosCallName(c.name, c.doubleByte ? LeadBytes::Gbk() : LeadBytes(), &name);
+    const bool made = NetbiosCallName(c.name, c.doubleByte ? LeadBytes::gbk() : LeadBytes(), &name);
     EXPECT_EQ(made, !c.callName.empty()) << c.name;
     if (made) {
       EXPECT_EQ(std::string(name.begin(), name.end()), c.callName) << c.name;

@@ -80,7 +80,7 @@ TEST(NetProtocolText, UrlsWithBlanksControlsOrTooLongAreNotRequestable) {
 }
 
 TEST(NetProtocolText, CurrentFolderEndsAtItsNulNotAtTheReportedLength) {
-  const LeadBytes gbk = LeadBytes::Gbk();
+  const LeadBytes gbk = LeadBytes::gbk();
   struct Case {
     std::string buffer;
     std::string text;

@@ -17,7 +17,7 @@ namespace {
 
 class MemoryHost : public MemoryShellHost {
  public:
-  explicit MemoryHost(LeadBytes leads = LeadBytes::Gbk()) : MemoryShellHost(leads) {}
+  explicit MemoryHost(LeadBytes leads = LeadBytes::gbk()) : MemoryShellHost(leads) {}
 
   // The "library": functions exist only while one is loaded.
   bool hasFunction(const std::string& name) const override {

@@ -62,12 +62,12 @@ TEST(ShellTargetLimit, UrlsGetTheBrowserLimitEverythingElseThePathLimit) {
       {"", false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(LooksLikeUrl(LeadBytes::Gbk(), c.target), c.url) << c.target;
+    EXPECT_EQ(LooksLikeUrl(LeadBytes::gbk(), c.target), c.url) << c.target;
     EXPECT_EQ(ShellTargetLimit(LeadBytes(), c.target), c.url ? kUrlLimit : kMaxPathLength) << c.target;
   }
   // Chinese text is no scheme, also when a colon follows it.
-  EXPECT_FALSE(LooksLikeUrl(LeadBytes::Gbk(), "\xD6\xD0\xCE\xC4:x"));
-  EXPECT_TRUE(LooksLikeUrl(LeadBytes::Gbk(), "http://h/\xD6\xD0\xCE\xC4"));
+  EXPECT_FALSE(LooksLikeUrl(LeadBytes::gbk(), "\xD6\xD0\xCE\xC4:x"));
+  EXPECT_TRUE(LooksLikeUrl(LeadBytes::gbk(), "http://h/\xD6\xD0\xCE\xC4"));
 }
 
 TEST(ProgramName, QuotedAndBareNames) {
@@ -85,8 +85,8 @@ TEST(ProgramName, QuotedAndBareNames) {
       {" leading", ""},
       {"", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(ProgramName(LeadBytes::Gbk(), c.line), c.name) << c.line;
-  EXPECT_EQ(ProgramName(LeadBytes::Gbk(), "\"C:\\" + kSeparatorTail + "\\p.exe\" x"), "C:\\" + kSeparatorTail + "\\p.exe");
+  for (const Case& c : cases) EXPECT_EQ(ProgramName(LeadBytes::gbk(), c.line), c.name) << c.line;
+  EXPECT_EQ(ProgramName(LeadBytes::gbk(), "\"C:\\" + kSeparatorTail + "\\p.exe\" x"), "C:\\" + kSeparatorTail + "\\p.exe");
 }
 
 TEST(ShellStartFailureCode, LastErrorFirstThenTheShellsValue) {
@@ -119,13 +119,13 @@ TEST(ShellStartFailureCode, LastErrorFirstThenTheShellsValue) {
 }
 
 TEST(NotepadCommandLine, FullNameInQuotes) {
-  EXPECT_EQ(NotepadCommandLine(LeadBytes::Gbk(), "C:\\windows\\system32"), "\"C:\\windows\\system32\\notepad.exe\"");
-  EXPECT_EQ(NotepadCommandLine(LeadBytes::Gbk(), "C:\\"), "\"C:\\notepad.exe\"");
+  EXPECT_EQ(NotepadCommandLine(LeadBytes::gbk(), "C:\\windows\\system32"), "\"C:\\windows\\system32\\notepad.exe\"");
+  EXPECT_EQ(NotepadCommandLine(LeadBytes::gbk(), "C:\\"), "\"C:\\notepad.exe\"");
   EXPECT_EQ(NotepadCommandLine(LeadBytes(), "C:\\Win Dir\\sys"), "\"C:\\Win Dir\\sys\\notepad.exe\"");
   // A folder whose last character ends in the byte '\\' still needs a
   // separator under GBK; byte by byte it already has one.
   const std::string folder = "C:\\" + kSeparatorTail;
-  EXPECT_EQ(NotepadCommandLine(LeadBytes::Gbk(), folder), "\"" + folder + "\\notepad.exe\"");
+  EXPECT_EQ(NotepadCommandLine(LeadBytes::gbk(), folder), "\"" + folder + "\\notepad.exe\"");
   EXPECT_EQ(NotepadCommandLine(LeadBytes(), folder), "\"" + folder + "notepad.exe\"");
 }
 

@@ -16,9 +16,9 @@ struct Walk {
 
 Walk ReadAll(ParseStringState& state) {
   Walk walk;
-  while (!state.AtEnd()) {
-    walk.items.push_back(state.NextItem());
-    walk.ends.push_back(state.AtEnd());
+  while (!state.atEnd()) {
+    walk.items.push_back(state.nextItem());
+    walk.ends.push_back(state.atEnd());
   }
   return walk;
 }
@@ -40,7 +40,7 @@ TEST(ParseString, ItemsAndEnds) {
   };
   for (const Case& c : cases) {
     ParseStringState state;
-    state.SetLine(c.line);
+    state.setLine(c.line);
     const Walk walk = ReadAll(state);
     EXPECT_EQ(walk.items, c.items) << c.line;
     EXPECT_EQ(walk.ends, c.ends) << c.line;
@@ -64,60 +64,60 @@ TEST(ParseString, DelimitersOnlyAtCharacterStarts) {
   };
   for (const Case& c : cases) {
     ParseStringState state;
-    state.SetLine(c.line, LeadBytes::Gbk());
-    state.SetDelimiter(c.delimiter);
+    state.setLine(c.line, LeadBytes::gbk());
+    state.setDelimiter(c.delimiter);
     EXPECT_EQ(ReadAll(state).items, c.items) << testing::PrintToString(c.line);
   }
   ParseStringState state;
-  state.SetLine("\x96\x7C" "a|b", LeadBytes::Gbk());
-  EXPECT_EQ(state.NextItem(), "\x96\x7C" "a");
-  EXPECT_EQ(state.TakeRest(), "b");
+  state.setLine("\x96\x7C" "a|b", LeadBytes::gbk());
+  EXPECT_EQ(state.nextItem(), "\x96\x7C" "a");
+  EXPECT_EQ(state.takeRest(), "b");
 }
 
 TEST(ParseString, NothingLoaded) {
   ParseStringState state;
-  EXPECT_TRUE(state.AtEnd());
-  EXPECT_EQ(state.NextItem(), "");
-  EXPECT_EQ(state.TakeRest(), "");
+  EXPECT_TRUE(state.atEnd());
+  EXPECT_EQ(state.nextItem(), "");
+  EXPECT_EQ(state.takeRest(), "");
 }
 
 TEST(ParseString, DelimiterIsResetByLoadingALine) {
   ParseStringState state;
-  state.SetDelimiter(',');
-  state.SetLine("a,b");
-  EXPECT_EQ(state.NextItem(), "a,b");
+  state.setDelimiter(',');
+  state.setLine("a,b");
+  EXPECT_EQ(state.nextItem(), "a,b");
 
-  state.SetLine("a,b");
-  state.SetDelimiter(',');
-  EXPECT_EQ(state.NextItem(), "a");
-  EXPECT_EQ(state.NextItem(), "b");
+  state.setLine("a,b");
+  state.setDelimiter(',');
+  EXPECT_EQ(state.nextItem(), "a");
+  EXPECT_EQ(state.nextItem(), "b");
 }
 
 TEST(ParseString, RestRewindAndLongItems) {
   ParseStringState state;
-  state.SetLine("a|b|c");
-  EXPECT_EQ(state.NextItem(), "a");
-  EXPECT_EQ(state.TakeRest(), "b|c");
-  EXPECT_TRUE(state.AtEnd());
-  EXPECT_EQ(state.TakeRest(), "");
-  state.Rewind();
+  state.setLine("a|b|c");
+  EXPECT_EQ(state.nextItem(), "a");
+  EXPECT_EQ(state.takeRest(), "b|c");
+  EXPECT_TRUE(state.atEnd());
+  EXPECT_EQ(state.takeRest(), "");
+  state.rewind();
   EXPECT_EQ(ReadAll(state).items, (std::vector<std::string>{"a", "b", "c"}));
 
-  state.SetLine("|x");
-  EXPECT_EQ(state.TakeRest(), "|x");  // leading delimiters are kept
+  state.setLine("|x");
+  EXPECT_EQ(state.takeRest(), "|x");  // leading delimiters are kept
 
   const std::string longItem(1000, 'x');
-  state.SetLine(longItem + "|y");
-  EXPECT_EQ(state.NextItem(), longItem);
-  EXPECT_EQ(state.NextItem(), "y");
+  state.setLine(longItem + "|y");
+  EXPECT_EQ(state.nextItem(), longItem);
+  EXPECT_EQ(state.nextItem(), "y");
 }
 
 TEST(ParseString, LineStopsAtItsFirstNul) {
   ParseStringState state;
-  state.SetLine(std::string("a|b\0c", 5));
+  state.setLine(std::string("a|b\0c", 5));
   EXPECT_EQ(ReadAll(state).items, (std::vector<std::string>{"a", "b"}));
-  state.SetLine(std::string("\0a", 2));
-  EXPECT_TRUE(state.AtEnd());
+  state.setLine(std::string("\0a", 2));
+  EXPECT_TRUE(state.atEnd());
 }
 
 }  // namespace

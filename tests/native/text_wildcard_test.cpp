@@ -146,7 +146,7 @@ namespace {
 
 // GBK: 中 D6 D0, 文 CE C4, 形 D0 CE (its bytes straddle 中文), 東 96 7C,
 // 丄 81 41 (second byte "A"), 乤 81 61 (second byte "a").
-const LeadBytes kGbk = LeadBytes::Gbk();
+const LeadBytes kGbk = LeadBytes::gbk();
 
 TEST(WildcardChars, SearchFindsWholeCharactersOnly) {
   const SearchCase cases[] = {

@@ -15,7 +15,7 @@ namespace {
 using test::ReadHostExpression;
 
 const LeadBytes kSingle;
-const LeadBytes kGbk = LeadBytes::Gbk();
+const LeadBytes kGbk = LeadBytes::gbk();
 
 std::string Hex(const std::string& bytes) {
   static const char digits[] = "0123456789ABCDEF";

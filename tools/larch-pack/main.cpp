@@ -114,7 +114,7 @@ int MakeStrings(const Options& o, const std::string& payload) {
   if (!o.exe) return Fail("strings needs --exe FILE (the executable that loads the stream)");
   if (payload.empty()) return Fail("the string file is empty");
   larch::StringSrcTable table;
-  larch::StringSourceShape shape = table.Load(payload);
+  larch::StringSourceShape shape = table.load(payload);
   if ((shape.lines != shape.strings || table.count() != shape.lines) && !o.allowMalformed) {
     return Fail(std::to_string(shape.lines) + " non-blank lines but " + std::to_string(shape.strings) +
                 " strings: every non-blank line must hold exactly one delimited string");
