@@ -55,7 +55,9 @@ TEST_F(FilesShell, DeletingAFolderAsksAndSendsItToTheTrash) {
     EXPECT_EQ(yes.answered(), 1);
   }
   EXPECT_FALSE(FileExists(folder));
-  if (std::getenv("XDG_DATA_HOME")) EXPECT_TRUE(InTrash(name)) << "deleted with undo";
+  if (std::getenv("XDG_DATA_HOME")) {
+    EXPECT_TRUE(InTrash(name)) << "deleted with undo";
+  }
 }
 
 TEST_F(FilesShell, ADeletionTheUserDeclinesIsAFailure) {
