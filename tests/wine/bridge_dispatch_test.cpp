@@ -26,8 +26,13 @@ HostOptions Small(uint16_t handles, uint16_t slots = 8) {
   return o;
 }
 
-TEST(Dispatch, AttachAndGetTableAnswerTheSame) {
+// Each test has a library of its own.
+class Dispatch : public ::testing::Test {
+ protected:
   HostEmulator emu;
+};
+
+TEST_F(Dispatch, AttachAndGetTableAnswerTheSame) {
   DispatchRecord attach = Record(0, Address(emu.handleTable()), Address(emu.slotTable()));
   attach.function = emu.callbackAddress();
   DispatchRecord get = Record(14);
@@ -39,8 +44,7 @@ TEST(Dispatch, AttachAndGetTableAnswerTheSame) {
   EXPECT_EQ(attach.word0, get.word0);
 }
 
-TEST(Dispatch, UnknownOperationsLeaveTheRecordUnchanged) {
-  HostEmulator emu;
+TEST_F(Dispatch, UnknownOperationsLeaveTheRecordUnchanged) {
   for (uint32_t op : {3u, 5u, 7u, 8u, 9u, 12u, 13u, 15u, 19u, 0xFFFFFFFFu}) {
     DispatchRecord r = Record(op, 0x11111111, 0x22222222);
     DispatchRecord before = r;
@@ -49,8 +53,7 @@ TEST(Dispatch, UnknownOperationsLeaveTheRecordUnchanged) {
   }
 }
 
-TEST(Dispatch, TableHeaderAndRows) {
-  HostEmulator emu;
+TEST_F(Dispatch, TableHeaderAndRows) {
   DispatchRecord get = Record(14);
   emu.dispatch(get);
   auto* header = reinterpret_cast<FunctionTableHeader*>(static_cast<uintptr_t>(get.word0));
@@ -172,8 +175,7 @@ void __fastcall PairFastcall(uint32_t a, uint32_t b) { g_a = a, g_b = b; }
 uint32_t __stdcall ValueStdcall(uint32_t a, uint32_t b) { return a * 2 + (b != 0); }
 uint32_t __fastcall ValueFastcall(uint32_t a, uint32_t b) { return a * 2 + (b != 0); }
 
-TEST(Dispatch, CallPairAndCallValueServeEveryConvention) {
-  HostEmulator emu;
+TEST_F(Dispatch, CallPairAndCallValueServeEveryConvention) {
   for (const void* fn : {reinterpret_cast<const void*>(&PairCdecl), reinterpret_cast<const void*>(&PairStdcall),
                          reinterpret_cast<const void*>(&PairFastcall)}) {
     g_a = g_b = 0;

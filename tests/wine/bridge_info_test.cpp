@@ -33,8 +33,13 @@ TEST(OnLoad, SetsTheIdentityOnlyWhenItIsNotAText) {
   }
 }
 
-TEST(Info, ExeAndLibraryPaths) {
+// Each test has a library of its own.
+class Info : public ::testing::Test {
+ protected:
   HostEmulator emu;
+};
+
+TEST_F(Info, ExeAndLibraryPaths) {
   char exe[MAX_PATH];
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
   EXPECT_EQ(emu.call("GetExeInfo", {Value::Int(1)}).value.text, exe);
@@ -52,8 +57,7 @@ TEST(Info, ExeAndLibraryPaths) {
   EXPECT_EQ(emu.call("GetFllInfo", {Value::Int(1), Value::Int(2)}).error, 11);
 }
 
-TEST(Info, BackColoursAndFontSize) {
-  HostEmulator emu;
+TEST_F(Info, BackColoursAndFontSize) {
   const std::pair<int, int32_t> colours[] = {{0, 15722724}, {1, 16760767}, {2, 0}, {-1, 0}};
   for (auto [index, colour] : colours) {
     CallResult r = emu.call("GetMyBackColor", {Value::Int(index)});
@@ -65,16 +69,14 @@ TEST(Info, BackColoursAndFontSize) {
   EXPECT_EQ(size.value.width, 2);
 }
 
-TEST(Info, CpuIdHasVendorAndFourWords) {
-  HostEmulator emu;
+TEST_F(Info, CpuIdHasVendorAndFourWords) {
   std::string id = emu.call("GetCpuID").value.text;
   EXPECT_EQ(id.size(), 48u);
   EXPECT_TRUE(std::regex_match(id, std::regex("[ -~]{12}(-[0-9A-F]{8}){4}"))) << id;
 }
 
 // The process's locale comes from LANG; ctest runs this test under both.
-TEST(Info, LanguageDependentResults) {
-  HostEmulator emu;
+TEST_F(Info, LanguageDependentResults) {
   bool chinese = GetUserDefaultLangID() == 0x0804;
   const char* lang = getenv("LANG");
   ASSERT_NE(lang, nullptr);

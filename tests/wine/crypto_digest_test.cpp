@@ -7,8 +7,14 @@
 namespace larch::test {
 namespace {
 
-TEST(CryptoDigest, TextDigests) {
+// Each test has a library of its own and a fresh folder for its files.
+class CryptoDigest : public ::testing::Test {
+ protected:
   HostEmulator emu;
+  TempDir dir;
+};
+
+TEST_F(CryptoDigest, TextDigests) {
   const std::pair<std::string, std::string> cases[] = {
       {"", "d41d8cd98f00b204e9800998ecf8427e"},
       {"abc", "900150983cd24fb0d6963f7d28e17f72"},
@@ -22,9 +28,7 @@ TEST(CryptoDigest, TextDigests) {
   }
 }
 
-TEST(CryptoDigest, FileDigestsEqualTheDigestOfTheirBytes) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(CryptoDigest, FileDigestsEqualTheDigestOfTheirBytes) {
   for (size_t size : {0u, 1u, 1024u, 1025u, 2048u}) {
     std::string bytes(size, '\0');
     for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + size);
@@ -36,9 +40,7 @@ TEST(CryptoDigest, FileDigestsEqualTheDigestOfTheirBytes) {
   }
 }
 
-TEST(CryptoDigest, UnreadableFilesGiveEmptyText) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(CryptoDigest, UnreadableFilesGiveEmptyText) {
   for (const std::string& path : {std::string(""), dir.file("missing.txt"), dir.path()}) {
     CallResult r = emu.call("Get32Md5FileChecksum", {Value::Text(path)});
     EXPECT_TRUE(r.sent()) << path;

@@ -13,24 +13,27 @@ std::string Txt1(HostEmulator& emu, const std::string& text, int mode) {
   return r.value.text;
 }
 
-TEST(CryptoTxt1, WorkedValuesAndModes) {
+// Each test has a library of its own.
+class CryptoTxt1 : public ::testing::Test {
+ protected:
   HostEmulator emu;
+};
+
+TEST_F(CryptoTxt1, WorkedValuesAndModes) {
   EXPECT_EQ(Txt1(emu, "abc", 1), "WYdcbajJ");
   EXPECT_EQ(Txt1(emu, "a", 1), "QYdcba==");
   for (int mode : {0, 2, -1}) EXPECT_EQ(Txt1(emu, "WYdcbajJ", mode), "abc") << mode;
   EXPECT_EQ(Txt1(emu, "WYdcbajJ\r\n", 0), "abc");
 }
 
-TEST(CryptoTxt1, RoundTripOfChineseAndBinaryText) {
-  HostEmulator emu;
+TEST_F(CryptoTxt1, RoundTripOfChineseAndBinaryText) {
   const std::string texts[] = {"\xD6\xD0\xCE\xC4 text", std::string(1000, '\xFF'), "x"};
   for (const std::string& t : texts) EXPECT_EQ(Txt1(emu, Txt1(emu, t, 1), 0), t);
   // Deciphering stops at the first NUL of the plain text.
   EXPECT_EQ(Txt1(emu, Txt1(emu, std::string("ab\0cd", 5), 1), 0), "ab");
 }
 
-TEST(CryptoTxt1, EmptyAndShortTexts) {
-  HostEmulator emu;
+TEST_F(CryptoTxt1, EmptyAndShortTexts) {
   for (int mode : {1, 0}) EXPECT_EQ(Txt1(emu, "", mode), "");
   for (const char* t : {"W", "WY", "WYd", "abcd"}) EXPECT_EQ(Txt1(emu, t, 0), "") << t;
 }

@@ -201,7 +201,8 @@ TEST_F(ConnectionDialogs, LoginStartsInTheNameBoxWithThePresetSelected) {
     // The dialog shows before the system has finished activating it: wait
     // (bounded) for the focus to land in it.
     const HWND nameBox = GetDlgItem(dialog, 1000);
-    GUITHREADINFO info{sizeof(info)};
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
     for (int tries = 0; tries < 500; ++tries) {
       GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
       if (IsChild(dialog, info.hwndFocus)) break;

@@ -30,11 +30,12 @@ struct GdiPlus {
 
   GdiPlus() : module(LoadLibraryA("gdiplus.dll")) {
     if (!module) return;
-    startup = reinterpret_cast<Startup>(GetProcAddress(module.get(), "GdiplusStartup"));
-    shutdown = reinterpret_cast<Shutdown>(GetProcAddress(module.get(), "GdiplusShutdown"));
-    fromBitmap = reinterpret_cast<FromBitmap>(GetProcAddress(module.get(), "GdipCreateBitmapFromHBITMAP"));
-    save = reinterpret_cast<Save>(GetProcAddress(module.get(), "GdipSaveImageToFile"));
-    dispose = reinterpret_cast<Dispose>(GetProcAddress(module.get(), "GdipDisposeImage"));
+    startup = reinterpret_cast<Startup>(reinterpret_cast<void*>(GetProcAddress(module.get(), "GdiplusStartup")));
+    shutdown = reinterpret_cast<Shutdown>(reinterpret_cast<void*>(GetProcAddress(module.get(), "GdiplusShutdown")));
+    fromBitmap = reinterpret_cast<FromBitmap>(
+        reinterpret_cast<void*>(GetProcAddress(module.get(), "GdipCreateBitmapFromHBITMAP")));
+    save = reinterpret_cast<Save>(reinterpret_cast<void*>(GetProcAddress(module.get(), "GdipSaveImageToFile")));
+    dispose = reinterpret_cast<Dispose>(reinterpret_cast<void*>(GetProcAddress(module.get(), "GdipDisposeImage")));
     struct {
       UINT32 version = 1;
       void* debug = nullptr;
@@ -82,7 +83,7 @@ bool SaveWindowPng(HWND window, const std::string& path) {
 
 // Shows one dialog, waits for it to be drawn, saves it and cancels it.
 // Each dialog is shown with the example call of its function reference.
-void Photograph(HostEmulator& emu, const std::string& caption, const std::string& file,
+void Photograph(const std::string& caption, const std::string& file,
                 const std::function<void()> show, std::vector<std::string>& problems) {
   Robot robot([&](Robot& r) {
     HWND dialog = r.waitForDialog(caption);
@@ -109,16 +110,16 @@ TEST(ChildDialogScreenshots, TakenInsideAVirtualDesktop) {
   HostEmulator emu;
   std::vector<std::string> problems;
   std::string dir = folder;
-  Photograph(emu, Gbk("请输入登录帐号:"), dir + "\\login_dialog.png",
+  Photograph(Gbk("请输入登录帐号:"), dir + "\\login_dialog.png",
              [&] { emu.call("KVShowLoginDlg", {Value::Text("admin")}); }, problems);
-  Photograph(emu, Gbk("设置MSSQLServer连接参数"), dir + "\\sql_server_dialog.png", [&] {
+  Photograph(Gbk("设置MSSQLServer连接参数"), dir + "\\sql_server_dialog.png", [&] {
     emu.call("KVShowSqlSetDlg", {Value::Text("(local)"), Value::Text("sales"), Value::Text("sa"), Value::Text("secret"),
                                  Value::Int(30), Value::Bool(false)});
   }, problems);
-  Photograph(emu, Gbk("设置MS Access连接参数"), dir + "\\access_dialog.png", [&] {
+  Photograph(Gbk("设置MS Access连接参数"), dir + "\\access_dialog.png", [&] {
     emu.call("KVShowAccessSetDlg", {Value::Text("C:\\data\\sales.mdb"), Value::Text("admin"), Value::Text("secret")});
   }, problems);
-  Photograph(emu, Gbk("关于 销售管理"), dir + "\\about_dialog.png", [&] {
+  Photograph(Gbk("关于 销售管理"), dir + "\\about_dialog.png", [&] {
     emu.call("KVShowAboutDlg", {Value::Text(Gbk("销售管理系统 1.0")), Value::Text(Gbk("版权所有 (C) 2026")),
                                 Value::Text(Gbk("关于 销售管理"))});
   }, problems);

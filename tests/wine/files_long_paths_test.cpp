@@ -63,9 +63,14 @@ struct Row {
   bool systemAt259;     // at 259 bytes the system's answer is not a failure result
 };
 
-TEST(FilesLongPaths, NamesBeyondTheSystemsPathSizeAreRefusedBeforeTheCall) {
+// Each test has a library of its own and a fresh folder for its files.
+class FilesLongPaths : public ::testing::Test {
+ protected:
   HostEmulator emu;
   TempDir dir;
+};
+
+TEST_F(FilesLongPaths, NamesBeyondTheSystemsPathSizeAreRefusedBeforeTheCall) {
   const std::string existing = dir.file("existing.txt");
   WriteFile(existing, "x");
   const std::string full = dir.file("full");
@@ -163,8 +168,7 @@ TEST(FilesLongPaths, NamesBeyondTheSystemsPathSizeAreRefusedBeforeTheCall) {
   EXPECT_STREQ(after, before);
 }
 
-TEST(FilesLongPaths, VolumeCaptionsOfRootsTooLongForTheSystem) {
-  HostEmulator emu;
+TEST_F(FilesLongPaths, VolumeCaptionsOfRootsTooLongForTheSystem) {
   for (size_t length : {260u, 70000u}) {
     std::string root = "c:\\" + std::string(length - 3, 'v');
     EXPECT_EQ(emu.call("APIGetVolumeInfo", {Value::Text(root)}).value.text, "No Volume (C:)") << length;
@@ -174,9 +178,7 @@ TEST(FilesLongPaths, VolumeCaptionsOfRootsTooLongForTheSystem) {
   }
 }
 
-TEST(FilesLongPaths, ABatchKeyFileTooLongForTheSystemIsAFileThatCannotBeRead) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(FilesLongPaths, ABatchKeyFileTooLongForTheSystemIsAFileThatCannotBeRead) {
   auto encipher = [&](const std::string& keyFile) {
     emu.setVariable("batch", Value::Text("x = 1"));
     CallResult r = emu.call("KVEncryptByteBlock2", {ByRef("batch"), Value::Text(keyFile)});

@@ -21,9 +21,14 @@ void FailADeletion(HostEmulator& emu, const TempDir& dir) {
   ASSERT_FALSE(emu.call("APIDeleteFile", {Value::Text(dir.file("missing.txt"))}).value.logical);
 }
 
-TEST(Files, EmptyParametersAnswerAtOnceAndLeaveTheLastErrorAlone) {
+// Each test has a library of its own and a fresh folder for its files.
+class Files : public ::testing::Test {
+ protected:
   HostEmulator emu;
   TempDir dir;
+};
+
+TEST_F(Files, EmptyParametersAnswerAtOnceAndLeaveTheLastErrorAlone) {
   FailADeletion(emu, dir);
   const Value none = Value::Text("");
   const Value some = Value::Text(dir.file("x"));
@@ -58,9 +63,7 @@ TEST(Files, EmptyParametersAnswerAtOnceAndLeaveTheLastErrorAlone) {
   EXPECT_LAST_ERROR(emu, ERROR_FILE_NOT_FOUND);
 }
 
-TEST(Files, CopiesMovesAndDeletesFiles) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(Files, CopiesMovesAndDeletesFiles) {
   const std::string a = dir.file("a.txt"), b = dir.file("b.txt"), c = dir.file("c.txt");
   WriteFile(a, "first");
   WriteFile(b, "second");
@@ -87,9 +90,7 @@ TEST(Files, CopiesMovesAndDeletesFiles) {
   EXPECT_LAST_ERROR(emu, ERROR_FILE_NOT_FOUND);
 }
 
-TEST(Files, TheLastErrorOutlivesSuccessfulCalls) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(Files, TheLastErrorOutlivesSuccessfulCalls) {
   FailADeletion(emu, dir);
   std::string expected = ErrorText(emu, ERROR_FILE_NOT_FOUND);
   ASSERT_FALSE(expected.empty());
@@ -102,9 +103,7 @@ TEST(Files, TheLastErrorOutlivesSuccessfulCalls) {
   EXPECT_EQ(ErrorText(emu, 0x7FFFFFF0), "") << "a code without a message";
 }
 
-TEST(Files, CreatesAndRemovesFolders) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(Files, CreatesAndRemovesFolders) {
   const std::string folder = dir.file("made");
   EXPECT_TRUE(emu.call("APICreateDirectory", {Value::Text(folder)}).value.logical);
   EXPECT_EQ(emu.call("APIGetFileAttributes", {Value::Text(folder)}).value.integer & FILE_ATTRIBUTE_DIRECTORY,
@@ -121,9 +120,7 @@ TEST(Files, CreatesAndRemovesFolders) {
   EXPECT_LAST_ERROR(emu, ERROR_PATH_NOT_FOUND);
 }
 
-TEST(Files, AttributesAndExistence) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(Files, AttributesAndExistence) {
   const std::string file = dir.file("f.txt");
   WriteFile(file, "x");
   const int32_t set = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
@@ -155,9 +152,7 @@ void MakeSparse(const std::string& path, LONGLONG size) {
   SetEndOfFile(h.get());
 }
 
-TEST(Files, LengthsAreTheLowWordOfTheSize) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(Files, LengthsAreTheLowWordOfTheSize) {
   struct Case {
     const char* name;
     LONGLONG size;
@@ -179,9 +174,7 @@ TEST(Files, LengthsAreTheLowWordOfTheSize) {
   EXPECT_LAST_ERROR(emu, ERROR_PATH_NOT_FOUND);
 }
 
-TEST(Files, LongPathNamesOfShortForms) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(Files, LongPathNamesOfShortForms) {
   const std::string folder = dir.file("a long folder name");
   CreateDirectoryA(folder.c_str(), nullptr);
   const std::string file = folder + "\\a long file name.document";
@@ -196,8 +189,7 @@ TEST(Files, LongPathNamesOfShortForms) {
   EXPECT_LAST_ERROR(emu, ERROR_FILE_NOT_FOUND);
 }
 
-TEST(Files, SystemFoldersAsThePlatformGivesThem) {
-  HostEmulator emu;
+TEST_F(Files, SystemFoldersAsThePlatformGivesThem) {
   char system[MAX_PATH] = {}, windows[MAX_PATH] = {}, temp[MAX_PATH] = {}, tempLong[MAX_PATH] = {};
   GetSystemDirectoryA(system, MAX_PATH);
   GetWindowsDirectoryA(windows, MAX_PATH);
@@ -210,9 +202,7 @@ TEST(Files, SystemFoldersAsThePlatformGivesThem) {
   EXPECT_EQ(t.back(), '\\');
 }
 
-TEST(Files, TheCurrentFolderIsTheProcesss) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(Files, TheCurrentFolderIsTheProcesss) {
   char before[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, before);
   EXPECT_EQ(emu.call("KVCurPath").value.text, before);
@@ -240,8 +230,7 @@ DWORD WINAPI NeedsMoreDrives(DWORD, LPSTR buffer) {
   return 127;  // one more root would not have fitted
 }
 
-TEST(Files, ResultsLongerThanTheBuffersAreFailures) {
-  HostEmulator emu;
+TEST_F(Files, ResultsLongerThanTheBuffersAreFailures) {
   struct Case {
     const char* function;
     const char* service;
@@ -263,8 +252,7 @@ TEST(Files, ResultsLongerThanTheBuffersAreFailures) {
   }
 }
 
-TEST(Files, DriveTypesAndTheDriveList) {
-  HostEmulator emu;
+TEST_F(Files, DriveTypesAndTheDriveList) {
   EXPECT_EQ(emu.call("APIGetDriveType", {Value::Text("C:\\")}).value, Value::Int(DRIVE_FIXED));
   EXPECT_EQ(emu.call("APIGetDriveType", {Value::Text("Q:\\")}).value, Value::Int(DRIVE_NO_ROOT_DIR));
   char roots[256] = {};
@@ -295,8 +283,7 @@ BOOL WINAPI FakeVolume(LPCSTR root, LPSTR label, DWORD size, LPDWORD, LPDWORD, L
   return TRUE;
 }
 
-TEST(Files, VolumeCaptions) {
-  HostEmulator emu;
+TEST_F(Files, VolumeCaptions) {
   ImportPatch type(emu.module(), "KERNEL32.dll", "GetDriveTypeA", FakeOf(&FakeDriveType));
   ImportPatch volume(emu.module(), "KERNEL32.dll", "GetVolumeInformationA", FakeOf(&FakeVolume));
   ASSERT_TRUE(type.active() && volume.active());
@@ -328,16 +315,14 @@ TEST(Files, VolumeCaptions) {
   EXPECT_LAST_ERROR(emu, ERROR_NOT_READY);
 }
 
-TEST(Files, VolumeCaptionOfTheSystemDrive) {
-  HostEmulator emu;
+TEST_F(Files, VolumeCaptionOfTheSystemDrive) {
   char label[128] = {};
   GetVolumeInformationA("C:\\", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0);
   std::string expected = label[0] ? std::string(label) + " (C:)" : "No Volume (C:)";
   EXPECT_EQ(emu.call("APIGetVolumeInfo", {Value::Text("c:\\")}).value.text, expected);
 }
 
-TEST(Files, SpecialFoldersWithAFileSystemPath) {
-  HostEmulator emu;
+TEST_F(Files, SpecialFoldersWithAFileSystemPath) {
   for (int id : {CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_SYSTEM, CSIDL_DESKTOPDIRECTORY}) {
     char expected[MAX_PATH] = {};
     ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, expected, id, FALSE)) << id;

@@ -37,9 +37,14 @@ std::string UniqueName(const char* stem) {
   return name;
 }
 
-TEST(FilesShell, DeletingAFolderAsksAndSendsItToTheTrash) {
+// Each test has a library of its own and a fresh folder for its files.
+class FilesShell : public ::testing::Test {
+ protected:
   HostEmulator emu;
   TempDir dir;
+};
+
+TEST_F(FilesShell, DeletingAFolderAsksAndSendsItToTheTrash) {
   const std::string name = UniqueName("trash-me");
   const std::string folder = dir.file(name);
   CreateDirectoryA(folder.c_str(), nullptr);
@@ -50,12 +55,12 @@ TEST(FilesShell, DeletingAFolderAsksAndSendsItToTheTrash) {
     EXPECT_EQ(yes.answered(), 1);
   }
   EXPECT_FALSE(FileExists(folder));
-  if (std::getenv("XDG_DATA_HOME")) EXPECT_TRUE(InTrash(name)) << "deleted with undo";
+  if (std::getenv("XDG_DATA_HOME")) {
+    EXPECT_TRUE(InTrash(name)) << "deleted with undo";
+  }
 }
 
-TEST(FilesShell, ADeletionTheUserDeclinesIsAFailure) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(FilesShell, ADeletionTheUserDeclinesIsAFailure) {
   const std::string file = dir.file("keep.txt");
   WriteFile(file, "x");
   {
@@ -67,9 +72,7 @@ TEST(FilesShell, ADeletionTheUserDeclinesIsAFailure) {
   EXPECT_LAST_ERROR(emu, ERROR_CANCELLED);
 }
 
-TEST(FilesShell, CopiesMovesRenamesAndDeletesNameLists) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(FilesShell, CopiesMovesRenamesAndDeletesNameLists) {
   const std::string a = dir.file("a.txt"), b = dir.file("b.txt"), target = dir.file("target");
   WriteFile(a, "aaa");
   WriteFile(b, "bbb");
@@ -101,9 +104,7 @@ TEST(FilesShell, CopiesMovesRenamesAndDeletesNameLists) {
   EXPECT_FALSE(dispose(FO_COPY, dir.file("missing.txt"), target).value.logical);
 }
 
-TEST(FilesShell, OperationCodesOutsideOneToFourDoNothing) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(FilesShell, OperationCodesOutsideOneToFourDoNothing) {
   const std::string a = dir.file("a.txt");
   WriteFile(a, "aaa");
   for (int operation : {0, 5, -1}) {
@@ -115,9 +116,7 @@ TEST(FilesShell, OperationCodesOutsideOneToFourDoNothing) {
   EXPECT_FALSE(FileExists(dir.file("b.txt")));
 }
 
-TEST(FilesShell, FailuresOfRealOperationsAreNeverRecordedAsSuccess) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(FilesShell, FailuresOfRealOperationsAreNeverRecordedAsSuccess) {
   const std::string missing = dir.file("missing.txt");
   const std::string full = dir.file("full");
   CreateDirectoryA(full.c_str(), nullptr);
@@ -170,8 +169,7 @@ int WINAPI FakeShellOperation(LPSHFILEOPSTRUCTA record) {
   return g_shell.result;
 }
 
-TEST(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
-  HostEmulator emu;
+TEST_F(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
   ImportPatch shell(emu.module(), "shell32.dll", "SHFileOperationA", FakeOf(&FakeShellOperation));
   ASSERT_TRUE(shell.active());
   auto deleteItem = [&] { return emu.call("APIDeleteFolder", {Value::Text("C:\\some\\item")}).value.logical; };
@@ -213,8 +211,7 @@ TEST(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
   }
 }
 
-TEST(FilesShell, WithoutADisplayNoWindowIsTriedButConfirmationsStay) {
-  HostEmulator emu;
+TEST_F(FilesShell, WithoutADisplayNoWindowIsTriedButConfirmationsStay) {
   ImportPatch shell(emu.module(), "shell32.dll", "SHFileOperationA", FakeOf(&FakeShellOperation));
   NoDesktop display(emu);
   ASSERT_TRUE(shell.active() && display.active());
@@ -226,8 +223,7 @@ TEST(FilesShell, WithoutADisplayNoWindowIsTriedButConfirmationsStay) {
   EXPECT_LAST_ERROR(emu, ERROR_CANCELLED);
 }
 
-TEST(FilesShell, EveryNameOfBothListsIsMeasured) {
-  HostEmulator emu;
+TEST_F(FilesShell, EveryNameOfBothListsIsMeasured) {
   ImportPatch shell(emu.module(), "shell32.dll", "SHFileOperationA", FakeOf(&FakeShellOperation));
   ASSERT_TRUE(shell.active());
   const std::string fits(259, 'a'), tooLong = "C:\\" + std::string(257, 'b');  // 260 bytes

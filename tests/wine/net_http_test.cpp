@@ -29,7 +29,16 @@ bool Download(HostEmulator& emu, const std::string& url, const std::string& file
   return r.value.logical;
 }
 
-TEST(NetHttp, BodiesAreSavedByteExactWhateverTheStatus) {
+// Each test has a library of its own and a fresh folder for the downloads.
+// A test's server starts after the library is loaded and stops before it
+// goes: the library holds no connection once a call has returned.
+class NetHttp : public ::testing::Test {
+ protected:
+  HostEmulator emu;
+  TempDir dir;
+};
+
+TEST_F(NetHttp, BodiesAreSavedByteExactWhateverTheStatus) {
   struct Case {
     int status;
     size_t size;
@@ -42,8 +51,6 @@ TEST(NetHttp, BodiesAreSavedByteExactWhateverTheStatus) {
     int status = request.find("/s" + std::to_string(size) + "-404") != std::string::npos ? 404 : 200;
     return HttpServer::Response(status, Pattern(size));
   });
-  HostEmulator emu;
-  TempDir dir;
   for (const Case& c : cases) {
     std::string name = "/s" + std::to_string(c.size) + (c.status == 404 ? "-404" : "");
     std::string file = dir.file("body.bin");
@@ -55,10 +62,8 @@ TEST(NetHttp, BodiesAreSavedByteExactWhateverTheStatus) {
   }
 }
 
-TEST(NetHttp, TheRequestCarriesTheAgentAndTheAcceptHeader) {
+TEST_F(NetHttp, TheRequestCarriesTheAgentAndTheAcceptHeader) {
   HttpServer server([](const std::string&) { return HttpServer::Response(200, "ok"); });
-  HostEmulator emu;
-  TempDir dir;
   ASSERT_TRUE(Download(emu, server.url("/page"), dir.file("page")));
   std::vector<std::string> requests = server.requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -68,27 +73,23 @@ TEST(NetHttp, TheRequestCarriesTheAgentAndTheAcceptHeader) {
   EXPECT_NE(request.find("\r\nAccept: */*\r\n"), std::string::npos) << request;
 }
 
-TEST(NetHttp, EmptyParametersTouchNothing) {
+TEST_F(NetHttp, EmptyParametersTouchNothing) {
   HttpServer server([](const std::string&) { return HttpServer::Response(200, "ok"); });
-  HostEmulator emu;
-  TempDir dir;
   EXPECT_FALSE(Download(emu, "", dir.file("never")));
   EXPECT_FALSE(FileExists(dir.file("never")));
   EXPECT_FALSE(Download(emu, server.url("/x"), ""));
   EXPECT_TRUE(server.requests().empty());
 }
 
-TEST(NetHttp, ALocalFileThatCannotBeCreatedFailsWithoutAFile) {
+TEST_F(NetHttp, ALocalFileThatCannotBeCreatedFailsWithoutAFile) {
   HttpServer server([](const std::string&) { return HttpServer::Response(200, "body"); });
-  HostEmulator emu;
-  TempDir dir;
   std::string file = dir.file("missing-folder\\body.bin");
   EXPECT_FALSE(Download(emu, server.url("/x"), file));
   EXPECT_FALSE(FileExists(file));
   EXPECT_FALSE(FileExists(dir.file("missing-folder")));
 }
 
-TEST(NetHttp, AChunkedBodyIsSavedWhole) {
+TEST_F(NetHttp, AChunkedBodyIsSavedWhole) {
   const std::string body = Pattern(5000);
   HttpServer server([&body](const std::string&) {
     std::string reply = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
@@ -100,30 +101,24 @@ TEST(NetHttp, AChunkedBodyIsSavedWhole) {
     }
     return reply + "0\r\n\r\n";
   });
-  HostEmulator emu;
-  TempDir dir;
   EXPECT_TRUE(Download(emu, server.url("/chunked"), dir.file("chunked.bin")));
   EXPECT_TRUE(SameBytes(ReadFile(dir.file("chunked.bin")), body));
 }
 
-TEST(NetHttp, AConnectionCutMidBodyFailsAndKeepsWhatArrived) {
+TEST_F(NetHttp, AConnectionCutMidBodyFailsAndKeepsWhatArrived) {
   const std::string sent = Pattern(3000);
   HttpServer server([&sent](const std::string&) {
     std::string whole = HttpServer::Response(200, Pattern(8192));
     return whole.substr(0, whole.size() - 8192 + sent.size());
   });
-  HostEmulator emu;
-  TempDir dir;
   std::string file = dir.file("cut.bin");
   EXPECT_FALSE(Download(emu, server.url("/cut"), file));
   std::string got = ReadFile(file);
   EXPECT_TRUE(SameBytes(got, sent));
 }
 
-TEST(NetHttp, UrlsThatWouldBreakTheRequestAreRefusedUnsent) {
+TEST_F(NetHttp, UrlsThatWouldBreakTheRequestAreRefusedUnsent) {
   HttpServer server([](const std::string&) { return HttpServer::Response(200, "ok"); });
-  HostEmulator emu;
-  TempDir dir;
   const std::string base = server.url("/");
   const std::string refused[] = {
       base + "a b",
@@ -148,15 +143,15 @@ TEST(NetHttp, UrlsThatWouldBreakTheRequestAreRefusedUnsent) {
   EXPECT_EQ(server.requests()[0].rfind("GET /" + std::string(2083 - base.size(), 'x') + " HTTP/1.1\r\n", 0), 0u);
 }
 
-TEST(NetHttp, LocalPathsLongerThan259BytesAreRefusedBeforeTheRequest) {
+TEST_F(NetHttp, LocalPathsLongerThan259BytesAreRefusedBeforeTheRequest) {
   HttpServer server([](const std::string&) { return HttpServer::Response(200, "ok"); });
-  HostEmulator emu;
-  TempDir dir;
   for (size_t length : {259u, 260u, 275u, 70000u}) {
     std::string path = dir.path() + "\\";
     path += std::string(length - path.size(), 'l');
     EXPECT_EQ(Download(emu, server.url("/x"), path), length <= 259) << length;
-    if (length <= 259) EXPECT_EQ(ReadFile(path), "ok");
+    if (length <= 259) {
+      EXPECT_EQ(ReadFile(path), "ok");
+    }
   }
   EXPECT_EQ(server.requests().size(), 1u);
 }
@@ -164,10 +159,8 @@ TEST(NetHttp, LocalPathsLongerThan259BytesAreRefusedBeforeTheRequest) {
 // A request takes its connection's time-outs when it is opened (a session's
 // are not handed down everywhere, and ones set on a request already sent
 // come too late), so the connection has them before the request exists.
-TEST(NetHttp, TheSessionAndTheConnectionHaveTimeoutsBeforeTheRequest) {
+TEST_F(NetHttp, TheSessionAndTheConnectionHaveTimeoutsBeforeTheRequest) {
   HttpServer server([](const std::string&) { return HttpServer::Response(200, "ok"); });
-  HostEmulator emu;
-  TempDir dir;
   InternetOptionRecorder recorder(emu.module());
   ASSERT_TRUE(recorder.active());
   EXPECT_TRUE(Download(emu, server.url("/x"), dir.file("x")));
@@ -180,39 +173,34 @@ TEST(NetHttp, TheSessionAndTheConnectionHaveTimeoutsBeforeTheRequest) {
   EXPECT_EQ(log.setBeforeRequest, 6u) << "the connection's are set before the request is opened";
 }
 
-TEST(NetHttp, AServerThatStallsMidBodyFailsAfterTheReceiveTimeout) {
+TEST_F(NetHttp, AServerThatStallsMidBodyFailsAfterTheReceiveTimeout) {
   // The server sends the headers and part of the body, then waits 45 s
   // before the rest: longer than the 30 s receive time-out, so the
   // download gives up (without it, it would wait and succeed).
   const std::string body = Pattern(4096);
   HttpServer server([&body](const std::string&) { return HttpServer::Response(200, body); },
                     /*stallAfter=*/HttpServer::Response(200, body).size() - 2048, /*stallMs=*/45000);
-  HostEmulator emu;
-  TempDir dir;
   EXPECT_FALSE(Download(emu, server.url("/stall"), dir.file("stall.bin")));
   EXPECT_TRUE(SameBytes(ReadFile(dir.file("stall.bin")), body.substr(0, 2048)));
 }
 
-TEST(NetHttp, AServerThatIsNotThereFails) {
+TEST_F(NetHttp, AServerThatIsNotThereFails) {
   uint16_t port;
   {
     Listener closed;
     port = closed.port();
   }
-  HostEmulator emu;
-  TempDir dir;
   EXPECT_FALSE(Download(emu, "http://127.0.0.1:" + std::to_string(port) + "/", dir.file("none")));
   EXPECT_FALSE(FileExists(dir.file("none")));
 }
 
-TEST(NetHttp, ConnectedStateIsThePlatformsAnswer) {
+TEST_F(NetHttp, ConnectedStateIsThePlatformsAnswer) {
   using GetStateFn = BOOL(WINAPI*)(DWORD*, DWORD);
   auto getState = reinterpret_cast<GetStateFn>(
       reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("wininet.dll"), "InternetGetConnectedState")));
   ASSERT_NE(getState, nullptr);
   DWORD flags = 0;
   int32_t expected = getState(&flags, 0) ? static_cast<int32_t>(flags) : 0;
-  HostEmulator emu;
   CallResult r = emu.call("KVTestInetConn");
   EXPECT_EQ(r.rawType, 'I');
   EXPECT_EQ(r.value.integer, expected);
@@ -231,8 +219,7 @@ BOOL WINAPI FakeGetConnectedState(DWORD* flags, DWORD reserved) {
   return g_state.answer;
 }
 
-TEST(NetHttp, ConnectionFlagsCountOnlyWhenConnected) {
-  HostEmulator emu;
+TEST_F(NetHttp, ConnectionFlagsCountOnlyWhenConnected) {
   ImportPatch patch(emu.module(), "wininet.dll", "InternetGetConnectedState", FakeOf(&FakeGetConnectedState));
   ASSERT_TRUE(patch.active());
   const ConnectedState cases[] = {

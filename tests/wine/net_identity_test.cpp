@@ -28,14 +28,19 @@ std::string Text(HostEmulator& emu, const std::string& name, std::vector<Arg> ar
   return r.value.text;
 }
 
-TEST(NetIdentity, ComputerAndUserNamesAreThePlatformsAnswers) {
+// Each test has a library of its own.
+class NetIdentity : public ::testing::Test {
+ protected:
+  HostEmulator emu;
+};
+
+TEST_F(NetIdentity, ComputerAndUserNamesAreThePlatformsAnswers) {
   char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = sizeof computer;
   ASSERT_TRUE(GetComputerNameA(computer, &size));
   char user[257] = {};
   size = sizeof user;
   ASSERT_TRUE(GetUserNameA(user, &size));
-  HostEmulator emu;
   EXPECT_EQ(Text(emu, "APIGetComputerName"), computer);
   EXPECT_EQ(Text(emu, "APIGetUserName"), user);
 }
@@ -45,8 +50,7 @@ BOOL WINAPI FailingGetName(LPSTR, LPDWORD) {
   return FALSE;
 }
 
-TEST(NetIdentity, NamesTheSystemCannotGiveAreEmpty) {
-  HostEmulator emu;
+TEST_F(NetIdentity, NamesTheSystemCannotGiveAreEmpty) {
   ImportPatch computer(emu.module(), "kernel32.dll", "GetComputerNameA", FakeOf(&FailingGetName));
   ImportPatch user(emu.module(), "advapi32.dll", "GetUserNameA", FakeOf(&FailingGetName));
   ASSERT_TRUE(computer.active() && user.active());
@@ -82,8 +86,7 @@ hostent* WINAPI FakeGetHostByName(const char* name) {
   return &g_host.entry;
 }
 
-TEST(NetIdentity, HostIpOfLocalNamesAndLiterals) {
-  HostEmulator emu;
+TEST_F(NetIdentity, HostIpOfLocalNamesAndLiterals) {
   const std::pair<std::string, std::string> cases[] = {
       {"localhost", "127.0.0.1"},
       {"127.0.0.1", "127.0.0.1"},
@@ -94,8 +97,7 @@ TEST(NetIdentity, HostIpOfLocalNamesAndLiterals) {
   for (const auto& [name, ip] : cases) EXPECT_EQ(Text(emu, "KVGetHostIP", {Value::Text(name)}), ip) << name;
 }
 
-TEST(NetIdentity, HostIpListsJoinWithBarsAndStopAtTheLastWholeAddress) {
-  HostEmulator emu;
+TEST_F(NetIdentity, HostIpListsJoinWithBarsAndStopAtTheLastWholeAddress) {
   ImportPatch patch(emu.module(), "ws2_32.dll", "gethostbyname", FakeOf(&FakeGetHostByName));
   ASSERT_TRUE(patch.active());
   struct Case {
@@ -233,8 +235,7 @@ TEST_F(NetAdapters, WithoutADisplayNoMessageIsShown) {
   }
 }
 
-TEST(NetIdentity, RealAdapterListHasTheEntryFormat) {
-  HostEmulator emu;
+TEST_F(NetIdentity, RealAdapterListHasTheEntryFormat) {
   std::string all = Text(emu, "KVGetMac2");
   EXPECT_TRUE(std::regex_match(all, std::regex("(([0-9A-F]{2}-){5}[0-9A-F]{2}\\|){0,15}"))) << all;
   EXPECT_EQ(Text(emu, "KVGetMac2", {Value::Int(9999)}), "");
@@ -278,18 +279,16 @@ bool HostsFileKnows(std::string name) {
   return std::regex_search(hosts, std::regex("(^|\\s)" + name + "(\\s|$)"));
 }
 
-TEST(NetIdentity, LocalHostMacHasTheFormat) {
+TEST_F(NetIdentity, LocalHostMacHasTheFormat) {
   char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = sizeof computer;
   ASSERT_TRUE(GetComputerNameA(computer, &size));
   if (!HostsFileKnows(computer)) GTEST_SKIP() << computer << " is not in the hosts file";
-  HostEmulator emu;
   std::string mac = Text(emu, "KVGetHostMac", {Value::Text("")});
   EXPECT_TRUE(std::regex_match(mac, std::regex("([0-9A-F]{2}-){5}[0-9A-F]{2}"))) << mac;
 }
 
-TEST(NetIdentity, HostMacAsksLanaZeroWithThePaddedUpperCaseName) {
-  HostEmulator emu;
+TEST_F(NetIdentity, HostMacAsksLanaZeroWithThePaddedUpperCaseName) {
   ImportPatch netbios(emu.module(), "netapi32.dll", "Netbios", FakeOf(&FakeNetbiosCall));
   ImportPatch computer(emu.module(), "kernel32.dll", "GetComputerNameA", FakeOf(&FakeGetComputerName));
   ASSERT_TRUE(netbios.active() && computer.active());

@@ -34,8 +34,15 @@ DWORD FirstListedProcess() {
   return Process32First(snapshot.get(), &entry) ? entry.th32ProcessID : 0;
 }
 
-TEST(ProcessSnapshot, RowsAfterTheFirstEntryReplaceTheVariable) {
+// Each test of the suites below has a library of its own.
+class WithLibrary : public ::testing::Test {
+ protected:
   HostEmulator emu;
+};
+class ProcessSnapshot : public WithLibrary {};
+class ShellExecAndWait : public WithLibrary {};
+
+TEST_F(ProcessSnapshot, RowsAfterTheFirstEntryReplaceTheVariable) {
   ChildProcess child = StartIdleChild();
   ASSERT_TRUE(child.started());
   emu.setVariable("aProc", Value::Text("replaced"));
@@ -79,8 +86,7 @@ TEST(ProcessSnapshot, RowsAfterTheFirstEntryReplaceTheVariable) {
   EXPECT_TRUE(sawChild);
 }
 
-TEST(ProcessSnapshot, EmptyNameAndFailingHostServices) {
-  HostEmulator emu;
+TEST_F(ProcessSnapshot, EmptyNameAndFailingHostServices) {
   CallResult empty = emu.call("KVGetProcessSnapshot", {Value::Text("")});
   EXPECT_EQ(empty.value.integer, 0);
   EXPECT_EQ(emu.variables().size(), 0u);
@@ -152,8 +158,7 @@ TEST(ExeSleep, SleepsOnlyForPositiveValuesAndSendsNothing) {
   EXPECT_EQ(sleeps, std::vector<DWORD>{25});
 }
 
-TEST(ShellExecAndWait, ExitCodeOfTheStartedProgram) {
-  HostEmulator emu;
+TEST_F(ShellExecAndWait, ExitCodeOfTheStartedProgram) {
   EXPECT_EQ(emu.call("KVShellExecAndWait", {Value::Text("cmd.exe"), Value::Text("/c exit 3"), Value::Int(0)})
                 .value.integer, 3);
   EXPECT_EQ(emu.call("KVShellExecAndWait", {Value::Text("")}).value.integer, -1);
@@ -176,8 +181,7 @@ struct ShellExecFake {
   }
 };
 
-TEST(ShellExecAndWait, RecordAndFailuresThroughAFake) {
-  HostEmulator emu;
+TEST_F(ShellExecAndWait, RecordAndFailuresThroughAFake) {
   ImportPatch patch(emu.module(), "SHELL32.dll", "ShellExecuteExA", FakeOf(&ShellExecFake::Run));
   ASSERT_TRUE(patch.active());
 
@@ -204,8 +208,7 @@ TEST(ShellExecAndWait, RecordAndFailuresThroughAFake) {
   EXPECT_LAST_ERROR(emu, ERROR_INVALID_HANDLE);
 }
 
-TEST(ShellExecAndWait, MissingFileShowsTheShellsBox) {
-  HostEmulator emu;
+TEST_F(ShellExecAndWait, MissingFileShowsTheShellsBox) {
   const char* missing = "C:\\windows\\missing-larch.exe";
   // The shell shows its error box to the user (answered here). What it
   // leaves as the error code after the box is what the library records.

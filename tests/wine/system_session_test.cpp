@@ -96,9 +96,17 @@ class SessionFakes {
 
 CallResult CallExitWindows(HostEmulator& emu, int32_t action) { return emu.call("KVExitWindows", {Value::Int(action)}); }
 
-TEST(ExitWindows, ActionsToFlagsOnTheNewerFamily) {
+// A library of its own for each test, with the session fakes in place
+// from the start.
+class SessionEnd : public ::testing::Test {
+ protected:
   HostEmulator emu;
-  SessionFakes fakes(emu);
+  SessionFakes fakes{emu};
+};
+class ExitWindows : public SessionEnd {};
+class ExitRemoteWindows : public SessionEnd {};
+
+TEST_F(ExitWindows, ActionsToFlagsOnTheNewerFamily) {
   ASSERT_TRUE(fakes.active()) << "never run the real session end";
   // log off, restart, power off for any other value; all forced.
   const std::pair<int32_t, UINT> cases[] = {{0, 0 | 4}, {1, 2 | 4}, {5, 8 | 4}, {-1, 8 | 4}, {2, 8 | 4}};
@@ -121,9 +129,7 @@ TEST(ExitWindows, ActionsToFlagsOnTheNewerFamily) {
   EXPECT_FALSE(refused.value.logical);
 }
 
-TEST(ExitWindows, OlderFamilyTouchesNoPrivilegeAndShutsDown) {
-  HostEmulator emu;
-  SessionFakes fakes(emu);
+TEST_F(ExitWindows, OlderFamilyTouchesNoPrivilegeAndShutsDown) {
   ASSERT_TRUE(fakes.active());
   g_log.major = 4;
   for (int32_t action : {0, 1, 5}) EXPECT_TRUE(CallExitWindows(emu, action).value.logical);
@@ -132,9 +138,7 @@ TEST(ExitWindows, OlderFamilyTouchesNoPrivilegeAndShutsDown) {
   EXPECT_TRUE(g_log.privileges.empty());
 }
 
-TEST(ExitWindows, NoTokenOrNoPrivilegeAnswersFalse) {
-  HostEmulator emu;
-  SessionFakes fakes(emu);
+TEST_F(ExitWindows, NoTokenOrNoPrivilegeAnswersFalse) {
   ASSERT_TRUE(fakes.active());
   g_log.tokenOpens = false;
   EXPECT_FALSE(CallExitWindows(emu, 1).value.logical);
@@ -148,9 +152,7 @@ TEST(ExitWindows, NoTokenOrNoPrivilegeAnswersFalse) {
   EXPECT_TRUE(g_log.enabledAttributes.empty());
 }
 
-TEST(ExitRemoteWindows, DefaultsAndGivenParameters) {
-  HostEmulator emu;
-  SessionFakes fakes(emu);
+TEST_F(ExitRemoteWindows, DefaultsAndGivenParameters) {
   ASSERT_TRUE(fakes.active());
 
   // Only a machine name: 30 seconds, applications forced closed, restart.
@@ -253,9 +255,14 @@ uint32_t LinkShowCommand(const std::string& bytes) {
   return show;
 }
 
-TEST(CreateShortcut, WritesALinkWithTheMappedShowCommand) {
+// Each test has a library of its own and a fresh folder for the links.
+class CreateShortcut : public ::testing::Test {
+ protected:
   HostEmulator emu;
   TempDir dir;
+};
+
+TEST_F(CreateShortcut, WritesALinkWithTheMappedShowCommand) {
   const std::string target = dir.file("target program.exe");
   WriteFile(target, "MZ");
   struct Case {
@@ -287,9 +294,7 @@ TEST(CreateShortcut, WritesALinkWithTheMappedShowCommand) {
   EXPECT_NE(described.find(std::string("L\0a\0r\0c\0h\0 \0l\0i\0n\0k\0", 20)), std::string::npos);
 }
 
-TEST(CreateShortcut, RefusedInputs) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(CreateShortcut, RefusedInputs) {
   const std::string link = dir.file("refused.lnk");
   for (const auto& args : std::vector<std::vector<Arg>>{{Value::Text(""), Value::Text(link)},
                                                         {Value::Text("C:\\windows\\notepad.exe"), Value::Text("")}}) {
@@ -304,9 +309,7 @@ TEST(CreateShortcut, RefusedInputs) {
   EXPECT_FALSE(FileExists(link));
 }
 
-TEST(CreateShortcut, ADescriptionPastTheTipSizeIsCut) {
-  HostEmulator emu;
-  TempDir dir;
+TEST_F(CreateShortcut, ADescriptionPastTheTipSizeIsCut) {
   const std::string link = dir.file("described.lnk");
   CallResult r = emu.call("KVCreateShortcut", {Value::Text("C:\\windows\\notepad.exe"), Value::Text(link),
                                                Value::Text(""), Value::Int(1), Value::Text(std::string(70000, 'x'))});

@@ -41,8 +41,13 @@ bool Logical(HostEmulator& emu, const char* name, const Value& arg) {
   return r.value.logical;
 }
 
-TEST(Windows, StateQueriesAndActivationByHandle) {
+// Each test has a library of its own.
+class Windows : public ::testing::Test {
+ protected:
   HostEmulator emu;
+};
+
+TEST_F(Windows, StateQueriesAndActivationByHandle) {
   TestWindow window("Larch window one");
   ASSERT_TRUE(window.get());
   const Value handle = Handle(window.get());
@@ -82,8 +87,7 @@ TEST(Windows, StateQueriesAndActivationByHandle) {
   EXPECT_EQ(desktop.value.integer, Handle(GetDesktopWindow()).integer);
 }
 
-TEST(Windows, FlashRecordGoesToTheSystem) {
-  HostEmulator emu;
+TEST_F(Windows, FlashRecordGoesToTheSystem) {
   static FLASHWINFO seen{};
   struct Fake {
     static BOOL WINAPI Flash(PFLASHWINFO info) {

@@ -21,8 +21,13 @@ struct Conversion {
   const char* simplified;   // as GBK holds it
 };
 
-TEST(CodePages, Big5ToGbkSimplifies) {
+// Each test has a library of its own.
+class CodePages : public ::testing::Test {
+ protected:
   HostEmulator emu;
+};
+
+TEST_F(CodePages, Big5ToGbkSimplifies) {
   const Conversion cases[] = {
       {"國", "国"},
       {"中華民國萬歲", "中华民国万岁"},
@@ -37,8 +42,7 @@ TEST(CodePages, Big5ToGbkSimplifies) {
   }
 }
 
-TEST(CodePages, GbkToBig5UsesTaiwanForms) {
-  HostEmulator emu;
+TEST_F(CodePages, GbkToBig5UsesTaiwanForms) {
   const Conversion cases[] = {
       {"國", "国"},
       {"中華民國萬歲", "中华民国万岁"},
@@ -54,8 +58,7 @@ TEST(CodePages, GbkToBig5UsesTaiwanForms) {
   }
 }
 
-TEST(CodePages, AsciiEmptyAndReplacement) {
-  HostEmulator emu;
+TEST_F(CodePages, AsciiEmptyAndReplacement) {
   for (const char* name : {"KVBig5ToGb2312", "KVGb2312ToBig5"}) {
     EXPECT_EQ(CallText(emu, name, {Value::Text("")}), "") << name;
     const std::string ascii = "Plain ASCII ~!@#$%^&*()_+ 0123456789";
@@ -73,8 +76,7 @@ TEST(CodePages, AsciiEmptyAndReplacement) {
   EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(std::string("ab\0cd", 5))}), "ab");
 }
 
-TEST(CodePages, ResultsThatGrow) {
-  HostEmulator emu;
+TEST_F(CodePages, ResultsThatGrow) {
   // GBK's one-byte euro sign (0x80) is two bytes in Big5 (A3 E1): each
   // result holds every character whole, however much it grew.
   auto euros = [](int n) {
@@ -89,8 +91,7 @@ TEST(CodePages, ResultsThatGrow) {
   EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(euros(20))}), std::string(20, '\x80'));
 }
 
-TEST(CodePages, LongText) {
-  HostEmulator emu;
+TEST_F(CodePages, LongText) {
   std::string traditional;
   std::string simplified;
   for (int k = 0; k < 20000; ++k) {

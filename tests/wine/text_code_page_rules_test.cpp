@@ -27,8 +27,13 @@ std::vector<std::string> Items(HostEmulator& emu, const std::string& line) {
   return items;
 }
 
-TEST(TextCodePage, TokenizerSplitsAtDelimiterCharacters) {
+// Each test has a library of its own.
+class TextCodePage : public ::testing::Test {
+ protected:
   HostEmulator emu;
+};
+
+TEST_F(TextCodePage, TokenizerSplitsAtDelimiterCharacters) {
   const std::string line = kDong + kFang + "|" + kYi + kYuan + "|" + kWei;
   const std::vector<std::string> chars = {kDong + kFang, kYi + kYuan, kWei};
   const std::vector<std::string> bytes = {"\x96", kFang, "\x83", kYuan, "\xAC"};
@@ -40,8 +45,7 @@ TEST(TextCodePage, TokenizerSplitsAtDelimiterCharacters) {
   EXPECT_EQ(emu.call("PSGetRestString").value.text, DoubleByteCodePage() ? "b" : "a|b");
 }
 
-TEST(TextCodePage, WildcardsMatchWholeCharacters) {
-  HostEmulator emu;
+TEST_F(TextCodePage, WildcardsMatchWholeCharacters) {
   const bool dbcs = DoubleByteCodePage();
   auto find = [&](const std::string& text, const std::string& pattern) {
     CallResult r = emu.call("KVFindMatchString", {Value::Text(text), Value::Text(pattern)});

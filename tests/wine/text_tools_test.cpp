@@ -95,8 +95,13 @@ TEST(MultiMatchString, PatternLists) {
   EXPECT_FALSE(match("REPORT.DOC", "*.txt,*.doc", {Value::Int(1)}));
 }
 
-TEST(StrRev, ChangesTheVariableInPlace) {
+// Each test has a library of its own.
+class StrRev : public ::testing::Test {
+ protected:
   HostEmulator emu;
+};
+
+TEST_F(StrRev, ChangesTheVariableInPlace) {
   struct Case {
     const char* before;
     std::vector<Arg> start;
@@ -122,8 +127,7 @@ TEST(StrRev, ChangesTheVariableInPlace) {
   }
 }
 
-TEST(StrRev, RefusesAVariableThatIsNotText) {
-  HostEmulator emu;
+TEST_F(StrRev, RefusesAVariableThatIsNotText) {
   for (const Value& v : {Value::Int(42), Value::Num(1.5), Value::Bool(true)}) {
     emu.setVariable("n", v);
     CallResult r = emu.call("KVStrRev", {ByRef("n")});

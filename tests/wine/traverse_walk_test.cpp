@@ -248,7 +248,8 @@ class TraverseLinks : public testing::Test {
  protected:
   void SetUp() override {
     using UnixName = char*(CDECL*)(LPCWSTR);
-    auto toUnix = reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    auto toUnix = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!toUnix) GTEST_SKIP() << "not under Wine";
     std::wstring wide(dir->path().begin(), dir->path().end());
     char* unix = toUnix(wide.c_str());
