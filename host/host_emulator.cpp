@@ -249,9 +249,7 @@ HostValue HostEmulator::toHostValue(const Value& v) {
       h.type = kTypeLogical;
       h.length = v.logical ? 1 : 0;
       break;
-    default:
-      h.type = kTypeLogical;
-      break;
+    default: h.type = kTypeLogical; break;
   }
   return h;
 }
@@ -448,8 +446,7 @@ void HostEmulator::auditAfterCall(std::vector<uint32_t> before, CallResult& resu
     if (entry == 0 || (i < before.size() && before[i] == entry)) continue;
     HGLOBAL g = reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(entry));
     unsigned locks = GlobalFlags(g) & GMEM_LOCKCOUNT;
-    result.audit.push_back("handle " + std::to_string(i) + " left allocated" +
-                           (locks ? " and locked" : ""));
+    result.audit.push_back("handle " + std::to_string(i) + " left allocated" + (locks ? " and locked" : ""));
     while (GlobalUnlock(g)) {
     }
     freeBlock(i);
@@ -527,15 +524,9 @@ void HostEmulator::serve(ServiceRecord& r) {
       out = value ? toHostValue(*value) : HostValue{};
       break;
     }
-    case kCurrentWindowId:
-      r.arg1 = 1;
-      break;
-    case kFallbackWindowId:
-      r.arg1 = 2;
-      break;
-    case kPlatformWindowOf:
-      r.arg1 = r.arg1 == 1 ? mainWindow : r.arg1 == 2 ? fallbackWindow : 0;
-      break;
+    case kCurrentWindowId: r.arg1 = 1; break;
+    case kFallbackWindowId: r.arg1 = 2; break;
+    case kPlatformWindowOf: r.arg1 = r.arg1 == 1 ? mainWindow : r.arg1 == 2 ? fallbackWindow : 0; break;
     case kExecuteCommand: {
       std::string line = Pointer<const char>(r.arg1);
       commands.push_back(line);
@@ -566,12 +557,10 @@ void HostEmulator::serve(ServiceRecord& r) {
     case kNameTableIndex: {
       std::string key = UpperCase(Pointer<const char>(r.arg1));
       auto it = std::find(nameTable_.begin(), nameTable_.end(), key);
-      r.arg1 = it == nameTable_.end() ? static_cast<uint32_t>(-1)
-                                      : static_cast<uint32_t>(it - nameTable_.begin());
+      r.arg1 = it == nameTable_.end() ? static_cast<uint32_t>(-1) : static_cast<uint32_t>(it - nameTable_.begin());
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 

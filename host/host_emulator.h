@@ -88,7 +88,7 @@ class HostEmulator : public ShellHost {
   bool printInline(const std::string& text) override;
   const LeadBytes& leadBytes() const override;
 
-  Value screenTag;                  // _screen.tag
+  Value screenTag;                    // _screen.tag
   std::vector<std::string> commands;  // every command line the library ran
   // Tried first for each command line the library runs; true: handled.
   std::function<bool(const std::string&)> commandHook;

@@ -4,8 +4,7 @@
 
 namespace larch::host {
 
-ImportPatch::ImportPatch(HMODULE module, const std::string& dll, const std::string& function,
-                         const void* replacement) {
+ImportPatch::ImportPatch(HMODULE module, const std::string& dll, const std::string& function, const void* replacement) {
   auto* base = reinterpret_cast<BYTE*>(module);
   if (!base) return;
   auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
@@ -14,7 +13,8 @@ ImportPatch::ImportPatch(HMODULE module, const std::string& dll, const std::stri
   if (dir.VirtualAddress == 0) return;
   for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
     if (_stricmp(reinterpret_cast<const char*>(base + d->Name), dll.c_str()) != 0) continue;
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
+    auto* names =
+        reinterpret_cast<IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
     auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
     for (; names->u1.AddressOfData; ++names, ++slots) {
       if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;

@@ -243,9 +243,7 @@ class Parser {
     return s_.substr(start, pos_ - start);
   }
 
-  static std::string VariableMissing(const std::string& n) {
-    return "Variable '" + UpperCase(n) + "' is not found.";
-  }
+  static std::string VariableMissing(const std::string& n) { return "Variable '" + UpperCase(n) + "' is not found."; }
 
   // Picks the element that subscripts name: one subscript over a
   // two-dimensional array counts elements row by row.
@@ -447,7 +445,8 @@ class Parser {
         NumberOf(v);
         return v;
       }
-      if (v.kind == Value::Kind::Int) return v.integer == INT32_MIN ? Numeric(2147483648.0, 0) : Value::Int(-v.integer, v.width);
+      if (v.kind == Value::Kind::Int)
+        return v.integer == INT32_MIN ? Numeric(2147483648.0, 0) : Value::Int(-v.integer, v.width);
       if (v.kind == Value::Kind::Number) {
         Value r = v;
         r.number = -v.number;
@@ -735,7 +734,8 @@ Value Parser::builtin(const std::string& upper, const std::vector<Arg>& list, bo
     double places = std::trunc(a.number(1));
     if (places < -15 || places > kMaxDecimals) throw HostError{kErrorArguments, ""};
     int d = static_cast<int>(places);
-    double r = d >= 0 ? RoundHalfAway(a.number(0), d) : RoundHalfAway(a.number(0) / std::pow(10.0, -d), 0) * std::pow(10.0, -d);
+    double r = d >= 0 ? RoundHalfAway(a.number(0), d)
+                      : RoundHalfAway(a.number(0) / std::pow(10.0, -d), 0) * std::pow(10.0, -d);
     if (a.value(0).kind == Value::Kind::Int && d >= 0) return a.value(0);
     return Numeric(r, std::max(d, 0));
   }

@@ -77,13 +77,13 @@ class Interpreter {
   void report(const HostError& error);
 
   ShellHost& host_;
-  std::string script_;     // name of the running script, "" for typed input
-  int lineNumber_ = 0;     // lines fed since the script began
-  int commandLine_ = 0;    // line where the running command began
-  std::string pending_;    // a command continued with ';'
+  std::string script_;   // name of the running script, "" for typed input
+  int lineNumber_ = 0;   // lines fed since the script began
+  int commandLine_ = 0;  // line where the running command began
+  std::string pending_;  // a command continued with ';'
   bool continued_ = false;
-  std::string openLine_;   // ?? output not yet ended by a line break
-  bool openShown_ = false; // the open line is already on the screen
+  std::string openLine_;    // ?? output not yet ended by a line break
+  bool openShown_ = false;  // the open line is already on the screen
   int errors_ = 0;
 };
 

@@ -19,8 +19,7 @@ char Value::typeLetter() const {
 std::string Value::display() const {
   char buffer[512];
   switch (kind) {
-    case Kind::Char:
-      return text;
+    case Kind::Char: return text;
     case Kind::Int:
       std::snprintf(buffer, sizeof buffer, "%*d", static_cast<int>(width), static_cast<int>(integer));
       return buffer;
@@ -35,10 +34,8 @@ std::string Value::display() const {
         std::snprintf(buffer, sizeof buffer, "%*.*g", static_cast<int>(width), 15, number);
       }
       return buffer;
-    case Kind::Logical:
-      return logical ? ".T." : ".F.";
-    default:
-      return "";
+    case Kind::Logical: return logical ? ".T." : ".F.";
+    default: return "";
   }
 }
 
@@ -74,8 +71,6 @@ Value* Array::at(uint16_t row, uint16_t column) {
   return &cells[(row - 1) * columns + (column - 1)];
 }
 
-const Value* Array::at(uint16_t row, uint16_t column) const {
-  return const_cast<Array*>(this)->at(row, column);
-}
+const Value* Array::at(uint16_t row, uint16_t column) const { return const_cast<Array*>(this)->at(row, column); }
 
 }  // namespace larch::host

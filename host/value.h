@@ -88,10 +88,10 @@ struct Arg {
 Arg ByRef(std::string name);
 
 struct CallResult {
-  int returns = 0;      // how many results the library sent
-  char rawType = 0;     // type letter of the last result: H, C, I, N, L
-  Value value;          // the result as the host received it
-  int error = 0;        // host error raised during the call, 0 when none
+  int returns = 0;                 // how many results the library sent
+  char rawType = 0;                // type letter of the last result: H, C, I, N, L
+  Value value;                     // the result as the host received it
+  int error = 0;                   // host error raised during the call, 0 when none
   std::vector<std::string> audit;  // blocks left allocated or locked
 
   bool sent() const { return returns > 0; }

@@ -161,8 +161,8 @@ uint32_t CreateCabinet(std::string_view path) {
   std::memcpy(cab.szCabPath, split->folder.c_str(), split->folder.size() + 1);
 
   auto context = std::make_unique<FciContext>();
-  context->fci = FCICreate(&context->error, FciFilePlaced, CabAlloc, CabFree, FciOpen, FciRead, FciWrite,
-                           FciClose, FciSeek, FciDelete, FciTempFile, &cab, context.get());
+  context->fci = FCICreate(&context->error, FciFilePlaced, CabAlloc, CabFree, FciOpen, FciRead, FciWrite, FciClose,
+                           FciSeek, FciDelete, FciTempFile, &cab, context.get());
   if (!context->fci) {
     RecordSystemError();
     return 0;

@@ -84,15 +84,13 @@ INT_PTR DIAMONDAPI FdiNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION info) {
   return CallbackGuard<INT_PTR>(-1, [&]() -> INT_PTR {
     ExtractState& state = *static_cast<ExtractState*>(info->pv);
     switch (type) {
-      case fdintCOPY_FILE:
-        return OpenOutput(state, *info);
+      case fdintCOPY_FILE: return OpenOutput(state, *info);
       case fdintCLOSE_FILE_INFO:
         CabClose(info->hf);
         RestoreTimes(state.path, info->date, info->time);
         SetFileAttributesA(state.path.c_str(), info->attribs & kCabAttributeMask);
         return TRUE;
-      default:
-        return 0;
+      default: return 0;
     }
   });
 }

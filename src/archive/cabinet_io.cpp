@@ -24,9 +24,7 @@ UINT CabWrite(INT_PTR file, const void* buffer, UINT size) {
 
 int CabClose(INT_PTR file) { return _close(static_cast<int>(file)); }
 
-LONG CabSeek(INT_PTR file, LONG distance, int origin) {
-  return _lseek(static_cast<int>(file), distance, origin);
-}
+LONG CabSeek(INT_PTR file, LONG distance, int origin) { return _lseek(static_cast<int>(file), distance, origin); }
 
 namespace {
 

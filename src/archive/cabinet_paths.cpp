@@ -44,7 +44,8 @@ std::optional<std::string> ExtractionFolder(const LeadBytes& leads, std::string_
 }
 
 bool IsContainedName(const LeadBytes& leads, std::string_view name) {
-  if (name.empty() || FindFirstCharOf(leads, name, "\\/") == 0 || FindChar(leads, name, ':') != std::string_view::npos) {
+  if (name.empty() || FindFirstCharOf(leads, name, "\\/") == 0 ||
+      FindChar(leads, name, ':') != std::string_view::npos) {
     return false;
   }
   for (char c : name) {

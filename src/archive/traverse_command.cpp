@@ -33,10 +33,14 @@ bool IsAsciiAlnum(unsigned char b) {
 bool IsPlainPathByte(unsigned char b) {
   if (IsAsciiAlnum(b) || b >= 0x80) return true;
   switch (b) {
-    case '\\': case '/': case ':': case '.': case '_': case '-': case '~':
-      return true;
-    default:
-      return false;
+    case '\\':
+    case '/':
+    case ':':
+    case '.':
+    case '_':
+    case '-':
+    case '~': return true;
+    default: return false;
   }
 }
 
@@ -124,8 +128,7 @@ std::optional<std::string> PrepareWalkCommand(std::string_view command) {
   return prepared;
 }
 
-std::optional<std::string> ExpandWalkCommand(const LeadBytes& leads, std::string_view prepared,
-                                             std::string_view path) {
+std::optional<std::string> ExpandWalkCommand(const LeadBytes& leads, std::string_view prepared, std::string_view path) {
   if (!PathCanBeQuoted(leads, path)) return std::nullopt;
   std::string line;
   line.reserve(prepared.size() + path.size() + 10);

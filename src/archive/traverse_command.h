@@ -33,8 +33,7 @@ std::optional<std::string> PrepareWalkCommand(std::string_view command);
 // holds anything but letters, digits, double-byte characters and
 // \ / : . _ - ~. Characters are judged under the given lead bytes, as the
 // host reads them under the same code page.
-std::optional<std::string> ExpandWalkCommand(const LeadBytes& leads, std::string_view prepared,
-                                             std::string_view path);
+std::optional<std::string> ExpandWalkCommand(const LeadBytes& leads, std::string_view prepared, std::string_view path);
 
 // A host expression that evaluates to exactly this text: the text in
 // double quotes, spliced as above where it needs it. Nothing when no safe

@@ -11,7 +11,9 @@ namespace {
 class Walker {
  public:
   Walker(const WalkPlan& plan, const LeadBytes& leads, const WalkServices& services)
-      : plan_(plan), leads_(leads), services_(services),
+      : plan_(plan),
+        leads_(leads),
+        services_(services),
         visitFiles_(plan.fileCommand && plan.mask),
         subfolders_((plan.flags & kWalkSubfolders) != 0),
         foldersFirst_(subfolders_ && (plan.flags & kWalkFoldersFirst) != 0) {}

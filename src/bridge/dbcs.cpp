@@ -33,8 +33,7 @@ size_t CharBoundaryAtOrBefore(const LeadBytes& leads, std::string_view text, siz
   }
 }
 
-size_t FindFirstCharOf(const LeadBytes& leads, std::string_view text, std::string_view set,
-                       size_t from) {
+size_t FindFirstCharOf(const LeadBytes& leads, std::string_view text, std::string_view set, size_t from) {
   for (size_t i = from; i < text.size(); i += CharLength(leads, text, i)) {
     if (CharLength(leads, text, i) == 1 && set.find(text[i]) != std::string_view::npos) return i;
   }

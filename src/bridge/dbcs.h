@@ -45,8 +45,7 @@ size_t CharBoundaryAtOrBefore(const LeadBytes& leads, std::string_view text, siz
 size_t FindChar(const LeadBytes& leads, std::string_view text, char c, size_t from = 0);
 // Offset of the first character at or after `from` that is one of the
 // single bytes in set, or npos.
-size_t FindFirstCharOf(const LeadBytes& leads, std::string_view text, std::string_view set,
-                       size_t from = 0);
+size_t FindFirstCharOf(const LeadBytes& leads, std::string_view text, std::string_view set, size_t from = 0);
 // Offset of the last character that is one of the single bytes in set, or npos.
 size_t FindLastCharOf(const LeadBytes& leads, std::string_view text, std::string_view set);
 // Whether the last character of the text is the single byte c.

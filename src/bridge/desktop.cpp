@@ -10,8 +10,8 @@ namespace larch {
 // where there is no display, without the system's pickers' crash.
 bool DesktopAvailable() {
   const DWORD saved = GetLastError();
-  UniqueWindow probe(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                     GetModuleHandleA(nullptr), nullptr));
+  UniqueWindow probe(
+      CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
   const bool available = static_cast<bool>(probe);
   probe.reset();
   SetLastError(saved);

@@ -23,6 +23,7 @@ BridgeState& Bridge() {
 // in ECX/EDX and on the stack, and the stack pointer is put back afterwards.
 // The frame pointer keeps the unwinder's view of this frame valid while the
 // stack pointer is moved by hand.
+// clang-format off
 __attribute__((noinline, optimize("no-omit-frame-pointer")))
 uint32_t CallForeign(uint32_t function, uint32_t a, uint32_t b) {
   uint32_t result;
@@ -39,6 +40,7 @@ uint32_t CallForeign(uint32_t function, uint32_t a, uint32_t b) {
       : "ecx", "edx", "esi", "memory", "cc");
   return result;
 }
+// clang-format on
 
 namespace {
 
@@ -84,32 +86,19 @@ void Perform(DispatchRecord* r) {
     case kOpCallParams:
       if (r->function) CallForeign(r->function, Address(r->arguments), 0);
       break;
-    case kOpAlloc:
-      r->word0 = AllocHandle(r->word0, static_cast<uint16_t>(r->word4));
-      break;
-    case kOpFree:
-      FreeHandle(r->word0);
-      break;
-    case kOpAddress:
-      r->word0 = Address(HandleAddress(r->word0));
-      break;
+    case kOpAlloc: r->word0 = AllocHandle(r->word0, static_cast<uint16_t>(r->word4)); break;
+    case kOpFree: FreeHandle(r->word0); break;
+    case kOpAddress: r->word0 = Address(HandleAddress(r->word0)); break;
     case kOpCallPair:
       if (r->function) CallForeign(r->function, r->word0, r->word4);
       break;
     case kOpCallValue:
       if (r->function) r->word0 = CallForeign(r->function, r->word0, Address(r->arguments));
       break;
-    case kOpSlotAdd:
-      SlotAdd(r);
-      break;
-    case kOpSlotRemove:
-      SlotRemove(r->word0);
-      break;
-    case kOpSlotGet:
-      r->word0 = SlotGet(r->word0);
-      break;
-    default:
-      break;  // unknown operations leave the record untouched
+    case kOpSlotAdd: SlotAdd(r); break;
+    case kOpSlotRemove: SlotRemove(r->word0); break;
+    case kOpSlotGet: r->word0 = SlotGet(r->word0); break;
+    default: break;  // unknown operations leave the record untouched
   }
 }
 

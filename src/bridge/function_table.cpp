@@ -29,8 +29,10 @@ struct PublishedRow {
   void (*hook)();                 // the load or release hook
 };
 
+// clang-format off
 #define LARCH_ROW(function, types, count) PublishedRow{#function, types, count, &function, nullptr}
 #define LARCH_HOOK(name, hook, count) PublishedRow{name, "", count, nullptr, &hook}
+// clang-format on
 
 // Letters: C character, I integer, N number, L logical, R by reference,
 // ? any type; a dot marks the next parameter optional. The load and
@@ -193,8 +195,8 @@ struct Table {
   Table() {
     for (size_t i = 0; i < std::size(kPublishedRows); ++i) {
       const PublishedRow& row = kPublishedRows[i];
-      const void* entry = row.function ? reinterpret_cast<const void*>(row.function)
-                                       : reinterpret_cast<const void*>(row.hook);
+      const void* entry =
+          row.function ? reinterpret_cast<const void*>(row.function) : reinterpret_cast<const void*>(row.hook);
       entries[i] = {Address(row.name), Address(entry), row.count, Address(row.types)};
     }
     header.next = 0;

@@ -41,14 +41,9 @@ std::string ModulePath(HMODULE module) {
 void GetExeInfo(ParamBlock* block) {
   Params p(block);
   switch (p.integer(1)) {
-    case 1:
-      ReturnText(ModulePath(nullptr));
-      break;
-    case 2:
-      ReturnInt(static_cast<int32_t>(GetCurrentProcessId()));
-      break;
-    default:
-      break;  // no result: the host applies its own default
+    case 1: ReturnText(ModulePath(nullptr)); break;
+    case 2: ReturnInt(static_cast<int32_t>(GetCurrentProcessId())); break;
+    default: break;  // no result: the host applies its own default
   }
 }
 
@@ -73,9 +68,7 @@ void GetMyBackColor(ParamBlock* block) {
     case 1:
       ReturnInt(0xFFBFBF);  // 191, 191, 255
       break;
-    default:
-      ReturnInt(0);
-      break;
+    default: ReturnInt(0); break;
   }
 }
 

@@ -20,8 +20,7 @@ TextParam::TextParam(HostValue& value) : handle_(value.handle), length_(value.le
   if (!data_) RaiseMemoryError();
 }
 
-TextParam::TextParam(TextParam&& other) noexcept
-    : handle_(other.handle_), length_(other.length_), data_(other.data_) {
+TextParam::TextParam(TextParam&& other) noexcept : handle_(other.handle_), length_(other.length_), data_(other.data_) {
   other.data_ = nullptr;
 }
 

@@ -11,11 +11,11 @@ namespace larch {
 
 // What the host passes to DispatchAPI.
 struct DispatchRecord {
-  uint32_t word0;        // first in/out word
-  uint32_t word4;        // second in/out word
+  uint32_t word0;  // first in/out word
+  uint32_t word4;  // second in/out word
   uint8_t unused8[12];
-  uint32_t operation;    // operation code
-  uint32_t function;     // HostCallback (op 0) or the entry point to run
+  uint32_t operation;  // operation code
+  uint32_t function;   // HostCallback (op 0) or the entry point to run
   uint8_t unused28[8];
   uint8_t arguments[1];  // argument area; only its address is used
 };
@@ -32,8 +32,8 @@ struct ServiceRecord {
 };
 
 struct HandleTable {
-  uint16_t hint;      // where the next search for a free entry starts
-  uint16_t capacity;  // entries, entry 0 included
+  uint16_t hint;        // where the next search for a free entry starts
+  uint16_t capacity;    // entries, entry 0 included
   uint32_t entries[1];  // global-memory handles, 0 when free
 };
 
@@ -46,23 +46,23 @@ struct SlotTable {
 
 // One typed value: a parameter, a result, or a variable's content.
 struct HostValue {
-  uint8_t type;       // 'C', 'I', 'N', 'L', 'H'
+  uint8_t type;  // 'C', 'I', 'N', 'L', 'H'
   uint8_t unused1;
-  uint16_t width;     // display width of a number
-  uint32_t length;    // C/H: text length; L: 0 or 1
-  int32_t integer;    // I
-  double number;      // N
+  uint16_t width;   // display width of a number
+  uint32_t length;  // C/H: text length; L: 0 or 1
+  int32_t integer;  // I
+  double number;    // N
   uint8_t unused20[8];
-  uint32_t handle;    // C/H: MemHandle of the text
+  uint32_t handle;  // C/H: MemHandle of the text
   uint32_t unused32;
 };
 
 // Locator of a host variable or of one array element.
 struct HostVarRef {
-  uint8_t host[7];      // the host's own bytes
-  uint16_t subscripts;  // 0 scalar, 1 or 2 for array elements
-  uint16_t row;         // first subscript; rows when creating
-  uint16_t column;      // second subscript; columns when creating
+  uint8_t host[7];       // the host's own bytes
+  uint16_t subscripts;   // 0 scalar, 1 or 2 for array elements
+  uint16_t row;          // first subscript; rows when creating
+  uint16_t column;       // second subscript; columns when creating
   uint8_t unused13[23];  // pads the record to a parameter slot
 };
 
@@ -72,7 +72,7 @@ struct ParamBlock {
 };
 
 struct FunctionTableHeader {
-  uint32_t next;        // address of a further table; always 0
+  uint32_t next;  // address of a further table; always 0
   uint16_t rows;
   uint32_t firstEntry;  // address of the first FunctionEntry
 };

@@ -70,8 +70,8 @@ void CyclicXorCopy(char* out, const char* in, size_t n, const char* key, size_t 
 
 void CyclicXor(char* data, size_t n, const char* key, size_t k) { CyclicXorCopy(data, data, n, key, k); }
 
-void DoubleCyclicXorCopy(char* out, const char* in, size_t n, const char* first, size_t f,
-                         const char* second, size_t s) {
+void DoubleCyclicXorCopy(char* out, const char* in, size_t n, const char* first, size_t f, const char* second,
+                         size_t s) {
   if (n == 0 || f == 0 || s == 0) return;
   size_t period = f / std::gcd(f, s) * s;
   if (period > n || period > kCombinedCycleLimit) {

@@ -13,8 +13,8 @@ void CyclicXor(char* data, size_t n, const char* key, size_t k);
 void CyclicXorCopy(char* out, const char* in, size_t n, const char* key, size_t k);
 // out[i] = in[i] ^ first[i mod f] ^ second[i mod s], in one pass when the
 // combined cycle is short enough to build.
-void DoubleCyclicXorCopy(char* out, const char* in, size_t n, const char* first, size_t f,
-                         const char* second, size_t s);
+void DoubleCyclicXorCopy(char* out, const char* in, size_t n, const char* first, size_t f, const char* second,
+                         size_t s);
 
 enum class RotateDirection { Forward, Backward };
 // Per byte: at odd positions rotate left by 7 then flip the low nibble, at

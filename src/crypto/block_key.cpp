@@ -23,14 +23,13 @@ void FillKeySeed(char seed[kBlockKeyLength]) {
 void KeyAlphabetPass(char* key, size_t n) {
   const uint32_t size = static_cast<uint32_t>(std::strlen(kKeyAlphabet));
   for (size_t i = 0; i < n; ++i) {
-    uint32_t sum = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(key[i])) +
-                                         static_cast<int32_t>(i));
+    uint32_t sum = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(key[i])) + static_cast<int32_t>(i));
     key[i] = kKeyAlphabet[sum % size];
   }
   ReverseBytes(key, n);
   for (size_t i = 0; i < n; ++i) {
-    uint32_t difference = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(key[i])) -
-                                                static_cast<int32_t>(i));
+    uint32_t difference =
+        static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(key[i])) - static_cast<int32_t>(i));
     key[i] = kKeyAlphabet[difference % size];
   }
 }

@@ -51,12 +51,10 @@ inline void StoreLE32(uint8_t* p, uint32_t v) {
 void Transform(uint32_t state[4], const uint8_t* p, size_t blocks) {
   uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
   for (; blocks > 0; --blocks, p += 64) {
-    const uint32_t x0 = LoadLE32(p), x1 = LoadLE32(p + 4), x2 = LoadLE32(p + 8),
-                   x3 = LoadLE32(p + 12), x4 = LoadLE32(p + 16), x5 = LoadLE32(p + 20),
-                   x6 = LoadLE32(p + 24), x7 = LoadLE32(p + 28), x8 = LoadLE32(p + 32),
-                   x9 = LoadLE32(p + 36), x10 = LoadLE32(p + 40), x11 = LoadLE32(p + 44),
-                   x12 = LoadLE32(p + 48), x13 = LoadLE32(p + 52), x14 = LoadLE32(p + 56),
-                   x15 = LoadLE32(p + 60);
+    const uint32_t x0 = LoadLE32(p), x1 = LoadLE32(p + 4), x2 = LoadLE32(p + 8), x3 = LoadLE32(p + 12),
+                   x4 = LoadLE32(p + 16), x5 = LoadLE32(p + 20), x6 = LoadLE32(p + 24), x7 = LoadLE32(p + 28),
+                   x8 = LoadLE32(p + 32), x9 = LoadLE32(p + 36), x10 = LoadLE32(p + 40), x11 = LoadLE32(p + 44),
+                   x12 = LoadLE32(p + 48), x13 = LoadLE32(p + 52), x14 = LoadLE32(p + 56), x15 = LoadLE32(p + 60);
     const uint32_t aa = a, bb = b, cc = c, dd = d;
 
     MD5_STEP(MD5_F, a, b, c, d, x0, 0xd76aa478, 7);

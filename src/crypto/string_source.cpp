@@ -34,12 +34,9 @@ uint32_t CountNonBlankLines(std::string_view text) {
 char ClosingDelimiter(char c) {
   switch (c) {
     case '"':
-    case '\'':
-      return c;
-    case '[':
-      return ']';
-    default:
-      return '\0';
+    case '\'': return c;
+    case '[': return ']';
+    default: return '\0';
   }
 }
 

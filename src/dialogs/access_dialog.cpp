@@ -34,8 +34,7 @@ void BrowseForDatabase(HWND dialog) {
 bool PathExists(const char* path) { return PathFileExistsA(path) != FALSE; }
 
 void OnAccessOk(HWND dialog) {
-  AccessForm form{ReadBox(dialog, IDC_MDB_FILE), ReadBox(dialog, IDC_MDB_USER),
-                  ReadBox(dialog, IDC_MDB_PASSWORD)};
+  AccessForm form{ReadBox(dialog, IDC_MDB_FILE), ReadBox(dialog, IDC_MDB_USER), ReadBox(dialog, IDC_MDB_PASSWORD)};
   FinishOk(dialog, AcceptAccess(form, Connections().access, AnsiLeadBytes(), PathExists));
 }
 
@@ -57,15 +56,9 @@ INT_PTR CALLBACK AccessProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     }
     if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wParam)) {
-      case IDC_MDB_BROWSE:
-        BrowseForDatabase(dialog);
-        return TRUE;
-      case IDOK:
-        OnAccessOk(dialog);
-        return TRUE;
-      case IDCANCEL:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
+      case IDC_MDB_BROWSE: BrowseForDatabase(dialog); return TRUE;
+      case IDOK: OnAccessOk(dialog); return TRUE;
+      case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
     }
     return FALSE;
   });

@@ -29,9 +29,7 @@ INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         FinishOk(dialog, AcceptLogin(form, Connections().login, AnsiLeadBytes()));
         return TRUE;
       }
-      case IDCANCEL:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
+      case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
     }
     return FALSE;
   });

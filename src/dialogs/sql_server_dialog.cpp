@@ -78,24 +78,16 @@ void OnSqlOk(HWND dialog) {
 INT_PTR CALLBACK SqlProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   return CallbackGuard<INT_PTR>(FALSE, [&]() -> INT_PTR {
     switch (message) {
-      case WM_INITDIALOG:
-        InitSqlDialog(dialog, *reinterpret_cast<const SqlInitial*>(lParam));
-        return TRUE;
+      case WM_INITDIALOG: InitSqlDialog(dialog, *reinterpret_cast<const SqlInitial*>(lParam)); return TRUE;
       case WM_VSCROLL:
         if (reinterpret_cast<HWND>(lParam) != GetDlgItem(dialog, IDC_SQL_TIMEOUT_SPIN)) return FALSE;
         ShowSpinPosition(dialog);
         return TRUE;
       case WM_COMMAND:
         switch (LOWORD(wParam)) {
-          case IDC_SQL_TRUSTED:
-            ApplyTrustedRule(dialog);
-            return TRUE;
-          case IDOK:
-            OnSqlOk(dialog);
-            return TRUE;
-          case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
+          case IDC_SQL_TRUSTED: ApplyTrustedRule(dialog); return TRUE;
+          case IDOK: OnSqlOk(dialog); return TRUE;
+          case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
         }
         return FALSE;
     }

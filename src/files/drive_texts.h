@@ -19,13 +19,11 @@ bool IsFloppyRoot(std::string_view root);
 // caller has upper-cased (only the first when the second starts a
 // double-byte character: a caption never ends in half a character). The
 // root holds at least two bytes.
-std::string LabelledVolumeText(std::string_view label, std::string_view root,
-                               const LeadBytes& leads = LeadBytes());
+std::string LabelledVolumeText(std::string_view label, std::string_view root, const LeadBytes& leads = LeadBytes());
 
 // The caption of a volume without a label: FLOPPY for A and B, otherwise
 // by drive type REMOVABLE, CD-ROM or No Volume.
-std::string UnlabelledVolumeText(std::string_view root, unsigned driveType,
-                                 const LeadBytes& leads = LeadBytes());
+std::string UnlabelledVolumeText(std::string_view root, unsigned driveType, const LeadBytes& leads = LeadBytes());
 
 // The system's list of roots, each ended by a NUL, as text with every NUL
 // turned into '|'.

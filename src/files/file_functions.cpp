@@ -2,7 +2,6 @@
 // A name longer than the system's path size is refused before the call:
 // the functions that record errors record ERROR_FILENAME_EXCED_RANGE.
 #include <windows.h>
-// windows.h first: the shell headers build on it.
 #include <shlwapi.h>
 
 #include "bridge/host.h"

@@ -3,7 +3,6 @@
 // than the system's path size is refused before the call and recorded as
 // ERROR_FILENAME_EXCED_RANGE.
 #include <windows.h>
-// windows.h first: the shell headers build on it.
 #include <shlobj.h>
 
 #include <string_view>

@@ -47,8 +47,8 @@ void KVGetIniStr(ParamBlock* block) {
   TextParam file = p.text(4);
   if (!ReadAllowed(section, key, file)) {
     // The default as the system would give it: cut to the buffer.
-    return ReturnText(fallback.view().substr(
-        0, CharBoundaryAtOrBefore(AnsiLeadBytes(), fallback.view(), kIniValueCapacity - 1)));
+    return ReturnText(
+        fallback.view().substr(0, CharBoundaryAtOrBefore(AnsiLeadBytes(), fallback.view(), kIniValueCapacity - 1)));
   }
   char buffer[kIniValueCapacity + 1] = {};
   GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer, kIniValueCapacity, file.c_str());

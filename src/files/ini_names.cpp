@@ -36,8 +36,7 @@ bool IniKeyAllowed(const LeadBytes& leads, std::string_view key) {
 
 bool IniValueAllowed(std::string_view value) { return !HoldsLineBreak(value); }
 
-bool IniEntryAllowed(const LeadBytes& leads, std::string_view section, std::string_view key,
-                     std::string_view value) {
+bool IniEntryAllowed(const LeadBytes& leads, std::string_view section, std::string_view key, std::string_view value) {
   return IniSectionAllowed(leads, section) && IniKeyAllowed(leads, key) && IniValueAllowed(value);
 }
 

@@ -24,7 +24,6 @@ bool IniKeyAllowed(const LeadBytes& leads, std::string_view key);
 bool IniValueAllowed(std::string_view value);
 
 // All three at once: what a write or a read checks.
-bool IniEntryAllowed(const LeadBytes& leads, std::string_view section, std::string_view key,
-                     std::string_view value);
+bool IniEntryAllowed(const LeadBytes& leads, std::string_view section, std::string_view key, std::string_view value);
 
 }  // namespace larch

@@ -2,7 +2,6 @@
 // with undo allowed (deleted items go to the Recycle Bin) and the shell's
 // usual confirmation and progress windows.
 #include <windows.h>
-// windows.h first: the shell headers build on it.
 #include <shellapi.h>
 
 #include <string>

@@ -13,7 +13,7 @@
 namespace larch {
 
 // Result capacities, in characters.
-constexpr size_t kMacListCapacity = 275;       // 15 entries of 18
+constexpr size_t kMacListCapacity = 275;  // 15 entries of 18
 constexpr size_t kAddressListCapacity = 124;
 constexpr size_t kComputerListCapacity = 4095;
 constexpr size_t kNetbiosNameLength = 15;

@@ -56,16 +56,12 @@ void ShowAdapterMessage(const char* text) {
 std::string LocalAdapterAddresses(UINT type) {
   ULONG size = 0;
   switch (GetAdaptersInfo(nullptr, &size)) {
-    case ERROR_NO_DATA:
-      ShowAdapterMessage("No adapter information exists for the local computer");
-      return "";
+    case ERROR_NO_DATA: ShowAdapterMessage("No adapter information exists for the local computer"); return "";
     case ERROR_NOT_SUPPORTED:
       ShowAdapterMessage("GetAdaptersInfo is not supported by the operating system running on the local computer");
       return "";
-    case ERROR_BUFFER_OVERFLOW:
-      break;
-    default:
-      return "";
+    case ERROR_BUFFER_OVERFLOW: break;
+    default: return "";
   }
   if (size < sizeof(IP_ADAPTER_INFO)) return "";
   std::vector<uint8_t> buffer(size);

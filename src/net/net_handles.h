@@ -4,8 +4,8 @@
 
 #include <winsock2.h>
 #include <windows.h>
-#include <winnetwk.h>
 #include <wininet.h>
+#include <winnetwk.h>
 
 #include <cstdio>
 #include <string>

@@ -21,8 +21,8 @@ namespace {
 
 constexpr DWORD kEnumBufferSize = 2048;
 constexpr UINT kBrowseServersAndDomains = 0x001F0003;
-constexpr UINT kBrowseNameCapacity = 16;     // UTF-16 characters
-constexpr int kBrowseAnsiCapacity = 15;      // bytes with the NUL
+constexpr UINT kBrowseNameCapacity = 16;  // UTF-16 characters
+constexpr int kBrowseAnsiCapacity = 15;   // bytes with the NUL
 
 using SystemFocusDialogFn = UINT(WINAPI*)(HWND owner, UINT selection, LPWSTR name, UINT capacity, BOOL* ok,
                                           LPWSTR helpFile, DWORD helpContext);

@@ -58,9 +58,9 @@ void FRGetRegValue(ParamBlock* block) {
   }
   DWORD value = 0;
   DWORD size = sizeof value;
-  bool found = session.ensureOpen(false) &&
-               RegistryResult(RegQueryValueExA(session.key(), name.c_str(), nullptr, nullptr,
-                                               reinterpret_cast<BYTE*>(&value), &size));
+  bool found =
+      session.ensureOpen(false) && RegistryResult(RegQueryValueExA(session.key(), name.c_str(), nullptr, nullptr,
+                                                                   reinterpret_cast<BYTE*>(&value), &size));
   ReturnInt(found ? static_cast<int32_t>(value) : p.integer(2));
 }
 

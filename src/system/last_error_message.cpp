@@ -22,8 +22,8 @@ void KVGetLastErrorMsg(ParamBlock* block) {
   Params p(block);
   DWORD code = p.has(1) ? static_cast<DWORD>(p.integer(1)) : LastSystemError();
   char* text = nullptr;
-  DWORD length = FormatMessageA(kMessageFlags, nullptr, code, LANG_USER_DEFAULT, reinterpret_cast<char*>(&text), 0,
-                                nullptr);
+  DWORD length =
+      FormatMessageA(kMessageFlags, nullptr, code, LANG_USER_DEFAULT, reinterpret_cast<char*>(&text), 0, nullptr);
   UniqueLocal owner(text);
   if (length == 0 || !text) return ReturnText("");
   ReturnText(std::string_view(text, length));

@@ -42,18 +42,13 @@ uint32_t ExitWindowsFlags(int32_t action, uint32_t majorVersion) {
 
 int32_t ShortcutShowCommand(int32_t kind) {
   switch (kind) {
-    case 2:
-      return kShowMinNoActive;
-    case 3:
-      return kShowMaximized;
-    default:
-      return kShowNormal;
+    case 2: return kShowMinNoActive;
+    case 3: return kShowMaximized;
+    default: return kShowNormal;
   }
 }
 
-int32_t TwipsPerPixel(int32_t pixelsPerInch) {
-  return pixelsPerInch > 0 ? kTwipsPerInch / pixelsPerInch : 0;
-}
+int32_t TwipsPerPixel(int32_t pixelsPerInch) { return pixelsPerInch > 0 ? kTwipsPerInch / pixelsPerInch : 0; }
 
 bool LooksLikeUrl(const LeadBytes& leads, std::string_view text) {
   const size_t colon = FindChar(leads, text, ':');
@@ -82,17 +77,13 @@ uint32_t ShellStartFailureCode(uint32_t lastError, uintptr_t instApp) {
   if (instApp == 0 || instApp > kShellDllNotFound) return 0;
   const auto value = static_cast<uint32_t>(instApp);
   switch (value) {
-    case kShellShare:
-      return kSharingViolation;
+    case kShellShare: return kSharingViolation;
     case kShellAssocIncomplete:
-    case kShellNoAssoc:
-      return kNoAssociation;
+    case kShellNoAssoc: return kNoAssociation;
     case kShellDdeTimeout:
     case kShellDdeFail:
-    case kShellDdeBusy:
-      return kDdeFail;
-    case kShellDllNotFound:
-      return kDllNotFound;
+    case kShellDdeBusy: return kDdeFail;
+    case kShellDllNotFound: return kDllNotFound;
     default:
       // File or path not found, access denied, out of memory, bad format:
       // the shell uses the system's own numbers.

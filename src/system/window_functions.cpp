@@ -75,8 +75,7 @@ void KVActiveWindow(ParamBlock* block) {
     case kTypeInt:
       if (p.integer(1) <= 0) return;
       return ReturnLogical(SetForegroundWindow(WindowParam(p, 1)) != FALSE);
-    default:
-      return;
+    default: return;
   }
 }
 

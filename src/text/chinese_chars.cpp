@@ -55,8 +55,8 @@ void WalkGbk(std::string_view text, SingleByte single, DoubleByte pair) {
       ++i;
       continue;
     }
-    const unsigned char c[2] = {lead, i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1])
-                                                          : static_cast<unsigned char>(0)};
+    const unsigned char c[2] = {
+        lead, i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : static_cast<unsigned char>(0)};
     pair(c);
     i += 2;
   }

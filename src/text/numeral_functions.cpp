@@ -1,8 +1,8 @@
 // Amounts of money in capital numerals.
 #include "bridge/host.h"
 #include "bridge/params.h"
-#include "text/rmb_numerals.h"
 #include "text/functions.h"
+#include "text/rmb_numerals.h"
 
 namespace larch {
 

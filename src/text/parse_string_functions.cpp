@@ -3,8 +3,8 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
-#include "text/parse_string.h"
 #include "text/functions.h"
+#include "text/parse_string.h"
 
 namespace larch {
 namespace {

@@ -1,8 +1,8 @@
 #include "text/rmb_numerals.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstdint>
 #include <string_view>
 
 namespace larch {
@@ -15,8 +15,8 @@ constexpr std::string_view kUnits =  // 分角元拾佰仟万拾佰仟, by posit
     "\xB7\xD6\xBD\xC7\xD4\xAA\xCA\xB0\xB0\xDB\xC7\xAA\xCD\xF2\xCA\xB0\xB0\xDB\xC7\xAA";
 constexpr std::string_view kZero = kDigits.substr(0, 2);
 constexpr std::string_view kFen = kUnits.substr(0, 2);
-constexpr std::string_view kWhole = "\xD5\xFB";                               // 整
-constexpr std::string_view kNotPositive = "[\xC1\xE3\xC1\xE3\xC1\xE3]";       // [零零零]
+constexpr std::string_view kWhole = "\xD5\xFB";                          // 整
+constexpr std::string_view kNotPositive = "[\xC1\xE3\xC1\xE3\xC1\xE3]";  // [零零零]
 constexpr std::string_view kTooLarge = "****************";
 constexpr double kLargest = 99999999.99;
 constexpr size_t kMaxDigits = 10;

@@ -16,9 +16,7 @@ constexpr size_t kWordBits = 64;
 // offsets have to meet a character start of the text.
 using OffsetFlags = std::vector<uint8_t>;
 
-bool SameByte(char patternByte, char textByte) {
-  return patternByte == '?' || patternByte == textByte;
-}
+bool SameByte(char patternByte, char textByte) { return patternByte == '?' || patternByte == textByte; }
 
 bool IsWildcard(char c) { return c == '?' || c == '*'; }
 
@@ -94,8 +92,8 @@ bool PieceAt(std::string_view text, size_t x, std::string_view piece, const Offs
 // character starts, a bit whose pattern offset must meet a character start
 // is dropped where the text offset is none.
 template <bool kByCharacter>
-std::ptrdiff_t ShiftAndSearch(std::string_view text, std::string_view pattern, size_t start,
-                              const OffsetFlags& starts, const OffsetFlags& need) {
+std::ptrdiff_t ShiftAndSearch(std::string_view text, std::string_view pattern, size_t start, const OffsetFlags& starts,
+                              const OffsetFlags& need) {
   const size_t head = pattern.size() < kWordBits ? pattern.size() : kWordBits;
   uint64_t masks[256] = {};
   uint64_t anyByte = 0;
@@ -126,8 +124,8 @@ std::ptrdiff_t ShiftAndSearch(std::string_view text, std::string_view pattern, s
   return -1;
 }
 
-std::ptrdiff_t Search(std::string_view text, std::string_view pattern, size_t start,
-                      const OffsetFlags& starts, const OffsetFlags& need) {
+std::ptrdiff_t Search(std::string_view text, std::string_view pattern, size_t start, const OffsetFlags& starts,
+                      const OffsetFlags& need) {
   return starts.empty() ? ShiftAndSearch<false>(text, pattern, start, starts, need)
                         : ShiftAndSearch<true>(text, pattern, start, starts, need);
 }
@@ -154,8 +152,7 @@ std::ptrdiff_t WildcardSearch(std::string_view text, std::string_view pattern, s
   return Search(text, pattern, from, starts, need);
 }
 
-bool WildcardMatch(std::string_view text, std::string_view pattern, bool caseSensitive,
-                   const LeadBytes& leads) {
+bool WildcardMatch(std::string_view text, std::string_view pattern, bool caseSensitive, const LeadBytes& leads) {
   if (pattern.empty()) return text.empty();
 
   const OffsetFlags starts = CharStarts(leads, text);
@@ -211,8 +208,7 @@ bool WildcardMatch(std::string_view text, std::string_view pattern, bool caseSen
   return true;  // a star ends the pattern
 }
 
-bool WildcardMatchList(std::string_view text, std::string_view patterns, bool caseSensitive,
-                       const LeadBytes& leads) {
+bool WildcardMatchList(std::string_view text, std::string_view patterns, bool caseSensitive, const LeadBytes& leads) {
   size_t from = 0;
   while (from <= patterns.size()) {
     size_t comma = FindChar(leads, patterns, ',', from);

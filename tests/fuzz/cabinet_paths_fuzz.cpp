@@ -40,9 +40,7 @@ bool EndsInHalfCharacter(const LeadBytes& leads, const std::string& text) {
   return !text.empty() && i - last == 1 && leads.isLead(static_cast<unsigned char>(text[last]));
 }
 
-bool HasSeparatorCharacter(const LeadBytes& leads, const std::string& text) {
-  return Parts(leads, text).size() > 1;
-}
+bool HasSeparatorCharacter(const LeadBytes& leads, const std::string& text) { return Parts(leads, text).size() > 1; }
 
 }  // namespace
 

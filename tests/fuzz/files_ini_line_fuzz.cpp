@@ -46,7 +46,8 @@ std::vector<Line> Read(const LeadBytes& leads, std::string_view text) {
     if (raw[0] == '[') {
       line.section = true;
       size_t close = larch::FindChar(leads, raw, ']', 1);
-      line.name = std::string(Trim(raw.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
+      line.name =
+          std::string(Trim(raw.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
     } else {
       size_t equals = larch::FindChar(leads, raw, '=');
       line.name = std::string(Trim(raw.substr(0, equals)));

@@ -11,8 +11,7 @@ const LeadBytes kSingle;
 const LeadBytes kGbk = LeadBytes::gbk();
 
 // The path splits into this folder and stored name under these lead bytes.
-void ExpectSplit(const LeadBytes& leads, const std::string& path, const std::string& folder,
-                 const std::string& name) {
+void ExpectSplit(const LeadBytes& leads, const std::string& path, const std::string& folder, const std::string& name) {
   auto split = SplitCabinetPath(leads, path);
   ASSERT_TRUE(split) << path;
   EXPECT_EQ(split->folder, folder) << path;
@@ -45,8 +44,8 @@ TEST(CabinetPaths, LengthLimits) {
   EXPECT_FALSE(SplitCabinetPath(kSingle, "x" + folder255 + "a"));
   EXPECT_TRUE(SplitCabinetPath(kSingle, std::string(255, 'n')));
   EXPECT_FALSE(SplitCabinetPath(kSingle, std::string(256, 'n')));
-  EXPECT_TRUE(SplitCabinetPath(kSingle, "C:\\" + std::string(255, 'n')));  // 258
-  EXPECT_TRUE(SplitCabinetPath(kSingle, std::string(200, 'd') + "\\" + std::string(58, 'n')));  // 259
+  EXPECT_TRUE(SplitCabinetPath(kSingle, "C:\\" + std::string(255, 'n')));                        // 258
+  EXPECT_TRUE(SplitCabinetPath(kSingle, std::string(200, 'd') + "\\" + std::string(58, 'n')));   // 259
   EXPECT_FALSE(SplitCabinetPath(kSingle, std::string(200, 'd') + "\\" + std::string(59, 'n')));  // 260
 
   EXPECT_TRUE(StoredFileName(kSingle, std::string(255, 'n')));

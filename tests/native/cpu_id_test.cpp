@@ -31,12 +31,14 @@ TEST(CpuId, FormatsVendorAndFourUpperHexWords) {
 }
 
 TEST(CpuId, ShapeCheckRejectsNearMisses) {
+  // clang-format off
   const char* bad[] = {
       "GenuineIntel-BFEBFBFF-000306A9-00000000-000000ab",   // lower-case digit
       "GenuineIntel-BFEBFBFF-000306A9-00000000-000000A",    // short group
       "GenuineIntel BFEBFBFF-000306A9-00000000-000000AB",   // blank for a dash
       "Genuine\x01ntel-BFEBFBFF-000306A9-00000000-000000AB",  // control character
   };
+  // clang-format on
   for (const char* text : bad) EXPECT_FALSE(HasIdentityShape(text)) << text;
 }
 

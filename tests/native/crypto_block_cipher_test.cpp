@@ -125,7 +125,6 @@ TEST(BlockKey, AlphabetPassReadsBytesAsSigned) {
   char key[2] = {'\xFF', '\0'};
   KeyAlphabetPass(key, 1);
   EXPECT_EQ(key[0], kKeyAlphabet[static_cast<uint8_t>(kKeyAlphabet[60]) % 65]);
-
 }
 
 // The pass written out with 64-bit arithmetic, adding 2^32 to a negative
@@ -179,7 +178,7 @@ TEST(BlockKey, MixReversesDigestMiddleAndKeyTail) {
   char digest[36] = "0123456789abcdefghijklmnopqrstuv";
   MixFileDigest(key, kBlockKeyLength, digest);
   EXPECT_EQ(std::string(digest, 32), "01234567vutsrqponmlkjihgfedcba98");
-  EXPECT_EQ(std::string(key, 5), "01234");  // first five stay
+  EXPECT_EQ(std::string(key, 5), "01234");   // first five stay
   EXPECT_EQ(key[kBlockKeyLength - 1], '5');  // the rest is reversed
 }
 

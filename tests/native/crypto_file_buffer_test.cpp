@@ -99,7 +99,9 @@ TEST_F(FileBufferCipher, KeyWhoseTurnMakesANulStillWorks) {
     std::string plain = RandomBytes(100, 5);
     EXPECT_EQ(Decipher(Encipher(plain, key), key), plain);
   }
+  // clang-format off
   EXPECT_NE(Encipher("data", "a\x1E" "b"), Encipher("data", "a\x1E" "c"));
+  // clang-format on
 }
 
 TEST_F(FileBufferCipher, OneByteKeyBlockIsEnough) {

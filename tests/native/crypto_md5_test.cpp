@@ -40,6 +40,7 @@ TEST(Md5, Rfc1321TestSuite) {
   const struct {
     const char* input;
     const char* digest;
+    // clang-format off
   } cases[] = {
       {"", "d41d8cd98f00b204e9800998ecf8427e"},
       {"a", "0cc175b9c0f1b6a831c399e269772661"},
@@ -51,6 +52,7 @@ TEST(Md5, Rfc1321TestSuite) {
       {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
        "57edf4a22be3c955ac49da2e2107b67a"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(Md5Hex(c.input), c.digest) << '"' << c.input << '"';
 }
 

@@ -68,6 +68,7 @@ TEST(StringSrcTable, WellFormedPayloads) {
   const struct {
     const char* text;
     Strings expected;
+    // clang-format off
   } cases[] = {
       {"\r\n'a'\n\n\r\n\"b\"\r\r", {"a", "b"}},                        // blank lines don't count
       {"label = 'a' // note\nnext: [b c] end", {"a", "b c"}},          // text outside is ignored
@@ -77,6 +78,7 @@ TEST(StringSrcTable, WellFormedPayloads) {
       {"", {}},
       {"\r\n\r\n", {}},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(Load(c.text), c.expected) << c.text;
 }
 
@@ -89,6 +91,7 @@ TEST(StringSrcTable, MalformedPayloadsKeepOnlyFilledEntries) {
     const char* text;
     Strings expected;
     uint32_t lines, strings;
+    // clang-format off
   } cases[] = {
       {"no string here\n'a'", {"a"}, 2, 1},          // a line with no string
       {"'a' 'b'\n'c'", {"a", "b"}, 2, 3},            // two strings on one line
@@ -97,6 +100,7 @@ TEST(StringSrcTable, MalformedPayloadsKeepOnlyFilledEntries) {
       {"'\n\"x\"", {""}, 2, 1},                     // ... from the end of its line
       {"plain\ntext\n", {}, 2, 0},
   };
+  // clang-format on
   for (const auto& c : cases) {
     StringSrcTable table;
     StringSourceShape shape = table.load(c.text);

@@ -63,8 +63,7 @@ TEST(TextCipherOne, RoundTripsTextsWithoutNul) {
     for (char& c : plain) c = c ? c : 'z';
     std::string cipher = EncipherTxt1(plain);
     EXPECT_EQ(cipher.size(), 4 * ((n + 2) / 3) + 4);
-    EXPECT_EQ(cipher.find_first_not_of(
-                  "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
+    EXPECT_EQ(cipher.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
               std::string::npos);
     EXPECT_EQ(DecipherTxt1(cipher), plain) << n << " bytes";
   }

@@ -20,6 +20,7 @@ TEST(SqlOk, TimeOutRangeAndWhatARefusalHasStored) {
     OkVerdict verdict;
     bool restStored;
   };
+  // clang-format off
   const Case cases[] = {
       {9, false, "sa", OkVerdict::TimeOutInvalid, false},
       {10, false, "sa", OkVerdict::Accept, true},
@@ -29,6 +30,7 @@ TEST(SqlOk, TimeOutRangeAndWhatARefusalHasStored) {
       {30, true, "", OkVerdict::Accept, true},
       {30, false, "", OkVerdict::UserNameEmpty, true},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SqlStore store;
     store.server.assign(kGbk, "old");

@@ -14,11 +14,13 @@ TEST(FilesDriveTexts, VolumeCaptions) {
     unsigned type;
     const char* caption;
   };
+  // clang-format off
   const Case cases[] = {
       {"A:\\", 3, "FLOPPY (A:)"},  {"B:", 5, "FLOPPY (B:)"},       {"E:\\", 2, "REMOVABLE (E:)"},
       {"F:\\", 5, "CD-ROM (F:)"},  {"C:\\", 3, "No Volume (C:)"},   {"Q:\\", 1, "No Volume (Q:)"},
       {"\\\\", 0, "No Volume (\\\\)"},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(UnlabelledVolumeText(c.root, c.type), c.caption) << c.root;
   EXPECT_TRUE(IsFloppyRoot("A:\\"));
   EXPECT_FALSE(IsFloppyRoot("a:\\")) << "roots are upper-cased before";

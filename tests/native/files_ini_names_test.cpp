@@ -20,6 +20,7 @@ TEST(FilesIniNames, SectionsKeysAndValues) {
     std::string section, key, value;
     bool gbk, allowed;
   };
+  // clang-format off
   const Case cases[] = {
       {"Main", "Name", "larch library", false, true},
       {"", "", "", false, true},                                  // empty texts are texts
@@ -52,6 +53,7 @@ TEST(FilesIniNames, SectionsKeysAndValues) {
       {"Main", "Name", "v\xD6", true, true},
       {"Ma\xD6", "Na\xD6", "v", false, true},                      // bytes under a single-byte page
   };
+  // clang-format on
   for (const Case& c : cases) {
     const LeadBytes leads = c.gbk ? LeadBytes::gbk() : LeadBytes();
     EXPECT_EQ(IniEntryAllowed(leads, c.section, c.key, c.value), c.allowed)

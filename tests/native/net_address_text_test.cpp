@@ -51,8 +51,8 @@ TEST(NetAddressText, AddressListJoinsWithBarsAndKeepsSevenLongestAddresses) {
   AddressList many;
   const std::string longest("\xFF\xFF\xFF\xFF", 4);
   for (int i = 0; i < 7; ++i) EXPECT_TRUE(many.add(longest)) << i;  // 111 characters
-  EXPECT_FALSE(many.add(longest));                                      // 127 > 124
-  EXPECT_FALSE(many.add(std::string("\x01\x01\x01\x01", 4)));        // nothing after a cut
+  EXPECT_FALSE(many.add(longest));                                  // 127 > 124
+  EXPECT_FALSE(many.add(std::string("\x01\x01\x01\x01", 4)));       // nothing after a cut
   EXPECT_EQ(many.text().size(), 111u);
   EXPECT_EQ(many.text().substr(0, 16), "255.255.255.255|");
   EXPECT_NE(many.text().back(), '|');

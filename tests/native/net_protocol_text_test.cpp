@@ -52,8 +52,8 @@ TEST(NetProtocolText, FtpNamesAreRefusedForLineBreaksAndLength) {
       {FtpName::kLocal, std::string(300, 'l') + "\n", kErrorInvalidName},  // the line break counts first
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(FtpNameRefusal(c.name, c.kind), c.code) << (c.kind == FtpName::kLocal ? "local " : "remote ")
-                                                         << c.name.size();
+    EXPECT_EQ(FtpNameRefusal(c.name, c.kind), c.code)
+        << (c.kind == FtpName::kLocal ? "local " : "remote ") << c.name.size();
   }
 }
 

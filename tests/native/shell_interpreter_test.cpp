@@ -60,8 +60,8 @@ class MemoryHost : public MemoryShellHost {
     raw += text;
     return true;
   }
-  std::vector<std::string> out;       // whole lines
-  std::string raw;                    // text printed inline, when allowed
+  std::vector<std::string> out;  // whole lines
+  std::string raw;               // text printed inline, when allowed
   std::vector<std::string> calls;
   std::vector<std::string> releases;
   bool inline_ = false;
@@ -269,6 +269,7 @@ TEST(ShellInterpreter, SameLineOutput) {
 
 TEST(ShellInterpreter, VariablesAndArrays) {
   MemoryHost host;
+  // clang-format off
   std::vector<std::string> out = Feed(host, {
       "DIMENSION m(2, 3)",
       "m(1, 2) = \"x\"",
@@ -290,12 +291,15 @@ TEST(ShellInterpreter, VariablesAndArrays) {
       "RELEASE q, v",
       "? TYPE(\"q\")",
   });
-  EXPECT_EQ(out, (std::vector<std::string>{"x 7 .F.", "6 2 3 6", "Function argument value, type, or count is invalid.", "x .F.", "0 0", "Invalid subscript reference.",
+  // clang-format on
+  EXPECT_EQ(out, (std::vector<std::string>{"x 7 .F.", "6 2 3 6", "Function argument value, type, or count is invalid.",
+                                           "x .F.", "0 0", "Invalid subscript reference.",
                                            "Invalid subscript reference.", "app!", ".F.", "U"}));
 }
 
 TEST(ShellInterpreter, LibraryLoadingAndCalls) {
   MemoryHost host;
+  // clang-format off
   std::vector<std::string> out = Feed(host, {
       "? Twice(2)",                        // nothing loaded yet
       "SET LIBRARY TO good.dll",
@@ -314,10 +318,10 @@ TEST(ShellInterpreter, LibraryLoadingAndCalls) {
       "SET LIBRARY TO",
       "? Twice(1)",
   });
+  // clang-format on
   EXPECT_EQ(out, (std::vector<std::string>{"Function 'TWICE' is not found.", "        42 3", "3 .T.",
-                                           "Data type mismatch.", "File 'other.dll' does not exist.",
-                                           "         2", "Function 'TWICE' is not found.",
-                                           "Function 'TWICE' is not found."}));
+                                           "Data type mismatch.", "File 'other.dll' does not exist.", "         2",
+                                           "Function 'TWICE' is not found.", "Function 'TWICE' is not found."}));
   EXPECT_EQ(host.releases, (std::vector<std::string>{"good.dll", "good.dll"}));
 }
 
@@ -326,6 +330,7 @@ TEST(ShellInterpreter, FilesRoundTrip) {
   std::remove(path.c_str());
   MemoryHost host;
   host.setVariable("f", Value::Text(path));
+  // clang-format off
   std::vector<std::string> out = Feed(host, {
       "? STRTOFILE(\"ab\" + CHR(0) + \"c\", f)",
       "? STRTOFILE(\"de\", f, .T.)",
@@ -333,6 +338,7 @@ TEST(ShellInterpreter, FilesRoundTrip) {
       "? LEN(s), ASC(SUBSTR(s, 3, 1)), RIGHT(s, 3)",
       "? STRTOFILE(\"x\", f), FILETOSTR(f)",
   });
+  // clang-format on
   std::remove(path.c_str());
   EXPECT_EQ(out, (std::vector<std::string>{"4", "2", "6 0 cde", "1 x"}));
 }
@@ -343,12 +349,14 @@ TEST(ShellInterpreter, DoubleByteTextKeepsItsCharacters) {
   const std::string jou = "\x81\x5D";
   const std::string trailA = "\x81\x61";  // second byte 'a'
   MemoryHost gbk;
+  // clang-format off
   std::vector<std::string> out = Feed(gbk, {
       "? [" + jou + "] + \"|\"",
       "? AT(\"]\", \"" + jou + "]\"), OCCURS(\"a\", \"" + trailA + "a\")",
       "? UPPER(\"" + trailA + "b\") == \"" + trailA + "B\"",
       "? \"x\" && [" + jou + "] comment",
   });
+  // clang-format on
   EXPECT_EQ(out, (std::vector<std::string>{jou + "|", "3 1", ".T.", "x"}));
   // Under a single-byte code page the same bytes are two characters.
   MemoryHost latin(LeadBytes{});

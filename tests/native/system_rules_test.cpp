@@ -13,6 +13,7 @@ TEST(ExitWindowsFlags, ActionsOnBothSystemFamilies) {
     uint32_t major;
     uint32_t flags;
   };
+  // clang-format off
   const Case cases[] = {
       // Newer family: log off 0, reboot 2, power off 8, always forced (4).
       {0, 5, 4}, {1, 5, 6}, {2, 5, 12}, {5, 6, 12}, {-1, 10, 12}, {0x7FFFFFFF, 6, 12},
@@ -20,6 +21,7 @@ TEST(ExitWindowsFlags, ActionsOnBothSystemFamilies) {
       // power-off becomes a plain shutdown (1).
       {0, 4, 0}, {1, 4, 2}, {5, 4, 1}, {-3, 0, 1}, {1, 0, 2},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(ExitWindowsFlags(c.action, c.major), c.flags) << "action " << c.action << ", major " << c.major;
   }
@@ -86,7 +88,8 @@ TEST(ProgramName, QuotedAndBareNames) {
       {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(ProgramName(LeadBytes::gbk(), c.line), c.name) << c.line;
-  EXPECT_EQ(ProgramName(LeadBytes::gbk(), "\"C:\\" + kSeparatorTail + "\\p.exe\" x"), "C:\\" + kSeparatorTail + "\\p.exe");
+  EXPECT_EQ(ProgramName(LeadBytes::gbk(), "\"C:\\" + kSeparatorTail + "\\p.exe\" x"),
+            "C:\\" + kSeparatorTail + "\\p.exe");
 }
 
 TEST(ShellStartFailureCode, LastErrorFirstThenTheShellsValue) {
@@ -95,6 +98,7 @@ TEST(ShellStartFailureCode, LastErrorFirstThenTheShellsValue) {
     uintptr_t instApp;
     uint32_t code;
   };
+  // clang-format off
   const Case cases[] = {
       {5, 2, 5},        // the system's own code wins
       {0, 2, 2},        // file not found
@@ -113,6 +117,7 @@ TEST(ShellStartFailureCode, LastErrorFirstThenTheShellsValue) {
       {0, 33, 0},       // a success value is no failure code
       {0, 0x10000, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(ShellStartFailureCode(c.lastError, c.instApp), c.code) << c.lastError << "/" << c.instApp;
   }

@@ -27,18 +27,19 @@ TEST(ChineseCounterpart, BothDirections) {
     char16_t traditional;
   };
   // OpenCC's defaults for one-to-many characters, Taiwan forms that Big5 has.
+  // clang-format off
   const Case toTraditional[] = {{u'国', u'國'}, {u'发', u'發'}, {u'后', u'後'}, {u'干', u'幹'},
                                 {u'台', u'臺'}, {u'为', u'為'}, {u'众', u'眾'}, {u'伪', u'偽'},
                                 {u'启', u'啟'}, {u'里', u'裡'}, {u'A', u'A'},  {u'國', u'國'},
                                 // The usual forms 礆, 瘻 are not in Big5; these are.
                                 {u'硷', u'鹼'}, {u'瘘', u'瘺'}, {u'镎', u'錼'}};
+  // clang-format on
   for (const Case& c : toTraditional) {
     EXPECT_EQ(ChineseCounterpart(c.simplified, ChineseForm::Traditional), c.traditional)
         << std::hex << static_cast<int>(c.simplified);
   }
-  const Case toSimplified[] = {{u'国', u'國'}, {u'发', u'發'}, {u'发', u'髮'}, {u'后', u'後'},
-                               {u'为', u'為'}, {u'众', u'眾'}, {u'里', u'裡'}, {u'干', u'乾'},
-                               {u'A', u'A'},   {u'国', u'国'}};
+  const Case toSimplified[] = {{u'国', u'國'}, {u'发', u'發'}, {u'发', u'髮'}, {u'后', u'後'}, {u'为', u'為'},
+                               {u'众', u'眾'}, {u'里', u'裡'}, {u'干', u'乾'}, {u'A', u'A'},   {u'国', u'国'}};
   for (const Case& c : toSimplified) {
     EXPECT_EQ(ChineseCounterpart(c.traditional, ChineseForm::Simplified), c.simplified)
         << std::hex << static_cast<int>(c.traditional);
@@ -73,6 +74,7 @@ TEST(StrokeCounts, ModesAndCounts) {
     const char* total;
     const char* each;
   };
+  // clang-format off
   const Case cases[] = {
       {"abc", "0", ""},
       {"一二", "3", "0102"},
@@ -84,6 +86,7 @@ TEST(StrokeCounts, ModesAndCounts) {
       {"，", "0", ""},        // symbols sort before 一
       {"齉", "0", ""},        // 36 strokes: beyond the last row
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(StrokeCounts(Gbk(c.utf8), 0), c.total) << c.utf8;
     EXPECT_EQ(StrokeCounts(Gbk(c.utf8), 1), c.each) << c.utf8;

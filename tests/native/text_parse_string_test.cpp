@@ -54,6 +54,7 @@ TEST(ParseString, DelimitersOnlyAtCharacterStarts) {
     std::vector<std::string> items;
   };
   // GBK: 東 96 7C, 億 83 7C, 瑋 AC 7C end in "|"; 方 B7 BD, 元 D4 AA.
+  // clang-format off
   const Case cases[] = {
       {"\x96\x7C\xB7\xBD|\x83\x7C\xD4\xAA|\xAC\x7C", '|', {"\x96\x7C\xB7\xBD", "\x83\x7C\xD4\xAA", "\xAC\x7C"}},
       {"\xB9\x7C\xB9", '|', {"\xB9\x7C\xB9"}},  // one character and a lone lead byte
@@ -62,6 +63,7 @@ TEST(ParseString, DelimitersOnlyAtCharacterStarts) {
       // A lead byte as delimiter never splits a character.
       {"a\xD6\xD0" "b", '\xD6', {"a\xD6\xD0" "b"}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     ParseStringState state;
     state.setLine(c.line, LeadBytes::gbk());
@@ -69,8 +71,10 @@ TEST(ParseString, DelimitersOnlyAtCharacterStarts) {
     EXPECT_EQ(ReadAll(state).items, c.items) << testing::PrintToString(c.line);
   }
   ParseStringState state;
+  // clang-format off
   state.setLine("\x96\x7C" "a|b", LeadBytes::gbk());
   EXPECT_EQ(state.nextItem(), "\x96\x7C" "a");
+  // clang-format on
   EXPECT_EQ(state.takeRest(), "b");
 }
 

@@ -37,10 +37,8 @@ TEST(RmbNumerals, LargestAmountIsTheEdge) {
 }
 
 TEST(RmbNumerals, NonNumbersAreNotPositive) {
-  EXPECT_EQ(FromGbk(RmbAmountInNumerals(std::numeric_limits<double>::quiet_NaN(), true)),
-            "[零零零]");
-  EXPECT_EQ(RmbAmountInNumerals(std::numeric_limits<double>::infinity(), true),
-            "****************");
+  EXPECT_EQ(FromGbk(RmbAmountInNumerals(std::numeric_limits<double>::quiet_NaN(), true)), "[零零零]");
+  EXPECT_EQ(RmbAmountInNumerals(std::numeric_limits<double>::infinity(), true), "****************");
 }
 
 }  // namespace

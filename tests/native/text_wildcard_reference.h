@@ -30,8 +30,8 @@ inline std::vector<RefToken> RefTokens(const LeadBytes& leads, const std::string
       ++k;
     } else {
       // A "?" or "*" never ends a double-byte character.
-      const bool pair = leads.isLead(static_cast<unsigned char>(p[k])) && k + 1 < p.size() && p[k + 1] != '?' &&
-                        p[k + 1] != '*';
+      const bool pair =
+          leads.isLead(static_cast<unsigned char>(p[k])) && k + 1 < p.size() && p[k + 1] != '?' && p[k + 1] != '*';
       tokens.push_back({RefToken::kLiteral, p.substr(k, pair ? 2 : 1)});
       k += pair ? 2 : 1;
     }
@@ -86,12 +86,8 @@ inline bool BruteMatch(std::string t, std::string p, bool caseSensitive, const L
     const RefToken& token = tokens[i];
     for (size_t j = t.size() + 1; j-- > 0;) {
       switch (token.kind) {
-        case RefToken::kStar:
-          can[i][j] = can[i + 1][j] || (j < t.size() && can[i][j + 1]);
-          break;
-        case RefToken::kAnyByte:
-          can[i][j] = j < t.size() && can[i + 1][j + 1];
-          break;
+        case RefToken::kStar: can[i][j] = can[i + 1][j] || (j < t.size() && can[i][j + 1]); break;
+        case RefToken::kAnyByte: can[i][j] = j < t.size() && can[i + 1][j + 1]; break;
         case RefToken::kLiteral: {
           const size_t end = j + token.bytes.size();
           can[i][j] = end <= t.size() && t.compare(j, token.bytes.size(), token.bytes) == 0 && starts[j] &&

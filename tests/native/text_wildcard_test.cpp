@@ -27,6 +27,7 @@ struct SearchCase {
 };
 
 TEST(WildcardSearch, Cases) {
+  // clang-format off
   const SearchCase cases[] = {
       {"abc", "", 0, 0},        {"abc", "", 3, 3},        {"abc", "", 5, -1},
       {"abcabc", "b?a", 0, 1},  {"abc", "*", 0, -1},      {"a*c", "*", 0, 1},
@@ -35,6 +36,7 @@ TEST(WildcardSearch, Cases) {
       {"aaab", "a?b", 0, 1},    {"aaabb", "a?b", 0, 1},   {"baaba", "a?a", 0, 2},
       {"xyz\xB9\xFA", "?\xFA", 0, 3},
   };
+  // clang-format on
   for (const SearchCase& c : cases) {
     EXPECT_EQ(WildcardSearch(c.text, c.pattern, c.start), c.expected)
         << c.text << " / " << c.pattern << " from " << c.start;
@@ -63,8 +65,7 @@ TEST(WildcardSearch, PatternsLongerThanAWord) {
       pattern = text.substr(at, std::min<size_t>(text.size() - at, 70 + round % 60));
       for (size_t k = 0; k < pattern.size(); k += 5) pattern[k] = '?';
     }
-    ASSERT_EQ(WildcardSearch(text, pattern, 0), BruteSearch(text, pattern, 0))
-        << text << " / " << pattern;
+    ASSERT_EQ(WildcardSearch(text, pattern, 0), BruteSearch(text, pattern, 0)) << text << " / " << pattern;
   }
 }
 
@@ -76,6 +77,7 @@ struct MatchCase {
 };
 
 TEST(WildcardMatch, Cases) {
+  // clang-format off
   const MatchCase cases[] = {
       {"Hello.txt", "*.TXT", false, true}, {"Hello.txt", "*.TXT", true, false},
       {"", "", false, true},               {"a", "", false, false},
@@ -88,6 +90,7 @@ TEST(WildcardMatch, Cases) {
       {"mississippi", "m*iss*ppi", false, true},
       {"[A]", "[a]", false, true},         {"\xC1", "\xE1", false, false},
   };
+  // clang-format on
   for (const MatchCase& c : cases) {
     EXPECT_EQ(WildcardMatch(c.text, c.pattern, c.caseSensitive), c.expected)
         << c.text << " / " << c.pattern << (c.caseSensitive ? " (case)" : "");
@@ -133,8 +136,7 @@ TEST(WildcardMatchList, ItemsAreTriedInTurn) {
       {"README", "*.txt,read*", true, false},
   };
   for (const MatchCase& c : cases) {
-    EXPECT_EQ(WildcardMatchList(c.text, c.pattern, c.caseSensitive), c.expected)
-        << c.text << " / " << c.pattern;
+    EXPECT_EQ(WildcardMatchList(c.text, c.pattern, c.caseSensitive), c.expected) << c.text << " / " << c.pattern;
   }
 }
 
@@ -149,6 +151,7 @@ namespace {
 const LeadBytes kGbk = LeadBytes::gbk();
 
 TEST(WildcardChars, SearchFindsWholeCharactersOnly) {
+  // clang-format off
   const SearchCase cases[] = {
       {"\xD6\xD0\xCE\xC4", "\xD0\xCE", 0, -1},                   // 形 in 中文
       {"\xD6\xD0\xCE\xC4\xD0\xCE", "\xD0\xCE", 0, 4},            // 形 in 中文形
@@ -159,6 +162,7 @@ TEST(WildcardChars, SearchFindsWholeCharactersOnly) {
       {"\xD6\xD0" "ab", "", 1, 2},                               // empty: next character start
       {"a\xD6\xD0", "a\xD6\xD0", 0, 0},
   };
+  // clang-format on
   for (const SearchCase& c : cases) {
     EXPECT_EQ(WildcardSearch(c.text, c.pattern, c.start, kGbk), c.expected)
         << testing::PrintToString(std::string(c.text)) << " / " << testing::PrintToString(std::string(c.pattern))
@@ -166,10 +170,13 @@ TEST(WildcardChars, SearchFindsWholeCharactersOnly) {
   }
   // Without lead bytes the same texts are bytes, as before.
   EXPECT_EQ(WildcardSearch("\xD6\xD0\xCE\xC4", "\xD0\xCE", 0), 1);
+  // clang-format off
   EXPECT_EQ(WildcardSearch("\x96\x7C" "a|b", "|", 0), 1);
+  // clang-format on
 }
 
 TEST(WildcardChars, MatchTakesLiteralsAsWholeCharacters) {
+  // clang-format off
   const MatchCase cases[] = {
       {"\xD6\xD0\xCE\xC4", "*\xD0\xCE*", false, false},          // 中文 / *形*
       {"\xD6\xD0\xCE\xC4", "\xD6\xD0*", false, true},            // 中文 / 中*
@@ -184,6 +191,7 @@ TEST(WildcardChars, MatchTakesLiteralsAsWholeCharacters) {
       {"\x81\x41" "A", "\x81\x41" "a", false, true},             // a lone A still folds
       {"a\xD6\xD0" "b", "A*B", false, true},
   };
+  // clang-format on
   for (const MatchCase& c : cases) {
     EXPECT_EQ(WildcardMatch(c.text, c.pattern, c.caseSensitive, kGbk), c.expected)
         << testing::PrintToString(std::string(c.text)) << " / " << testing::PrintToString(std::string(c.pattern));

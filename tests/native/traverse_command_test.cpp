@@ -76,6 +76,7 @@ TEST(WalkCommand, LongPathsAndManyConversions) {
 // line must read back, as one expression around the known code, as the
 // literal text with the path in it, both byte by byte and by GBK character.
 TEST(WalkCommand, PathsArriveAsOneLiteral) {
+  // clang-format off
   const std::string names[] = {
       "C:\\d\\x', APICreateDirectory('pwned1'), '.txt",
       "C:\\d\\x\", APICreateDirectory(\"pwned1\"), \".txt",
@@ -91,6 +92,7 @@ TEST(WalkCommand, PathsArriveAsOneLiteral) {
       "C:\\d\\\x81\x5D\x81\x5B.txt",            // GBK characters ending in ] and [
       "C:\\d\\\x81\x5D'\x81\x27.txt",           // and one whose second byte is '
   };
+  // clang-format on
   for (const LeadBytes* leads : {&kSingle, &kGbk}) {
     for (const test::WalkCommandStyle& style : test::kWalkCommandStyles) {
       std::string prepared = *PrepareWalkCommand(style.command);
@@ -195,8 +197,8 @@ class FakeTree {
     entry(".", true);
     entry("..", true);
     for (const Entry& e : nodes[node]) {
-      bool matches = mask == "*" || mask == "*.*" ||
-                     (e.name.size() >= 4 && e.name.substr(e.name.size() - 4) == mask.substr(1));
+      bool matches =
+          mask == "*" || mask == "*.*" || (e.name.size() >= 4 && e.name.substr(e.name.size() - 4) == mask.substr(1));
       if (matches) entry(e.name, e.directory);
     }
   }
@@ -238,13 +240,11 @@ TEST(Walk, OrderByFlags) {
 
   EXPECT_EQ(RunWalk(tree, plan), (std::vector<std::string>{"G A\\f.txt"}));
   plan.flags = 2;
-  EXPECT_EQ(RunWalk(tree, plan),
-            (std::vector<std::string>{"G A\\f.txt", "G A\\B\\h.txt", "G A\\B\\C\\i.txt", "F A\\B\\C\\",
-                                      "F A\\B\\D.txt\\", "F A\\B\\"}));
+  EXPECT_EQ(RunWalk(tree, plan), (std::vector<std::string>{"G A\\f.txt", "G A\\B\\h.txt", "G A\\B\\C\\i.txt",
+                                                           "F A\\B\\C\\", "F A\\B\\D.txt\\", "F A\\B\\"}));
   plan.flags = 6;
-  EXPECT_EQ(RunWalk(tree, plan),
-            (std::vector<std::string>{"F A\\B\\", "F A\\B\\C\\", "G A\\B\\C\\i.txt", "F A\\B\\D.txt\\",
-                                      "G A\\B\\h.txt", "G A\\f.txt"}));
+  EXPECT_EQ(RunWalk(tree, plan), (std::vector<std::string>{"F A\\B\\", "F A\\B\\C\\", "G A\\B\\C\\i.txt",
+                                                           "F A\\B\\D.txt\\", "G A\\B\\h.txt", "G A\\f.txt"}));
   plan.flags = 4 | 8 | 1;  // 4 without 2 changes nothing
   EXPECT_EQ(RunWalk(tree, plan), (std::vector<std::string>{"G A\\f.txt"}));
 }
@@ -283,11 +283,9 @@ TEST(Walk, LinksBackUpTheBranchEndTheWalk) {
   tree.link(b, "top", 0);
   tree.link(0, "side", b);
   EXPECT_EQ(RunWalk(tree, {"A", "G %s", "F %s", "*.*", 2}),
-            (std::vector<std::string>{"G A\\f.txt", "G A\\B\\g.txt", "F A\\B\\", "G A\\side\\g.txt",
-                                      "F A\\side\\"}));
+            (std::vector<std::string>{"G A\\f.txt", "G A\\B\\g.txt", "F A\\B\\", "G A\\side\\g.txt", "F A\\side\\"}));
   EXPECT_EQ(RunWalk(tree, {"A", "G %s", "F %s", "*.*", 6}),
-            (std::vector<std::string>{"F A\\B\\", "G A\\B\\g.txt", "F A\\side\\", "G A\\side\\g.txt",
-                                      "G A\\f.txt"}));
+            (std::vector<std::string>{"F A\\B\\", "G A\\B\\g.txt", "F A\\side\\", "G A\\side\\g.txt", "G A\\f.txt"}));
 }
 
 TEST(Walk, FoldersOfUnknownIdentityAreNotEntered) {

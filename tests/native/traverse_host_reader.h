@@ -98,6 +98,7 @@ struct WalkCommandStyle {
   const char* after;   // code after it
   const char* prefix;  // literal text before the path
 };
+// clang-format off
 inline constexpr WalkCommandStyle kWalkCommandStyles[] = {
     {"? '%s'", "? ", "", ""},
     {"? \"%s\"", "? ", "", ""},
@@ -106,5 +107,6 @@ inline constexpr WalkCommandStyle kWalkCommandStyles[] = {
     {"MYPROC", "MYPROC(", ")", ""},
     {"DO p WITH '%s', 1", "DO p WITH ", ", 1", ""},
 };
+// clang-format on
 
 }  // namespace larch::test

@@ -273,7 +273,9 @@ TEST_F(Cabinet, StoredNamesStayInTheDestination) {
 std::vector<std::pair<std::string, uint16_t>> StoredNames(const std::string& cab) {
   std::vector<std::pair<std::string, uint16_t>> names;
   if (cab.size() < 36 || cab.compare(0, 4, "MSCF") != 0) return names;
-  auto get16 = [&](size_t at) { return static_cast<uint16_t>(static_cast<uint8_t>(cab[at]) | static_cast<uint8_t>(cab[at + 1]) << 8); };
+  auto get16 = [&](size_t at) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(cab[at]) | static_cast<uint8_t>(cab[at + 1]) << 8);
+  };
   size_t at = get16(16) | static_cast<size_t>(get16(18)) << 16;
   for (uint16_t i = 0, files = get16(28); i < files && at + 16 < cab.size(); ++i) {
     size_t end = cab.find('\0', at + 16);
@@ -448,8 +450,8 @@ TEST_F(Cabinet, AWholeTreeThroughTheWalk) {
   GetCurrentDirectoryA(MAX_PATH, saved);
   SetCurrentDirectoryA(dir.path().c_str());
   emu.setVariable("h", Value::Int(Create(dir.file("tree.cab"))));
-  emu.call("KVTraverseDirectory", {Value::Text(dir.file("tree")), Value::Text("= CabAddFile2Cab(h, '%s')"), Value::Text(""),
-                                   Value::Text("*.*"), Value::Int(2)});
+  emu.call("KVTraverseDirectory", {Value::Text(dir.file("tree")), Value::Text("= CabAddFile2Cab(h, '%s')"),
+                                   Value::Text(""), Value::Text("*.*"), Value::Int(2)});
   EXPECT_EQ(Flush(emu.variable("h")->scalar.integer), 1);
   ASSERT_EQ(Extract(dir.file("tree.cab"), out), 1);
   EXPECT_EQ(EntriesIn(out), 2u);

@@ -17,8 +17,7 @@ DWORD WINAPI NoModuleFileName(HMODULE, LPSTR buffer, DWORD size) {
 class CryptoStringSource : public testing::Test {
  protected:
   // A stream made by larch-pack from the payload for the executable.
-  std::string Pack(const std::string& payload, const std::string& exe = TestExePath(),
-                   const std::string& flags = "") {
+  std::string Pack(const std::string& payload, const std::string& exe = TestExePath(), const std::string& flags = "") {
     std::string in = dir.file("strings.txt"), out = dir.file("strings.bin");
     WriteFile(in, payload);
     DeleteFileA(out.c_str());
@@ -60,7 +59,8 @@ TEST_F(CryptoStringSource, BlankLinesAndLabelsDoNotShiftNumbers) {
   // The last line holds two strings: larch-pack refuses it unless told.
   std::string in = dir.file("bad.txt");
   WriteFile(in, payload);
-  EXPECT_NE(RunPack("strings " + Quoted(in) + " " + Quoted(dir.file("bad.bin")) + " --exe " + Quoted(TestExePath())), 0);
+  EXPECT_NE(RunPack("strings " + Quoted(in) + " " + Quoted(dir.file("bad.bin")) + " --exe " + Quoted(TestExePath())),
+            0);
 
   EXPECT_EQ(Load(Pack(payload, TestExePath(), "--allow-malformed")), 3);
   EXPECT_EQ(Get(1), "\xD6\xD0\xCE\xC4\xB1\xEA\xCC\xE2");

@@ -34,7 +34,8 @@ TEST(AboutDialog, ShowsTheTextsAndEndsWithTheWayItWasClosed) {
       c.act(dialog);
       r.waitGone(dialog, c.how);
     });
-    CallResult result = emu.call("KVShowAboutDlg", {Value::Text(line1), Value::Text("Version 1.3"), Value::Text(caption)});
+    CallResult result =
+        emu.call("KVShowAboutDlg", {Value::Text(line1), Value::Text("Version 1.3"), Value::Text(caption)});
     EXPECT_EQ(robot.finish(), std::vector<std::string>{}) << c.how;
     EXPECT_EQ(result.value.integer, c.result) << c.how;
     EXPECT_EQ(result.value.width, 10);

@@ -35,9 +35,9 @@ class ConnectionDialogs : public testing::Test {
 const std::vector<std::string> kNoProblems;
 
 TEST_F(ConnectionDialogs, ReadBacksBeforeAnyDialogAreEmpty) {
-  for (const char* f : {"KVGetLoginName", "KVGetLoginPassword", "KVGetSqlServerName", "KVGetSqlDataBase",
-                        "KVGetSqlUserName", "KVGetSqlPassword", "KVGetMdbFileName", "KVGetMdbUserName",
-                        "KVGetMdbPassword"}) {
+  for (const char* f :
+       {"KVGetLoginName", "KVGetLoginPassword", "KVGetSqlServerName", "KVGetSqlDataBase", "KVGetSqlUserName",
+        "KVGetSqlPassword", "KVGetMdbFileName", "KVGetMdbUserName", "KVGetMdbPassword"}) {
     CallResult r = emu.call(f);
     EXPECT_EQ(r.value.kind, Value::Kind::Char) << f;
     EXPECT_EQ(r.value.text, "") << f;
@@ -76,7 +76,7 @@ TEST_F(ConnectionDialogs, LoginAcceptsAtMost32CharactersOfUserName) {
 }
 
 std::vector<Arg> SqlArgs(int32_t timeOut, bool trusted, int lockFlags = -1) {
-  std::vector<Arg> args = {Value::Text("srv"), Value::Text("db"), Value::Text("sa"),
+  std::vector<Arg> args = {Value::Text("srv"), Value::Text("db"),   Value::Text("sa"),
                            Value::Text("pw"),  Value::Int(timeOut), Value::Bool(trusted)};
   if (lockFlags >= 0) args.push_back(Value::Int(lockFlags));
   return args;
@@ -115,12 +115,14 @@ TEST_F(ConnectionDialogs, ChineseTypedIntoEveryBoxIsReadBackWhole) {
     const char* show;
     std::vector<Box> boxes;
   };
+  // clang-format off
   const Dialog dialogs[] = {
       {"请输入登录帐号:", "KVShowLoginDlg", {{1000, "KVGetLoginName"}, {1001, "KVGetLoginPassword"}}},
       {"设置MSSQLServer连接参数", "KVShowSqlSetDlg",
        {{1004, "KVGetSqlServerName"}, {1005, "KVGetSqlDataBase"}, {1006, "KVGetSqlUserName"}, {1007, "KVGetSqlPassword"}}},
       {"设置MS Access连接参数", "KVShowAccessSetDlg", {{1009, "KVGetMdbUserName"}, {1010, "KVGetMdbPassword"}}},
   };
+  // clang-format on
   struct Count {
     size_t typed, kept;
   };
@@ -159,7 +161,8 @@ TEST_F(ConnectionDialogs, ChineseTypedIntoEveryBoxIsReadBackWhole) {
       for (size_t b = 0; b < d.boxes.size(); ++b) {
         const std::wstring expected = ChineseText(count.kept, static_cast<wchar_t>(L'\x4E00' + 0x100 * b));
         EXPECT_EQ(shown[b], expected) << d.boxes[b].readBack << " " << count.typed;
-        EXPECT_EQ(Hex(text(d.boxes[b].readBack)), Hex(Narrow(expected, kGbk))) << d.boxes[b].readBack << " " << count.typed;
+        EXPECT_EQ(Hex(text(d.boxes[b].readBack)), Hex(Narrow(expected, kGbk)))
+            << d.boxes[b].readBack << " " << count.typed;
       }
       if (access) {
         EXPECT_EQ(shownFile, Wide(database, kGbk));
@@ -254,14 +257,14 @@ TEST_F(ConnectionDialogs, LoginCancelKeepsTheLastAcceptedValues) {
   EXPECT_EQ(text("KVGetLoginName"), "first");
 }
 
-
 TEST_F(ConnectionDialogs, SqlShowsItsParametersAndLocks) {
   struct Case {
     int lockFlags;  // -1: not passed
     bool trusted;
     bool serverEnabled, databaseEnabled;
   };
-  const Case cases[] = {{-1, false, true, true}, {1, false, false, true}, {2, true, true, false}, {3, true, false, false}};
+  const Case cases[] = {
+      {-1, false, true, true}, {1, false, false, true}, {2, true, true, false}, {3, true, false, false}};
   for (const Case& c : cases) {
     Robot robot([&](Robot& r) {
       HWND dialog = r.waitForDialog(Gbk("设置MSSQLServer连接参数"));
@@ -366,7 +369,7 @@ TEST_F(ConnectionDialogs, SqlArrowsKeepTheTimeOutInRange) {
     UINT key;
     const char* after;
   };
-  const Step steps[] = {{"35", VK_UP, "36"}, {"60", VK_UP, "60"}, {"10", VK_DOWN, "10"},
+  const Step steps[] = {{"35", VK_UP, "36"},   {"60", VK_UP, "60"},      {"10", VK_DOWN, "10"},
                         {"11", VK_DOWN, "10"}, {nullptr, VK_DOWN, "10"}, {"59", VK_UP, "60"}};
   Robot robot([&](Robot& r) {
     HWND dialog = r.waitForDialog(Gbk("设置MSSQLServer连接参数"));
@@ -582,7 +585,8 @@ TEST_F(ConnectionDialogs, WithoutADisplayEveryDialogAnswersMinusOneAndStoresNoth
 // A host main window that has gone away: the system refuses the owner and
 // answers 0, which the show functions report as -1 like any failed dialog.
 TEST_F(ConnectionDialogs, AStaleMainWindowAnswersMinusOneAndStoresNothing) {
-  HWND gone = CreateWindowExA(0, "STATIC", "gone", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND gone =
+      CreateWindowExA(0, "STATIC", "gone", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(DestroyWindow(gone));
   emu.mainWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(gone));
   EXPECT_EQ(emu.call("KVShowLoginDlg", {Value::Text("guest")}).value.integer, -1);

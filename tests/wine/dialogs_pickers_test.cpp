@@ -2,9 +2,9 @@
 // windows, and the records the library builds checked at its imports.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shlobj.h>
-#include <commctrl.h>
 
 #include <cstring>
 
@@ -93,7 +93,8 @@ TEST_F(Pickers, OpenSeveralFilesGivesFolderAndNames) {
   const Case cases[] = {{"\"x.txt\" \"y.txt\"", dir.path() + "|x.txt|y.txt"}, {"y.txt", dir.file("y.txt")}};
   for (const Case& c : cases) {
     Robot robot = accept(c.typed);
-    CallResult result = emu.call("KVGetFile2", {Value::Text("Text|*.txt|All|*.*|"), Value::Text(dir.path()), Value::Int(1)});
+    CallResult result =
+        emu.call("KVGetFile2", {Value::Text("Text|*.txt|All|*.*|"), Value::Text(dir.path()), Value::Int(1)});
     EXPECT_EQ(robot.finish(), kNoProblems) << c.typed;
     EXPECT_EQ(result.value.text, c.expected);
   }
@@ -211,7 +212,8 @@ TEST_F(Pickers, SaveRecord) {
   ASSERT_TRUE(patch.active());
   g_seen = {};
   g_seen.answer = "C:\\out\\report.txt\0"s;
-  CallResult result = emu.call("KVPutFile2", {Value::Text("Text|*.txt;*.log"), Value::Text("txt"), Value::Text("report")});
+  CallResult result =
+      emu.call("KVPutFile2", {Value::Text("Text|*.txt;*.log"), Value::Text("txt"), Value::Text("report")});
   EXPECT_EQ(result.value.text, "C:\\out\\report.txt");
   EXPECT_EQ(g_seen.record.lStructSize, 76u);
   EXPECT_EQ(g_seen.record.Flags, 0x0088080Eu);
@@ -369,6 +371,7 @@ TEST_F(Pickers, OtherFolderOpensUnownedAndCancelGivesEmptyText) {
 TEST_F(Pickers, FolderBrowserRecord) {
   ImportPatch patch(emu.module(), "SHELL32.dll", "SHBrowseForFolderA", FakeOf(&FakeBrowse));
   ASSERT_TRUE(patch.active());
+  // clang-format off
   const std::pair<std::vector<Arg>, UINT> cases[] = {
       {{}, 0x49u}, {{Value::Text(""), Value::Text("")}, 0x49u}, {{Value::Text(""), Value::Text(""), Value::Int(0x1001)}, 0x1001u}};
   for (const auto& [args, flags] : cases) {
@@ -380,6 +383,7 @@ TEST_F(Pickers, FolderBrowserRecord) {
     EXPECT_NE(g_browse.info.lpfn, nullptr);
     EXPECT_EQ(g_browse.title, "Select a directory");
   }
+  // clang-format on
   // What the user chose: a folder with a path, or a virtual one without.
   const std::pair<int, std::string> choices[] = {{CSIDL_WINDOWS, "C:\\windows"}, {CSIDL_CONTROLS, ""}};
   for (const auto& [folder, path] : choices) {
@@ -435,7 +439,8 @@ TEST_F(PickerFakes, PathsBeyondTheSystemLimitAreRefusedBeforeCalling) {
     g_calls = {};
     EXPECT_EQ(emu.call("KVGetFile2", {Value::Text("Text|*.txt|"), Value::Text(path)}).value.text, "") << length;
     EXPECT_EQ(emu.call("KVGetFile2", {Value::Text("Text|*.txt|"), Value::Text(path), Value::Int(1)}).value.text, "");
-    EXPECT_EQ(emu.call("KVPutFile2", {Value::Text("Text|*.txt|"), Value::Text("txt"), Value::Text(path)}).value.text, "");
+    EXPECT_EQ(emu.call("KVPutFile2", {Value::Text("Text|*.txt|"), Value::Text("txt"), Value::Text(path)}).value.text,
+              "");
     EXPECT_EQ(emu.call("KVGetDir2", {Value::Text(path)}).value.text, "");
     EXPECT_EQ(g_calls.open, 2 * calls) << length;
     EXPECT_EQ(g_calls.save, calls) << length;

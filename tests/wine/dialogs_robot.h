@@ -87,9 +87,7 @@ class Robot {
   }
   static std::string text(HWND dialog, int id) { return text(GetDlgItem(dialog, id)); }
   static bool enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
-  static bool checked(HWND dialog, int id) {
-    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  }
+  static bool checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
   // Replaces a box's text directly (no typing limit applies).
   static void setText(HWND dialog, int id, const std::string& value) {
@@ -129,8 +127,8 @@ class Robot {
     Warning warning;
     // A message box keeps its text in the static of id 0xFFFF (the dialogs'
     // etched lines have that id too, so the dialog itself is skipped).
-    HWND box = waitForWindow([&](HWND w) { return w != dialog && IsDialog(w) && GetDlgItem(w, 0xFFFF); },
-                             "warning box");
+    HWND box =
+        waitForWindow([&](HWND w) { return w != dialog && IsDialog(w) && GetDlgItem(w, 0xFFFF); }, "warning box");
     if (!box) return warning;
     warning.caption = text(box);
     warning.text = text(box, 0xFFFF);

@@ -83,8 +83,8 @@ bool SaveWindowPng(HWND window, const std::string& path) {
 
 // Shows one dialog, waits for it to be drawn, saves it and cancels it.
 // Each dialog is shown with the example call of its function reference.
-void Photograph(const std::string& caption, const std::string& file,
-                const std::function<void()> show, std::vector<std::string>& problems) {
+void Photograph(const std::string& caption, const std::string& file, const std::function<void()> show,
+                std::vector<std::string>& problems) {
   Robot robot([&](Robot& r) {
     HWND dialog = r.waitForDialog(caption);
     if (!dialog) return;
@@ -110,6 +110,7 @@ TEST(ChildDialogScreenshots, TakenInsideAVirtualDesktop) {
   HostEmulator emu;
   std::vector<std::string> problems;
   std::string dir = folder;
+  // clang-format off
   Photograph(Gbk("请输入登录帐号:"), dir + "\\login_dialog.png",
              [&] { emu.call("KVShowLoginDlg", {Value::Text("admin")}); }, problems);
   Photograph(Gbk("设置MSSQLServer连接参数"), dir + "\\sql_server_dialog.png", [&] {
@@ -123,6 +124,7 @@ TEST(ChildDialogScreenshots, TakenInsideAVirtualDesktop) {
     emu.call("KVShowAboutDlg", {Value::Text(Gbk("销售管理系统 1.0")), Value::Text(Gbk("版权所有 (C) 2026")),
                                 Value::Text(Gbk("关于 销售管理"))});
   }, problems);
+  // clang-format on
   EXPECT_EQ(problems, std::vector<std::string>{});
   UniqueHandle done(OpenEventA(EVENT_MODIFY_STATE, FALSE, kDoneEvent));
   if (done) SetEvent(done.get());

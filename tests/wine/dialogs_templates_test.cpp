@@ -116,6 +116,7 @@ struct Expected {
   std::vector<Control> controls;
 };
 
+// clang-format off
 const Expected kDialogs[] = {
     {101, "请输入登录帐号:", 189, 75, 9,
      {{1013, "STATIC", kLabel, 0, 7, 14, 32, 8, "用户名:"},
@@ -158,6 +159,7 @@ const Expected kDialogs[] = {
       {-1, "STATIC", kLine, 0, 16, 52, 193, 1, ""},
       {1, "BUTTON", kDefault, kEdge, 149, 59, 50, 14, "OK"}}},
 };
+// clang-format on
 
 std::string Describe(const Control& c) {
   char line[160];

@@ -6,7 +6,6 @@
 // records errors, ERROR_FILENAME_EXCED_RANGE.
 #include <gtest/gtest.h>
 #include <windows.h>
-// windows.h first: the shell headers build on it.
 #include <shellapi.h>
 
 #include <functional>
@@ -58,9 +57,9 @@ class CurrentFolder {
 struct Row {
   const char* function;
   std::function<std::vector<Arg>(const std::string& path)> args;
-  Value refused;        // the result for a name that is too long
-  bool records;         // whether the function records errors
-  bool systemAt259;     // at 259 bytes the system's answer is not a failure result
+  Value refused;     // the result for a name that is too long
+  bool records;      // whether the function records errors
+  bool systemAt259;  // at 259 bytes the system's answer is not a failure result
 };
 
 // Each test has a library of its own and a fresh folder for its files.
@@ -80,6 +79,7 @@ TEST_F(FilesLongPaths, NamesBeyondTheSystemsPathSizeAreRefusedBeforeTheCall) {
   auto text = [](const std::string& s) { return Value::Text(s); };
   const Value no = Value::Bool(false);
 
+  // clang-format off
   const Row rows[] = {
       {"APIDeleteFile", [&](const std::string& p) { return std::vector<Arg>{text(p)}; }, no, true, false},
       {"APICopyFile", [&](const std::string& p) { return std::vector<Arg>{text(p), text(dir.file("c"))}; }, no, true,
@@ -134,6 +134,7 @@ TEST_F(FilesLongPaths, NamesBeyondTheSystemsPathSizeAreRefusedBeforeTheCall) {
        },
        no, true, true},
   };
+  // clang-format on
 
   // Relative names resolve in the test's own folder, so whatever the
   // system makes of them at 259 bytes is removed with it.

@@ -2,7 +2,6 @@
 // folders, with the real services of the platform.
 #include <gtest/gtest.h>
 #include <windows.h>
-// windows.h first: the shell headers build on it.
 #include <shlobj.h>
 
 #include <vector>
@@ -294,6 +293,7 @@ TEST_F(Files, VolumeCaptions) {
     const char* caption;
     int typeCalls;
   };
+  // clang-format off
   const Case cases[] = {
       {"c:\\", "SYSTEM", DRIVE_FIXED, "SYSTEM (C:)", 0},
       {"c:\\", "", DRIVE_FIXED, "No Volume (C:)", 1},
@@ -303,6 +303,7 @@ TEST_F(Files, VolumeCaptions) {
       {"f:\\", "", DRIVE_CDROM, "CD-ROM (F:)", 1},
       {"r:\\", "", DRIVE_REMOTE, "No Volume (R:)", 1},
   };
+  // clang-format on
   for (const Case& c : cases) {
     g_driveTypeCalls = 0;
     g_driveType = c.driveType;

@@ -2,7 +2,6 @@
 // a helper thread the way a user would answer them.
 #include <gtest/gtest.h>
 #include <windows.h>
-// windows.h first: the shell headers build on it.
 #include <shellapi.h>
 
 #include <cstdio>
@@ -126,6 +125,7 @@ TEST_F(FilesShell, FailuresOfRealOperationsAreNeverRecordedAsSuccess) {
   struct Case {
     const char* function;
     std::vector<Arg> args;
+    // clang-format off
   } const cases[] = {
       {"APIDeleteFolder", {Value::Text(missing)}},
       {"APIDisposeFolder", {Value::Int(0), Value::Int(FO_COPY), Value::Text(missing), Value::Text(dir.file("c.txt"))}},
@@ -133,6 +133,7 @@ TEST_F(FilesShell, FailuresOfRealOperationsAreNeverRecordedAsSuccess) {
       // the failed move and reports success.)
       {"APIDisposeFolder", {Value::Int(0), Value::Int(FO_RENAME), Value::Text(missing), Value::Text(dir.file("r.txt"))}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     // A failure of another kind first, so that what follows is this call's.
     ASSERT_FALSE(emu.call("APIRemoveDirectory", {Value::Text(full)}).value.logical);
@@ -179,11 +180,13 @@ TEST_F(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
     BOOL aborted;
     bool ok;
     DWORD recorded;  // 0: the last error is left as it was
+    // clang-format off
   } const cases[] = {
       {0, FALSE, true, 0},
       {0x7C, FALSE, false, 0x7C},      // the shell's own code (its "invalid files")
       {0, TRUE, false, ERROR_CANCELLED},  // declined: nothing was done
   };
+  // clang-format on
   for (const Case& c : cases) {
     emu.call("KVSetPath", {Value::Text("")});  // some other failure first
     g_shell = ShellCall{};
@@ -231,6 +234,7 @@ TEST_F(FilesShell, EveryNameOfBothListsIsMeasured) {
   struct Case {
     std::string from, to;
     bool handedOver;
+    // clang-format off
   } const cases[] = {
       {fits, "C:\\t", true},
       {"C:\\x" + nul + fits, fits, true},
@@ -240,10 +244,12 @@ TEST_F(FilesShell, EveryNameOfBothListsIsMeasured) {
       {"C:\\x", tooLong, false},                             // the target
       {"C:\\x", "C:\\t" + nul + tooLong, false},
   };
+  // clang-format on
   for (const Case& c : cases) {
     g_shell = ShellCall{};
     emu.call("KVSetPath", {Value::Text("")});
-    CallResult r = emu.call("APIDisposeFolder", {Value::Int(0), Value::Int(FO_COPY), Value::Text(c.from), Value::Text(c.to)});
+    CallResult r =
+        emu.call("APIDisposeFolder", {Value::Int(0), Value::Int(FO_COPY), Value::Text(c.from), Value::Text(c.to)});
     EXPECT_EQ(r.value.logical, c.handedOver) << c.from.size() << "/" << c.to.size();
     EXPECT_EQ(g_shell.calls, c.handedOver ? 1 : 0);
     if (!c.handedOver) {

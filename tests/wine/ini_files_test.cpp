@@ -152,6 +152,7 @@ TEST_F(Ini, IntegersOfEntriesThatAreNotNumbers) {
 
 // Entries written for the configparser check (tests/wine/ini_configparser_check.py
 // reads the file with Python's configparser and compares the same table).
+// clang-format off
 const char* const kInteropEntries[][3] = {
     {"Main", "Name", "larch library"},
     {"Main", "Path", "C:\\Program Files\\larch\\larch.dll"},
@@ -159,6 +160,7 @@ const char* const kInteropEntries[][3] = {
     {"Second Section", "Number", "12345"},
     {"Second Section", "Empty", ""},
 };
+// clang-format on
 
 TEST(ChildIni, WritesAFileForConfigparser) {
   // Run by the configparser check, which names the file to write.

@@ -55,8 +55,8 @@ struct FakeConnections {
   DWORD cancelLastError = 0xFFFFFFFF;  // as the answer unless set
 } g_mpr;
 
-DWORD WINAPI FakeUseConnection(HWND owner, LPNETRESOURCEA r, LPCSTR password, LPCSTR user, DWORD flags,
-                               LPSTR access, LPDWORD accessSize, LPDWORD result) {
+DWORD WINAPI FakeUseConnection(HWND owner, LPNETRESOURCEA r, LPCSTR password, LPCSTR user, DWORD flags, LPSTR access,
+                               LPDWORD accessSize, LPDWORD result) {
   g_mpr.uses.push_back({owner, r->dwScope, r->dwType, r->dwDisplayType, r->dwUsage, OrNull(r->lpLocalName),
                         OrNull(r->lpRemoteName), OrNull(r->lpProvider), OrNull(password), OrNull(user), flags,
                         accessSize ? *accessSize : 0, access != nullptr, result != nullptr});
@@ -167,9 +167,9 @@ TEST_F(NetDrives, CancelIsForcedAndKeepsTheProfile) {
 
 TEST(NetDrivesReal, WithoutANetworkTheSystemsCodesComeThrough) {
   HostEmulator emu;
-  EXPECT_EQ(Code(emu, "KVMapNetDrv", {Value::Text("\\\\srv\\share"), Value::Text("Y:"), Value::Text("u"),
-                                      Value::Text("p")}),
-            ERROR_NO_NETWORK);
+  EXPECT_EQ(
+      Code(emu, "KVMapNetDrv", {Value::Text("\\\\srv\\share"), Value::Text("Y:"), Value::Text("u"), Value::Text("p")}),
+      ERROR_NO_NETWORK);
   int32_t cancelled = Code(emu, "KVDeleMapDrv", {Value::Text("Y:")});
   EXPECT_NE(cancelled, 0);
   EXPECT_LAST_ERROR(emu, static_cast<DWORD>(cancelled));
@@ -314,7 +314,8 @@ TEST_F(NetContext, OnlyTheFirstBatchOf2048BytesIsRead) {
 TEST_F(NetContext, AListLongerThan4095CharactersStopsAtTheLastWholeEntry) {
   static const std::string longName(2000, 'N');
   g_context.namesOutsideBuffer = true;
-  for (int i = 0; i < 3; ++i) g_context.entries.push_back({RESOURCEUSAGE_CONTAINER, RESOURCETYPE_ANY, longName.c_str()});
+  for (int i = 0; i < 3; ++i)
+    g_context.entries.push_back({RESOURCEUSAGE_CONTAINER, RESOURCETYPE_ANY, longName.c_str()});
   g_context.hosts[longName] = std::string("\x0A\x00\x00\x01", 4);
   std::string list = Text(emu, "KVEnumNetWork");
   EXPECT_EQ(list, longName + "|10.0.0.1|" + longName + "|10.0.0.1|");
@@ -399,8 +400,7 @@ HMODULE WINAPI FakeLoadLibraryEx(LPCSTR name, HANDLE file, DWORD flags) {
 
 FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name) {
   if (module != kFakeProvider) {
-    return reinterpret_cast<FARPROC(WINAPI*)(HMODULE, LPCSTR)>(const_cast<void*>(g_realGetProcAddress))(module,
-                                                                                                        name);
+    return reinterpret_cast<FARPROC(WINAPI*)(HMODULE, LPCSTR)>(const_cast<void*>(g_realGetProcAddress))(module, name);
   }
   if (!g_provider.hasDialog || std::strcmp(name, "I_SystemFocusDialog") != 0) return nullptr;
   return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&FakeSystemFocusDialog));

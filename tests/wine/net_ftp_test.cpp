@@ -35,8 +35,8 @@ bool Connected(HostEmulator& emu) { return emu.call("KVCheckFtpConnect").value.l
 std::string CurrentDir(HostEmulator& emu) { return emu.call("KVFtpGetCurDir").value.text; }
 
 void Configure(HostEmulator& emu, const std::string& password, uint16_t port, const std::string& user = kUser) {
-  CallResult r = emu.call("KVSetFtpParas", {Value::Text("127.0.0.1"), Value::Text(user), Value::Text(password),
-                                            Value::Int(port)});
+  CallResult r =
+      emu.call("KVSetFtpParas", {Value::Text("127.0.0.1"), Value::Text(user), Value::Text(password), Value::Int(port)});
   EXPECT_FALSE(r.sent());
   EXPECT_EQ(r.error, 0);
 }
@@ -206,6 +206,7 @@ TEST(NetFtp, NamesThatWouldEndACommandLineAreRefusedUnsent) {
   ASSERT_TRUE(Op(emu, "KVFtpSetCurDir", {"/"}));  // connected: a name let through would be sent now
 
   const std::string crlf = "a.txt\r\nDELE victim.txt";
+  // clang-format off
   const std::vector<std::string> cases[] = {
       {"KVFtpDeleteFile", crlf},
       {"KVFtpDeleteFile", "a.txt\nDELE victim.txt"},
@@ -220,6 +221,7 @@ TEST(NetFtp, NamesThatWouldEndACommandLineAreRefusedUnsent) {
       {"KVFtpGetFile", crlf, local.file("got.txt")},
       {"KVFtpPutFile", crlf, local.file("up.txt")},
   };
+  // clang-format on
   const size_t sent = server.commands().size();
   for (const std::vector<std::string>& c : cases) {
     EXPECT_FALSE(Op(emu, c[0], {c.begin() + 1, c.end()})) << c[0] << " " << Hex(c[1]);
@@ -342,7 +344,7 @@ TEST(NetFtp, ChineseFolderNamesComeBackWhole) {
   ASSERT_TRUE(server.running());
   HostEmulator emu;
   Configure(emu, kPassword, server.port());
-  const std::string folder = "\xC4\xBF\xC2\xBC";                          // 目录
+  const std::string folder = "\xC4\xBF\xC2\xBC";                         // 目录
   const std::string inner = "\xD6\xD0\xCE\xC4\xC4\xBF\xC2\xBC\xC3\xFB";  // 中文目录名
   ASSERT_TRUE(Op(emu, "KVFtpCreateDir", {folder}));
   ASSERT_TRUE(Op(emu, "KVFtpSetCurDir", {folder}));

@@ -160,8 +160,9 @@ class HttpServer {
 
   // A whole response with status, Content-Length and the body.
   static std::string Response(int status, const std::string& body) {
-    return "HTTP/1.1 " + std::to_string(status) + " X\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    return "HTTP/1.1 " + std::to_string(status) +
+           " X\r\nContent-Type: application/octet-stream\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
   }
 
  private:
@@ -327,15 +328,15 @@ class InternetOptionRecorder {
         As<HINTERNET(WINAPI*)(LPCSTR, DWORD, LPCSTR, LPCSTR, DWORD)>(Real().open)(agent, access, proxy, bypass, flags);
     return Log().session;
   }
-  static HINTERNET WINAPI Connect(HINTERNET session, LPCSTR server, INTERNET_PORT port, LPCSTR user,
-                                  LPCSTR password, DWORD service, DWORD flags, DWORD_PTR context) {
+  static HINTERNET WINAPI Connect(HINTERNET session, LPCSTR server, INTERNET_PORT port, LPCSTR user, LPCSTR password,
+                                  DWORD service, DWORD flags, DWORD_PTR context) {
     Log().setBeforeConnect = Log().set.size();
     using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, INTERNET_PORT, LPCSTR, LPCSTR, DWORD, DWORD, DWORD_PTR);
     Log().connection = As<Fn>(Real().connect)(session, server, port, user, password, service, flags, context);
     return Log().connection;
   }
-  static HINTERNET WINAPI OpenRequest(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version,
-                                      LPCSTR referrer, LPCSTR* accept, DWORD flags, DWORD_PTR context) {
+  static HINTERNET WINAPI OpenRequest(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version, LPCSTR referrer,
+                                      LPCSTR* accept, DWORD flags, DWORD_PTR context) {
     Log().setBeforeRequest = Log().set.size();
     Log().requestOpened = true;
     using Fn = HINTERNET(WINAPI*)(HINTERNET, LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPCSTR*, DWORD, DWORD_PTR);

@@ -57,8 +57,8 @@ Stored Get(const std::string& path, const std::string& name) {
   Stored s;
   char buffer[2048];
   DWORD size = sizeof buffer;
-  s.result = RegGetValueA(HKEY_CURRENT_USER, path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &s.type, buffer,
-                          &size);
+  s.result =
+      RegGetValueA(HKEY_CURRENT_USER, path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &s.type, buffer, &size);
   if (s.result == 0) s.data.assign(buffer, size);
   return s;
 }
@@ -134,6 +134,7 @@ TEST_F(Registry, ReadsReturnTheValueOrTheDefaultInTheDefaultsType) {
     Value fallback;
     Value expected;
   };
+  // clang-format off
   const Case cases[] = {
       {"Text", Value::Text("dflt"), Value::Text("abc")},
       {"Number", Value::Int(7), Value::Int(123456)},
@@ -144,6 +145,7 @@ TEST_F(Registry, ReadsReturnTheValueOrTheDefaultInTheDefaultsType) {
       {"Binary", Value::Text("dflt"), Value::Text("a")},       // up to the first NUL, type not examined
       {"Missing", Value::Text(std::string(600, 'd')), Value::Text(std::string(512, 'd'))},
   };
+  // clang-format on
   for (const Case& c : cases) {
     CallResult r = emu.call("FRGetRegValue", {Value::Text(c.name), c.fallback});
     EXPECT_EQ(r.value, c.expected) << c.name << " -> " << r.value.display();

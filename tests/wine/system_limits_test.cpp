@@ -60,16 +60,15 @@ std::string PathOfLength(const std::string& base, size_t n) {
   return path.substr(0, n);
 }
 
-
 // One text parameter of one function, tried just within and past its limit.
 struct LimitRow {
   const char* function;
   const char* parameter;
   size_t limit;
-  std::function<std::string(const std::string& dir, size_t n)> text;                    // the long text
+  std::function<std::string(const std::string& dir, size_t n)> text;                      // the long text
   std::function<std::vector<Arg>(const std::string& dir, const std::string& text)> args;  // the call with it
-  int seenAt;         // which length a fake recorded is the text's; -1: the real shortcut object
-  size_t added = 0;   // bytes the call puts around the text
+  int seenAt;        // which length a fake recorded is the text's; -1: the real shortcut object
+  size_t added = 0;  // bytes the call puts around the text
 };
 
 std::vector<Arg> Args(std::initializer_list<Arg> args) { return args; }
@@ -87,6 +86,7 @@ TEST(LongNames, RefusedBeforeTheSystemCallWithTheFailureResultAnd206) {
   using Dir = const std::string&;
   using Text = const std::string&;
 
+  // clang-format off
   const LimitRow rows[] = {
       {"KVWinExec", "program", 259, path, [](Dir, Text t) { return Args({Value::Text(t)}); }, 0},
       {"KVWinExec", "quoted program", 259, path, [](Dir, Text t) { return Args({Value::Text("\"" + t + "\" arg")}); },
@@ -114,6 +114,7 @@ TEST(LongNames, RefusedBeforeTheSystemCallWithTheFailureResultAnd206) {
        [exe](Dir dir, Text t) { return Args({Value::Text(exe), Value::Text(dir + "\\folder.lnk"), Value::Text(t)}); },
        -1},
   };
+  // clang-format on
 
   for (const LimitRow& row : rows) {
     const std::string function = row.function;
@@ -186,6 +187,7 @@ TEST(RecordedFailures, NeverSuccessAndTheCodeTheFailureMeans) {
     std::vector<Arg> args;
     int32_t recorded;
   };
+  // clang-format off
   const Case cases[] = {
       {"shell: file not found", "SHELL32.dll", "ShellExecuteExA", FakeOf(&FailFakes::ShellExecuteEx), SE_ERR_FNF,
        "KVShellExecAndWait", {Value::Text("missing.exe")}, ERROR_FILE_NOT_FOUND},
@@ -198,6 +200,7 @@ TEST(RecordedFailures, NeverSuccessAndTheCodeTheFailureMeans) {
       {"termination", "KERNEL32.dll", "TerminateProcess", FakeOf(&FailFakes::Terminate), 0, "KVKillProcess",
        {Value::Int(0x7FFFFFF0)}, ERROR_GEN_FAILURE},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     HostEmulator emu;

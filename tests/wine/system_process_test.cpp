@@ -23,9 +23,7 @@ std::string UniqueName(const std::string& stem) {
 }
 
 // A copy of this program that waits until this process ends.
-ChildProcess StartIdleChild() {
-  return StartChild("ChildSystem.Idle", "idle", std::to_string(GetCurrentProcessId()));
-}
+ChildProcess StartIdleChild() { return StartChild("ChildSystem.Idle", "idle", std::to_string(GetCurrentProcessId())); }
 
 DWORD FirstListedProcess() {
   UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -159,8 +157,9 @@ TEST(ExeSleep, SleepsOnlyForPositiveValuesAndSendsNothing) {
 }
 
 TEST_F(ShellExecAndWait, ExitCodeOfTheStartedProgram) {
-  EXPECT_EQ(emu.call("KVShellExecAndWait", {Value::Text("cmd.exe"), Value::Text("/c exit 3"), Value::Int(0)})
-                .value.integer, 3);
+  EXPECT_EQ(
+      emu.call("KVShellExecAndWait", {Value::Text("cmd.exe"), Value::Text("/c exit 3"), Value::Int(0)}).value.integer,
+      3);
   EXPECT_EQ(emu.call("KVShellExecAndWait", {Value::Text("")}).value.integer, -1);
 }
 

@@ -58,7 +58,8 @@ struct Fakes {
   }
   static BOOL WINAPI Adjust(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* state, DWORD length,
                             TOKEN_PRIVILEGES* previous, DWORD* returned) {
-    for (DWORD i = 0; i < state->PrivilegeCount; ++i) g_log.enabledAttributes.push_back(state->Privileges[i].Attributes);
+    for (DWORD i = 0; i < state->PrivilegeCount; ++i)
+      g_log.enabledAttributes.push_back(state->Privileges[i].Attributes);
     return AdjustTokenPrivileges(token, disableAll, state, length, previous, returned);
   }
   static BOOL WINAPI Exit(UINT flags, DWORD reason) {
@@ -94,7 +95,9 @@ class SessionFakes {
   ImportPatch version_, token_, lookup_, adjust_, exit_, shutdown_;
 };
 
-CallResult CallExitWindows(HostEmulator& emu, int32_t action) { return emu.call("KVExitWindows", {Value::Int(action)}); }
+CallResult CallExitWindows(HostEmulator& emu, int32_t action) {
+  return emu.call("KVExitWindows", {Value::Int(action)});
+}
 
 // A library of its own for each test, with the session fakes in place
 // from the start.
@@ -203,8 +206,8 @@ std::vector<ShellCall> g_shellCalls;
 
 HINSTANCE WINAPI FakeShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show) {
   auto text = [](LPCSTR s) { return s ? std::string(s) : std::string("(none)"); };
-  g_shellCalls.push_back({reinterpret_cast<uintptr_t>(owner), text(verb), text(file), text(parameters), text(folder),
-                          show});
+  g_shellCalls.push_back(
+      {reinterpret_cast<uintptr_t>(owner), text(verb), text(file), text(parameters), text(folder), show});
   return reinterpret_cast<HINSTANCE>(2);  // a failure the library does not report
 }
 
@@ -304,8 +307,8 @@ TEST_F(CreateShortcut, RefusedInputs) {
   }
   // A file name longer than a path is refused, not saved cut short.
   const std::string tooLong = dir.path() + "\\" + std::string(300, 'x') + ".lnk";
-  EXPECT_FALSE(emu.call("KVCreateShortcut", {Value::Text("C:\\windows\\notepad.exe"), Value::Text(tooLong)})
-                   .value.logical);
+  EXPECT_FALSE(
+      emu.call("KVCreateShortcut", {Value::Text("C:\\windows\\notepad.exe"), Value::Text(tooLong)}).value.logical);
   EXPECT_FALSE(FileExists(link));
 }
 
@@ -334,7 +337,8 @@ TEST(GetGUID, NewVersionFourUuidsInTheSystemsForm) {
       if (at == 8 || at == 13 || at == 18 || at == 23) {
         ASSERT_EQ(id[at], '-') << id;
       } else {
-        ASSERT_TRUE(std::isxdigit(static_cast<unsigned char>(id[at])) && !std::isupper(static_cast<unsigned char>(id[at])))
+        ASSERT_TRUE(std::isxdigit(static_cast<unsigned char>(id[at])) &&
+                    !std::isupper(static_cast<unsigned char>(id[at])))
             << id;
       }
     }

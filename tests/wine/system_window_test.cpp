@@ -227,8 +227,7 @@ TEST(DisplayMode, ModeRecordWithAndWithoutRefreshRate) {
     EXPECT_EQ(DisplayFake::calls, 2);
   }
   // The real service refuses a mode the screen does not have, changing nothing.
-  EXPECT_EQ(emu.call("KVChangeDisplaySettings", {Value::Int(123), Value::Int(45)}).value.integer,
-            DISP_CHANGE_BADMODE);
+  EXPECT_EQ(emu.call("KVChangeDisplaySettings", {Value::Int(123), Value::Int(45)}).value.integer, DISP_CHANGE_BADMODE);
 }
 
 TEST(FatalExit, TextGoesToTheSystemWithActionZero) {

@@ -216,18 +216,13 @@ void PrintTo(const Value& value, std::ostream* out) {
       }
       *out << "\"";
       return;
-    case Value::Kind::Int:
-      *out << "integer " << value.integer << " (width " << value.width << ")";
-      return;
+    case Value::Kind::Int: *out << "integer " << value.integer << " (width " << value.width << ")"; return;
     case Value::Kind::Number:
       std::snprintf(number, sizeof number, "%.17g", value.number);
       *out << "number " << number << " (width " << value.width << ", decimals " << value.decimals << ")";
       return;
-    case Value::Kind::Logical:
-      *out << (value.logical ? ".T." : ".F.");
-      return;
-    default:
-      *out << "no value";
+    case Value::Kind::Logical: *out << (value.logical ? ".T." : ".F."); return;
+    default: *out << "no value";
   }
 }
 

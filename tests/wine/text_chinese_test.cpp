@@ -36,13 +36,13 @@ TEST_F(CodePages, Big5ToGbkSimplifies) {
       {"Mixed 臺灣 text, 123.", "Mixed 台湾 text, 123."},
   };
   for (const Conversion& c : cases) {
-    EXPECT_EQ(Utf8(CallText(emu, "KVBig5ToGb2312", {Value::Text(Big5(c.traditional))}), kGbk),
-              c.simplified)
+    EXPECT_EQ(Utf8(CallText(emu, "KVBig5ToGb2312", {Value::Text(Big5(c.traditional))}), kGbk), c.simplified)
         << c.traditional;
   }
 }
 
 TEST_F(CodePages, GbkToBig5UsesTaiwanForms) {
+  // clang-format off
   const Conversion cases[] = {
       {"國", "国"},
       {"中華民國萬歲", "中华民国万岁"},
@@ -51,9 +51,9 @@ TEST_F(CodePages, GbkToBig5UsesTaiwanForms) {
       {"臺", "台"},
       {"為眾偽啟裡", "为众伪启里"},
   };
+  // clang-format on
   for (const Conversion& c : cases) {
-    EXPECT_EQ(Utf8(CallText(emu, "KVGb2312ToBig5", {Value::Text(Gbk(c.simplified))}), kBig5),
-              c.traditional)
+    EXPECT_EQ(Utf8(CallText(emu, "KVGb2312ToBig5", {Value::Text(Gbk(c.simplified))}), kBig5), c.traditional)
         << c.simplified;
   }
 }
@@ -71,7 +71,9 @@ TEST_F(CodePages, AsciiEmptyAndReplacement) {
   EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(Big5("a‧b"))}), "a?b");
   // ... unless the code page has a best fit: Big5's macron (A1 C2) becomes
   // GBK's ˉ (A1 A5), two bytes.
+  // clang-format off
   EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text("a\xA1\xC2" "b")}), "a\xA1\xA5" "b");
+  // clang-format on
   // The text ends at its first NUL, as the code-page calls read it.
   EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(std::string("ab\0cd", 5))}), "ab");
 }

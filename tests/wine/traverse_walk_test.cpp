@@ -52,8 +52,7 @@ class Traverse : public testing::Test {
 };
 
 TEST_F(Traverse, OrderOfCommandsByFlags) {
-  EXPECT_EQ(Walk({Value::Text(root), Value::Text("G %s"), Value::Text("F %s")}),
-            Expected({"G \\a.txt", "G \\z.prg"}));
+  EXPECT_EQ(Walk({Value::Text(root), Value::Text("G %s"), Value::Text("F %s")}), Expected({"G \\a.txt", "G \\z.prg"}));
   EXPECT_EQ(Walk({Value::Text(root), Value::Text("G %s"), Value::Text("F %s"), Value::Text("*.*"), Value::Int(0)}),
             Expected({"G \\a.txt", "G \\z.prg"}));
   // Post-order: a folder's files, then its subtree, then its folder command.
@@ -86,10 +85,12 @@ TEST_F(Traverse, EmptyParametersAndMissingFolders) {
   // A mask nothing matches at the top still walks the subfolders.
   EXPECT_EQ(Walk({Value::Text(root), Value::Text("G %s"), Value::Text(""), Value::Text("*.prg"), Value::Int(2)}),
             Expected({"G \\z.prg", "G \\B\\C\\d.prg"}));
-  EXPECT_EQ(Walk({Value::Text(root + "\\B"), Value::Text("G %s"), Value::Text(""), Value::Text("*.prg"), Value::Int(2)}),
-            Expected({"G \\B\\C\\d.prg"}));
+  EXPECT_EQ(
+      Walk({Value::Text(root + "\\B"), Value::Text("G %s"), Value::Text(""), Value::Text("*.prg"), Value::Int(2)}),
+      Expected({"G \\B\\C\\d.prg"}));
   EXPECT_TRUE(Walk({Value::Text(root), Value::Text(""), Value::Text(""), Value::Text("*.*"), Value::Int(6)}).empty());
-  EXPECT_TRUE(Walk({Value::Text(""), Value::Text("G %s"), Value::Text("F %s"), Value::Text("*.*"), Value::Int(6)}).empty());
+  EXPECT_TRUE(
+      Walk({Value::Text(""), Value::Text("G %s"), Value::Text("F %s"), Value::Text("*.*"), Value::Int(6)}).empty());
   EXPECT_TRUE(Walk({Value::Text(root + "\\missing"), Value::Text("G %s"), Value::Text("F %s"), Value::Text("*.*"),
                     Value::Int(6)})
                   .empty());
@@ -102,11 +103,11 @@ TEST_F(Traverse, CommandPreparation) {
   EXPECT_EQ(Walk({Value::Text(root), Value::Text("DO p WITH '%s', 100%%"), Value::Text(""), Value::Text("a.txt")}),
             Lines{"DO p WITH '" + root + "\\a.txt', 100%"});
   // A command with any other conversion never runs; the other one does.
-  EXPECT_EQ(Walk({Value::Text(root), Value::Text("? '%s' + '%d'"), Value::Text("F %s"), Value::Text("*.*"),
-                  Value::Int(2)}),
-            Expected({"F \\B\\C\\", "F \\B\\", "F \\E.txt\\"}));
-  EXPECT_TRUE(Walk({Value::Text(root), Value::Text("%n%n%n"), Value::Text("%x"), Value::Text("*.*"), Value::Int(2)})
-                  .empty());
+  EXPECT_EQ(
+      Walk({Value::Text(root), Value::Text("? '%s' + '%d'"), Value::Text("F %s"), Value::Text("*.*"), Value::Int(2)}),
+      Expected({"F \\B\\C\\", "F \\B\\", "F \\E.txt\\"}));
+  EXPECT_TRUE(
+      Walk({Value::Text(root), Value::Text("%n%n%n"), Value::Text("%x"), Value::Text("*.*"), Value::Int(2)}).empty());
 }
 
 TEST_F(Traverse, HiddenAndReadOnlyFilesAreVisited) {
@@ -120,8 +121,8 @@ TEST_F(Traverse, HostCommandsRunAndMayWalkAgain) {
   Lines printed;
   emu.print = [&](const std::string& line) { printed.push_back(line); };
   // Each folder command walks that folder's own files with a print command.
-  Walk({Value::Text(root), Value::Text("? '%s'"),
-        Value::Text("= KVTraverseDirectory('%s', '? [<%%s>]', '', '*.txt')"), Value::Text("*.prg"), Value::Int(6)});
+  Walk({Value::Text(root), Value::Text("? '%s'"), Value::Text("= KVTraverseDirectory('%s', '? [<%%s>]', '', '*.txt')"),
+        Value::Text("*.prg"), Value::Int(6)});
   EXPECT_EQ(printed, (Lines{"<" + root + "\\B\\b.txt>", "<" + root + "\\B\\C\\c.txt>", root + "\\B\\C\\d.prg",
                             "<" + root + "\\E.txt\\e.txt>", root + "\\z.prg"}));
 }
@@ -155,15 +156,18 @@ TEST(TraverseNames, PathsReachTheHostIntact) {
     const char* before;
     const char* after;
   };
+  // clang-format off
   const Style styles[] = {
       {"? '%s'", "? ", ""}, {"? \"%s\"", "? ", ""}, {"? [%s]", "? ", ""},
       {"MYPROC", "MYPROC(", ")"}, {"DO p WITH '%s'", "DO p WITH ", ""},
   };
+  // clang-format on
   HostEmulator emu;
   emu.commandHook = [](const std::string&) { return true; };  // record only
   for (const Style& style : styles) {
     emu.commands.clear();
-    CallResult r = emu.call("KVTraverseDirectory", {Value::Text(dir.path()), Value::Text(style.command), Value::Text("")});
+    CallResult r =
+        emu.call("KVTraverseDirectory", {Value::Text(dir.path()), Value::Text(style.command), Value::Text("")});
     EXPECT_EQ(r.error, 0);
     ASSERT_EQ(emu.commands.size(), names.size()) << style.command;  // one command per file
     std::vector<std::string> got;
@@ -214,7 +218,7 @@ TEST(TraverseNames, UnsafeItemsAreSkippedWith123) {
   HostEmulator emu;
   emu.commandHook = [](const std::string&) { return true; };
   emu.call("CabFlushCab", {Value::Int(-1)});  // some other recorded failure first
-  emu.commands.clear();                        // the load hook's own command
+  emu.commands.clear();                       // the load hook's own command
   emu.call("KVTraverseDirectory", {Value::Text(dir.path()), Value::Text("DO %s"), Value::Text("")});
   EXPECT_EQ(emu.commands, (std::vector<std::string>{"DO " + dir.file("plain.prg")}));
   EXPECT_LAST_ERROR(emu, ERROR_INVALID_NAME);
@@ -321,8 +325,8 @@ class TraverseLinks : public testing::Test {
 
   std::vector<std::string> Walk(int flags) {
     emu.commands.clear();
-    emu.call("KVTraverseDirectory", {Value::Text(root), Value::Text("G %s"), Value::Text("F %s"), Value::Text("*.txt"),
-                                     Value::Int(flags)});
+    emu.call("KVTraverseDirectory",
+             {Value::Text(root), Value::Text("G %s"), Value::Text("F %s"), Value::Text("*.txt"), Value::Int(flags)});
     return emu.commands;
   }
 
@@ -335,9 +339,9 @@ TEST_F(TraverseLinks, LoopsEndWithEveryRealFolderVisited) {
   if (!MakeLinks()) GTEST_SKIP() << "cannot make Unix links here";
   // The links back up the branch end there; B\side is walked like a folder.
   const std::vector<std::string> want = {
-      "G " + root + "\\a.txt",        "G " + root + "\\B\\b.txt",          "G " + root + "\\B\\C\\c.txt",
-      "F " + root + "\\B\\C\\",     "G " + root + "\\B\\side\\s.txt",  "F " + root + "\\B\\side\\",
-      "F " + root + "\\B\\",         "G " + root + "\\S\\s.txt",         "F " + root + "\\S\\"};
+      "G " + root + "\\a.txt",  "G " + root + "\\B\\b.txt",       "G " + root + "\\B\\C\\c.txt",
+      "F " + root + "\\B\\C\\", "G " + root + "\\B\\side\\s.txt", "F " + root + "\\B\\side\\",
+      "F " + root + "\\B\\",    "G " + root + "\\S\\s.txt",       "F " + root + "\\S\\"};
   std::vector<std::string> got = Walk(2);
   std::vector<std::string> sortedGot = got, sortedWant = want;
   std::sort(sortedGot.begin(), sortedGot.end());

@@ -137,9 +137,7 @@ int main(int argc, char** argv) {
   if (!emu.loaded()) return 1;
 
   std::string digest;
-  Report("Get32Md5FileChecksum", [&] {
-    digest = emu.call("Get32Md5FileChecksum", {Value::Text(argv[1])}).value.text;
-  });
+  Report("Get32Md5FileChecksum", [&] { digest = emu.call("Get32Md5FileChecksum", {Value::Text(argv[1])}).value.text; });
   std::printf("digest %s\n", digest.c_str());
 
   const std::string buffer = ReadAll(argv[2]);
