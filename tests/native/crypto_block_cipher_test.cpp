@@ -2,23 +2,16 @@
 
 #include <cstdint>
 #include <cstring>
-#include <random>
 #include <set>
 #include <string>
 
 #include "crypto/block_cipher.h"
 #include "crypto/block_key.h"
 #include "crypto/command_lines.h"
+#include "random_bytes.h"
 
 namespace larch {
 namespace {
-
-std::string RandomBytes(size_t n, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::string s(n, '\0');
-  for (char& c : s) c = static_cast<char>(rng());
-  return s;
-}
 
 std::string NaiveCyclicXor(std::string data, const std::string& key) {
   for (size_t i = 0; i < data.size(); ++i) data[i] ^= key[i % key.size()];

@@ -3,20 +3,13 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 
 #include "crypto/file_buffer_cipher.h"
+#include "random_bytes.h"
 
 namespace larch {
 namespace {
-
-std::string RandomBytes(size_t n, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::string s(n, '\0');
-  for (char& c : s) c = static_cast<char>(rng());
-  return s;
-}
 
 std::string StoredKeyPath() { return std::string(LARCH_SOURCE_DIR) + "/src/crypto/resource_key.bin"; }
 

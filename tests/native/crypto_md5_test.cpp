@@ -1,4 +1,5 @@
 #include "crypto/md5.h"
+#include "random_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -27,13 +28,6 @@ std::string Md5sumOf(const std::string& path) {
   if (!std::fgets(line, sizeof line, pipe)) line[0] = '\0';
   pclose(pipe);
   return std::string(line).substr(0, 32);
-}
-
-std::string RandomBytes(size_t n, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::string s(n, '\0');
-  for (char& c : s) c = static_cast<char>(rng());
-  return s;
 }
 
 TEST(Md5, Rfc1321TestSuite) {

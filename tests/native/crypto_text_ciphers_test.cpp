@@ -7,15 +7,10 @@
 #include "crypto/additive_xor.h"
 #include "crypto/base64_codec.h"
 #include "crypto/text_cipher_one.h"
+#include "random_bytes.h"
 
 namespace larch {
 namespace {
-
-std::string RandomBytes(size_t n, std::mt19937& rng) {
-  std::string s(n, '\0');
-  for (char& c : s) c = static_cast<char>(rng());
-  return s;
-}
 
 // The base64 text that coreutils makes of the same bytes.
 std::string CoreutilsBase64(const std::string& bytes) {
