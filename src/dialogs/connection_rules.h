@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "bridge/dbcs.h"
+#include "bridge/system_error.h"
 
 namespace larch {
 
@@ -39,7 +40,7 @@ class BoxText {
 
 // Box limits, in characters.
 constexpr size_t kNameLimit = 32;
-constexpr size_t kFileNameLimit = 259;
+constexpr size_t kFileNameLimit = kMaxPathLength;
 constexpr int kTimeOutDigits = 2;
 constexpr uint32_t kMinTimeOut = 10;
 constexpr uint32_t kMaxTimeOut = 60;
