@@ -12,7 +12,6 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 )
 # Wine picks the ANSI code page from the locale; LC_ALL would override LANG.
 export LC_ALL=${LARCH_LANG:-zh_CN.UTF-8}
-export XDG_DATA_HOME=${XDG_DATA_HOME:-${LARCH_WINEPREFIX:-$here/build/wineprefix}/xdg-data}
 # Not through scripts/wine-run: it holds all output back until the program
 # ends, which a person typing cannot wait for. The terminal is the shell's
 # own: Wine gives it a console with line editing; Ctrl-D (or Ctrl-Z) at the

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every suite:
+#   format   the C++ sources are in the recorded format (scripts/format.sh)
 #   native   unit tests of the portable code (sanitizers)
 #   fuzz     each fuzz target for a fixed number of runs
 #   tables   the generated Chinese tables are what the generator makes now
@@ -11,12 +12,32 @@
 # Set-up and build output is shown only when they fail; a failing test shows
 # its own output. One line per suite, and the last line is the total:
 # "N passed, N failed".
+#
+#   bash scripts/test.sh [--only PATTERN]
+#
+# --only PATTERN runs just the Wine tests it names, after building the
+# Windows side: gtest patterns of suites or tests joined by ":", and the
+# other Wine checks by name (for example 'Cabinet*:Traverse*', 'NetFtp.*',
+# 'shell.examples*', 'peers'); the same summary line at the end.
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
+only=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --only) only=${2:-}; [ -n "$only" ] || { echo "--only needs a pattern" >&2; exit 2; }; shift 2 ;;
+    *) echo "usage: bash scripts/test.sh [--only PATTERN]" >&2; exit 2 ;;
+  esac
+done
 logs=$here/build/logs
 mkdir -p "$logs"
 total_passed=0 total_failed=0
+# How long each phase took, shown before the total (and in times.log).
+phase_start=$SECONDS phase_times=()
+phase() {  # name: the phase that just ended
+  phase_times+=("$1 $((SECONDS - phase_start)) s")
+  phase_start=$SECONDS
+}
 
 suite() {  # name passed failed [note]
   printf '%-8s %d passed, %d failed%s\n' "$1" "$2" "$3" "${4:+ ($4)}"
@@ -24,6 +45,9 @@ suite() {  # name passed failed [note]
   total_failed=$((total_failed + $3))
 }
 finish() {
+  if [ ${#phase_times[@]} -gt 0 ]; then
+    (IFS=,; echo "time:${phase_times[*]}" | sed 's/,/, /g; s/:/: /') | tee "$logs/times.log"
+  fi
   echo "$total_passed passed, $total_failed failed"
   [ "$total_failed" -eq 0 ]
   exit
@@ -81,63 +105,87 @@ if ! bash scripts/setup.sh >"$logs/setup.log" 2>&1; then
   total_failed=1
   finish
 fi
-if ! bash scripts/build.sh --quiet; then
+phase setup
+build_args=(--quiet)
+[ -n "$only" ] && build_args+=(--win-only)
+if ! bash scripts/build.sh "${build_args[@]}"; then
   total_failed=1
   finish
 fi
+phase build
 
-rm -f "$logs/native.xml"
-ctest --test-dir build/native -j 2 --output-junit "$logs/native.xml" >"$logs/native.log" 2>&1
-report_junit native "$logs/native.xml"
-
-p=0 f=0
-for target in build/fuzz/tests/fuzz/*_fuzz; do
-  [ -x "$target" ] || continue
-  out=$logs/$(basename "$target").log
-  if "$target" -runs="${LARCH_FUZZ_RUNS:-20000}" -seed=1 >"$out" 2>&1; then
-    p=$((p + 1))
+if [ -z "$only" ]; then
+  if bash scripts/format.sh --check >"$logs/format.log" 2>&1; then
+    suite format 1 0
   else
-    f=$((f + 1))
-    echo "FAILED $(basename "$target")"
-    tail -n 40 "$out" | sed 's/^/    /'
+    echo "    not in the recorded format (bash scripts/format.sh formats them):"
+    sed 's/^/    /' "$logs/format.log"
+    suite format 0 1
   fi
-done
-suite fuzz $p $f
+  rm -f "$logs/native.xml"
+  ctest --test-dir build/native -j 2 --output-junit "$logs/native.xml" >"$logs/native.log" 2>&1
+  report_junit native "$logs/native.xml"
 
-if python3 tools/gen-chinese-tables/gen_chinese_tables.py --check >"$logs/tables.log" 2>&1; then
-  suite tables 1 0
-else
-  sed 's/^/    /' "$logs/tables.log"
-  suite tables 0 1
+  p=0 f=0
+  for target in build/fuzz/tests/fuzz/*_fuzz; do
+    [ -x "$target" ] || continue
+    out=$logs/$(basename "$target").log
+    if "$target" -runs="${LARCH_FUZZ_RUNS:-20000}" -seed=1 >"$out" 2>&1; then
+      p=$((p + 1))
+    else
+      f=$((f + 1))
+      echo "FAILED $(basename "$target")"
+      tail -n 40 "$out" | sed 's/^/    /'
+    fi
+  done
+  suite fuzz $p $f
+
+  if python3 tools/gen-chinese-tables/gen_chinese_tables.py --check >"$logs/tables.log" 2>&1; then
+    suite tables 1 0
+  else
+    sed 's/^/    /' "$logs/tables.log"
+    suite tables 0 1
+  fi
+  phase "native, fuzz, tables"
 fi
 
-# Everything that runs under Wine shares one prefix, display and wineserver.
-# On an emulated PC (see scripts/x86-pc.sh) every start of a Windows program
-# costs seconds, so there the test program runs a suite per process rather
-# than a test per process; ctest runs the rest.
-rm -f "$logs/peers.rc" "$logs/peers.log" "$logs/wine.xml" "$logs/wine-suites.xml" "$logs/wine-by-suite"
-LOGS=$logs bash scripts/with-wine.sh bash -c '
-  python3 tools/check-chinese/check_chinese.py >"$LOGS/peers.log" 2>&1
-  echo $? >"$LOGS/peers.rc"
-  if [ -n "${LARCH_IN_X86_PC:-}" ]; then
-    touch "$LOGS/wine-by-suite"
-    python3 tests/wine/run_by_suite.py --tests build/win/bin/larch_tests.exe --wine-run scripts/wine-run \
-      --junit "$LOGS/wine-suites.xml" --logs "$LOGS/wine-suites" >"$LOGS/wine-suites.log" 2>&1
-    ctest --test-dir build/win --timeout 3000 -E "^wine[.][A-Z]" --output-junit "$LOGS/wine.xml" >"$LOGS/wine.log" 2>&1
-  else
-    ctest --test-dir build/win --timeout 300 --output-junit "$LOGS/wine.xml" >"$LOGS/wine.log" 2>&1
-  fi
-  true' || echo "    the Wine phase did not run (exit status $?)"
-
-if [ "$(cat "$logs/peers.rc" 2>/dev/null)" = 0 ]; then
-  suite peers 1 0
+# The Wine phase. Where this machine runs 32-bit programs, ctest runs each
+# test in a process of its own, all sharing one prefix, display and
+# wineserver. On an emulated PC (see scripts/x86-pc.sh) every start of a
+# Windows program costs seconds: there one PC runs the work in lanes side by
+# side, one per processor, each a Wine of its own, and the test program runs
+# a suite per process (tests/wine/run_lanes.py).
+rm -rf "$logs/peers.rc" "$logs/peers.log" "$logs/wine.xml" "$logs/wine"
+mkdir -p "$logs/wine"
+if wine --version >/dev/null 2>&1; then
+  LOGS=$logs ONLY=$only bash scripts/with-wine.sh bash -c '
+    if [ -z "$ONLY" ]; then
+      python3 tools/check-chinese/check_chinese.py >"$LOGS/peers.log" 2>&1
+      echo $? >"$LOGS/peers.rc"
+      ctest --test-dir build/win --timeout 300 --output-junit "$LOGS/wine.xml" >"$LOGS/wine.log" 2>&1
+    else
+      ctest --test-dir build/win --timeout 300 -R "$(python3 tests/wine/run_lanes.py --ctest-regex "$ONLY")" \
+        --output-junit "$LOGS/wine.xml" >"$LOGS/wine.log" 2>&1
+    fi
+    true' || echo "    the Wine phase did not run (exit status $?)"
 else
-  [ -f "$logs/peers.log" ] && sed 's/^/    /' "$logs/peers.log"
-  suite peers 0 1
+  LARCH_IN_X86_PC=1 bash scripts/x86-pc.sh python3 tests/wine/run_lanes.py --only "$only" \
+    --junit "$logs/wine.xml" --logs "$logs/wine" >"$logs/wine.log" 2>&1 ||
+    echo "    the Wine phase did not run (exit status $?; $logs/wine.log)"
+  for f in peers.rc peers.log; do [ -f "$logs/wine/$f" ] && mv "$logs/wine/$f" "$logs/$f"; done
 fi
-wine_results=("$logs/wine.xml")
-[ -f "$logs/wine-by-suite" ] && wine_results+=("$logs/wine-suites.xml")
-report_junit wine "${wine_results[@]}"
+phase wine
+
+if [ -z "$only" ] || [ -f "$logs/peers.rc" ]; then
+  if [ "$(cat "$logs/peers.rc" 2>/dev/null)" = 0 ]; then
+    suite peers 1 0
+  else
+    [ -f "$logs/peers.log" ] && sed 's/^/    /' "$logs/peers.log"
+    suite peers 0 1
+  fi
+fi
+report_junit wine "$logs/wine.xml"
+[ -n "$only" ] && finish
 
 # The package is made from the DLL the Wine tests loaded.
 rm -f "$logs/package-check.log"
@@ -153,5 +201,6 @@ else
   cat "$logs/package.log" "$logs/package-check.log" 2>/dev/null | sed 's/^/    /'
   suite package 0 1
 fi
+phase package
 
 finish

@@ -20,13 +20,25 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
 fi
 
-# A free display number for Xvfb.
+# A free display number for Xvfb. Runs side by side may pick the same one;
+# Xvfb takes its lock file first, and the one that loses tries the next.
 display=90
-while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+while :; do
+  while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
+  Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 600); do
+    # The socket may be the other run's: ours still living a moment later
+    # holds the lock.
+    [ -e /tmp/.X11-unix/X$display ] && sleep 1 && kill -0 $xvfb 2>/dev/null && break 2
+    kill -0 $xvfb 2>/dev/null || break
+    sleep 0.1
+  done
+  kill $xvfb 2>/dev/null
+  wait $xvfb 2>/dev/null
+  display=$((display + 1))
+done
 export DISPLAY=:$display
-for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
 
 wineserver -p >/dev/null 2>&1 &
 cleanup() {

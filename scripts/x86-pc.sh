@@ -7,13 +7,18 @@
 # stock Debian kernel whose root file system is this machine's own, shared
 # read-write over 9p: every installed package, the project and its build are
 # the same files, and what the command writes lands here. Only /run, /dev
-# and /tmp are the PC's own. Like any PC it has a network adapter, behind
-# which QEMU reaches what this machine reaches.
+# and /tmp are the PC's own, and a disk of its own (ext4 on a virtio disk,
+# build/vm/disk.img) holds what Wine writes most: prefixes and their
+# temporary folders, many small files that the shared file system is slow
+# with. Like any PC it has a network adapter, but nothing leaves it: QEMU
+# starts it restricted, and the PC reaches only itself (loopback).
 #
 #   x86-pc.sh --prepare       fetch the kernel and make the boot image
 #   x86-pc.sh --prepared      whether that is done
 #   x86-pc.sh COMMAND...      run COMMAND there, in this folder, with this
 #                             environment; exits with COMMAND's status
+#
+# Inside, LARCH_PC_DISK names the mounted disk (see scripts/wine-env.sh).
 #
 # The command's standard output and error come through the PC's console.
 # Its input is this terminal when there is one (typed lines, Ctrl-D), and
@@ -21,7 +26,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 vm=${LARCH_VM_DIR:-$here/build/vm}
-image_version=2  # raise when the boot image is made differently
+image_version=3  # raise when the boot image is made differently
 
 prepared() {
   [ -f "$vm/vmlinuz" ] && [ -f "$vm/initrd.gz" ] && [ "$(cat "$vm/version" 2>/dev/null)" = "$image_version" ]
@@ -63,6 +68,10 @@ prepare() {
   add_module 9pnet_virtio
   add_module 9p
   add_module virtio_net
+  # The PC's own disk; ext4 wants its checksum driver at mount time.
+  add_module virtio_blk
+  add_module ext4
+  add_module crc32c_generic
   echo "${order[*]}" >"$ird/mod/order"
   cat >"$ird/init" <<'EOF'
 #!/bin/sh
@@ -117,6 +126,23 @@ trap 'rm -rf "$run"' EXIT
   printf ')\n'
 } >"$run/job"
 
+# The disk: one per build folder, kept between runs (a Wine prefix on it is
+# made once); a run that finds it in use by another gets a new one of its own
+# for its lifetime. Sparse: it takes only what is written.
+make_disk() {
+  rm -f "$1"
+  truncate -s 16G "$1"
+  mkfs.ext4 -q -F -O ^has_journal -E lazy_itable_init=1 "$1" >/dev/null
+}
+disk=$vm/disk.img
+exec 9>"$vm/disk.lock"
+if flock -n 9; then
+  [ -f "$disk" ] || make_disk "$disk"
+else
+  disk=$run/disk.img
+  make_disk "$disk"
+fi
+
 mem_kb=$(sed -n 's/^MemTotal: *\([0-9]*\) kB/\1/p' /proc/meminfo)
 mem_mb=$((mem_kb / 1024 / 2))
 [ "$mem_mb" -gt 8192 ] && mem_mb=8192
@@ -126,7 +152,8 @@ qemu-system-x86_64 -nodefaults -no-user-config -no-reboot \
   -kernel "$vm/vmlinuz" -initrd "$vm/initrd.gz" \
   -append "console=ttyS0 quiet loglevel=0 panic=-1 larch_init=$here/scripts/x86-pc-init larch_job=$run/job" \
   -virtfs local,path=/,mount_tag=hostroot,security_model=passthrough,id=hostroot,multidevs=remap \
-  -nic user,model=virtio-net-pci
+  -drive file="$disk",if=virtio,format=raw,cache=unsafe,discard=unmap \
+  -nic user,model=virtio-net-pci,restrict=on
 status=$(cat "$run/status" 2>/dev/null || true)
 if [ -z "$status" ]; then
   echo "x86-pc: the emulated PC stopped before the command ended" >&2

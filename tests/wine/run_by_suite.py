@@ -37,16 +37,18 @@ def list_tests(wine_run, tests, cwd):
     return suites
 
 
-def run_suite(wine_run, tests, cwd, suite, timeout, work, logs):
-    """Runs one suite; answers (results by test name, the process output).
-    The output also goes to LOGS/SUITE.log as it comes."""
+def run_suite(wine_run, tests, cwd, suite, timeout, work, logs, gtest_filter=None):
+    """Runs one suite (or the tests of it GTEST_FILTER names); answers
+    (results by test name, the process output). The output also goes to
+    LOGS/SUITE.log as it comes."""
     file_name = suite.replace("/", "-")  # parameterised suites are named Prefix/Suite
     report = os.path.join(work, file_name + ".xml")
     windows_report = "Z:" + report.replace("/", "\\")  # Wine's drive Z: is the Unix root
     log_path = os.path.join(logs, file_name + ".log")
     with open(log_path, "wb") as log:
         try:
-            subprocess.run([wine_run, tests, f"--gtest_filter={suite}.*", f"--gtest_output=xml:{windows_report}"],
+            subprocess.run([wine_run, tests, f"--gtest_filter={gtest_filter or suite + '.*'}",
+                            f"--gtest_output=xml:{windows_report}"],
                            cwd=cwd, stdout=log, stderr=subprocess.STDOUT, timeout=timeout)
         except subprocess.TimeoutExpired:
             log.write(f"\n(the suite ran longer than {timeout} s)\n".encode())
