@@ -165,6 +165,9 @@ TEST_F(NetDrives, CancelIsForcedAndKeepsTheProfile) {
   }
 }
 
+// The real services, unfaked: under Wine they answer "no network" without
+// sending anything. On Windows these calls would reach for the server named
+// and browse the network, so this test belongs to Wine only.
 TEST(NetDrivesReal, WithoutANetworkTheSystemsCodesComeThrough) {
   HostEmulator emu;
   EXPECT_EQ(
