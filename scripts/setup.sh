@@ -7,7 +7,7 @@ set -euo pipefail
 need=(wine wine32:i386 g++-mingw-w64-i686 mingw-w64-tools xvfb xdotool x11-utils
       imagemagick locales fonts-wqy-microhei fonts-wine cmake ninja-build googletest
       cabextract gcab python3-pyftpdlib opencc unicode-data openssl bzip2
-      clang libclang-rt-14-dev libgtest-dev)
+      clang libclang-rt-14-dev libgtest-dev clang-format)
 
 missing=()
 for p in "${need[@]}"; do
@@ -27,7 +27,7 @@ fi
 # kernel answers "Exec format error"), Wine runs on an emulated PC instead;
 # see scripts/x86-pc.sh.
 if ! wine --version >/dev/null 2>&1; then
-  pc=(qemu-system-x86 busybox-static cpio binutils)
+  pc=(qemu-system-x86 busybox-static cpio binutils e2fsprogs util-linux)
   missing=()
   for p in "${pc[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
