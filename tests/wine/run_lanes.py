@@ -107,7 +107,8 @@ def other_items(build, source):
         command = test["command"]
         if any(os.path.basename(w) == "run_examples.py" for w in command):
             for page in example_pages(source):
-                items.append(dict(test, name=f"{name}:{page}", case=name, command=command + ["--only", page]))
+                part = os.path.splitext(os.path.basename(page))[0]  # shell.examples.text, shell.examples.demo
+                items.append(dict(test, name=f"{name}.{part}", case=name, command=command + ["--only", page]))
         else:
             items.append(dict(test, name=name, case=name))
     return items
