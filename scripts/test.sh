@@ -46,7 +46,7 @@ suite() {  # name passed failed [note]
 }
 finish() {
   if [ ${#phase_times[@]} -gt 0 ]; then
-    (IFS=,; echo "time:${phase_times[*]}" | sed 's/,/, /g; s/:/: /') | tee "$logs/times.log"
+    printf 'time: %s\n' "$(printf '%s; ' "${phase_times[@]}" | sed 's/; $//')" | tee "$logs/times.log"
   fi
   echo "$total_passed passed, $total_failed failed"
   [ "$total_failed" -eq 0 ]
@@ -106,13 +106,49 @@ if ! bash scripts/setup.sh >"$logs/setup.log" 2>&1; then
   finish
 fi
 phase setup
-build_args=(--quiet)
-[ -n "$only" ] && build_args+=(--win-only)
-if ! bash scripts/build.sh "${build_args[@]}"; then
+if ! bash scripts/build.sh --win-only --quiet; then
   total_failed=1
   finish
 fi
-phase build
+phase "build (Windows)"
+
+# The Wine phase runs in the background while the native side is built and
+# tested: much of its time is spent waiting (for timeouts, sleeps, windows
+# and other processes), which the native work fills.
+#
+# Where this machine runs 32-bit programs, ctest runs each Wine test in a
+# process of its own, all sharing one prefix, display and wineserver. On an
+# emulated PC (see scripts/x86-pc.sh) every start of a Windows program costs
+# seconds: there one PC runs the work in lanes side by side, one per
+# processor, each a Wine of its own, and the test program runs a suite per
+# process (tests/wine/run_lanes.py).
+rm -rf "$logs/peers.rc" "$logs/peers.log" "$logs/wine.xml" "$logs/wine"
+mkdir -p "$logs/wine"
+wine_phase() {
+  if wine --version >/dev/null 2>&1; then
+    LOGS=$logs ONLY=$only bash scripts/with-wine.sh bash -c '
+      if [ -z "$ONLY" ]; then
+        python3 tools/check-chinese/check_chinese.py >"$LOGS/peers.log" 2>&1
+        echo $? >"$LOGS/peers.rc"
+        ctest --test-dir build/win --timeout 300 --output-junit "$LOGS/wine.xml" >"$LOGS/wine.log" 2>&1
+      else
+        ctest --test-dir build/win --timeout 300 -R "$(python3 tests/wine/run_lanes.py --ctest-regex "$ONLY")" \
+          --output-junit "$LOGS/wine.xml" >"$LOGS/wine.log" 2>&1
+      fi
+      true' || echo "    the Wine phase did not run (exit status $?)"
+  else
+    LARCH_IN_X86_PC=1 bash scripts/x86-pc.sh python3 tests/wine/run_lanes.py --only "$only" \
+      --junit "$logs/wine.xml" --logs "$logs/wine" >"$logs/wine.log" 2>&1 ||
+      echo "    the Wine phase did not run (exit status $?; $logs/wine.log)"
+    for f in peers.rc peers.log; do [ -f "$logs/wine/$f" ] && mv "$logs/wine/$f" "$logs/$f"; done
+  fi
+  true
+}
+wine_started=$SECONDS
+wine_phase </dev/null >"$logs/wine-phase.out" 2>&1 &
+wine_job=$!
+# The test command ends its Wine phase with it, whatever ends the command.
+trap 'kill $wine_job 2>/dev/null' EXIT
 
 if [ -z "$only" ]; then
   if bash scripts/format.sh --check >"$logs/format.log" 2>&1; then
@@ -122,23 +158,28 @@ if [ -z "$only" ]; then
     sed 's/^/    /' "$logs/format.log"
     suite format 0 1
   fi
-  rm -f "$logs/native.xml"
-  ctest --test-dir build/native -j 2 --output-junit "$logs/native.xml" >"$logs/native.log" 2>&1
-  report_junit native "$logs/native.xml"
+  if bash scripts/build.sh --native-only --quiet; then
+    phase "build (native, fuzz)"
+    rm -f "$logs/native.xml"
+    ctest --test-dir build/native -j 2 --output-junit "$logs/native.xml" >"$logs/native.log" 2>&1
+    report_junit native "$logs/native.xml"
 
-  p=0 f=0
-  for target in build/fuzz/tests/fuzz/*_fuzz; do
-    [ -x "$target" ] || continue
-    out=$logs/$(basename "$target").log
-    if "$target" -runs="${LARCH_FUZZ_RUNS:-20000}" -seed=1 >"$out" 2>&1; then
-      p=$((p + 1))
-    else
-      f=$((f + 1))
-      echo "FAILED $(basename "$target")"
-      tail -n 40 "$out" | sed 's/^/    /'
-    fi
-  done
-  suite fuzz $p $f
+    p=0 f=0
+    for target in build/fuzz/tests/fuzz/*_fuzz; do
+      [ -x "$target" ] || continue
+      out=$logs/$(basename "$target").log
+      if "$target" -runs="${LARCH_FUZZ_RUNS:-20000}" -seed=1 >"$out" 2>&1; then
+        p=$((p + 1))
+      else
+        f=$((f + 1))
+        echo "FAILED $(basename "$target")"
+        tail -n 40 "$out" | sed 's/^/    /'
+      fi
+    done
+    suite fuzz $p $f
+  else
+    suite native 0 1
+  fi
 
   if python3 tools/gen-chinese-tables/gen_chinese_tables.py --check >"$logs/tables.log" 2>&1; then
     suite tables 1 0
@@ -149,33 +190,11 @@ if [ -z "$only" ]; then
   phase "native, fuzz, tables"
 fi
 
-# The Wine phase. Where this machine runs 32-bit programs, ctest runs each
-# test in a process of its own, all sharing one prefix, display and
-# wineserver. On an emulated PC (see scripts/x86-pc.sh) every start of a
-# Windows program costs seconds: there one PC runs the work in lanes side by
-# side, one per processor, each a Wine of its own, and the test program runs
-# a suite per process (tests/wine/run_lanes.py).
-rm -rf "$logs/peers.rc" "$logs/peers.log" "$logs/wine.xml" "$logs/wine"
-mkdir -p "$logs/wine"
-if wine --version >/dev/null 2>&1; then
-  LOGS=$logs ONLY=$only bash scripts/with-wine.sh bash -c '
-    if [ -z "$ONLY" ]; then
-      python3 tools/check-chinese/check_chinese.py >"$LOGS/peers.log" 2>&1
-      echo $? >"$LOGS/peers.rc"
-      ctest --test-dir build/win --timeout 300 --output-junit "$LOGS/wine.xml" >"$LOGS/wine.log" 2>&1
-    else
-      ctest --test-dir build/win --timeout 300 -R "$(python3 tests/wine/run_lanes.py --ctest-regex "$ONLY")" \
-        --output-junit "$LOGS/wine.xml" >"$LOGS/wine.log" 2>&1
-    fi
-    true' || echo "    the Wine phase did not run (exit status $?)"
-else
-  LARCH_IN_X86_PC=1 bash scripts/x86-pc.sh python3 tests/wine/run_lanes.py --only "$only" \
-    --junit "$logs/wine.xml" --logs "$logs/wine" >"$logs/wine.log" 2>&1 ||
-    echo "    the Wine phase did not run (exit status $?; $logs/wine.log)"
-  for f in peers.rc peers.log; do [ -f "$logs/wine/$f" ] && mv "$logs/wine/$f" "$logs/$f"; done
-fi
-phase wine
-
+wait $wine_job
+trap - EXIT
+cat "$logs/wine-phase.out"
+phase_times+=("wine $((SECONDS - wine_started)) s (beside the native phases)")
+phase_start=$SECONDS
 if [ -z "$only" ] || [ -f "$logs/peers.rc" ]; then
   if [ "$(cat "$logs/peers.rc" 2>/dev/null)" = 0 ]; then
     suite peers 1 0
