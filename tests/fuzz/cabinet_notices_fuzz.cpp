@@ -36,8 +36,14 @@ class Reader {
   Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
   bool ok() const { return ok_; }
   uint8_t u8() { return pos_ < size_ ? data_[pos_++] : (ok_ = false, 0); }
-  uint16_t u16() { return static_cast<uint16_t>(u8() | u8() << 8); }
-  uint32_t u32() { return u16() | static_cast<uint32_t>(u16()) << 16; }
+  uint16_t u16() {
+    const uint8_t low = u8();
+    return static_cast<uint16_t>(low | u8() << 8);
+  }
+  uint32_t u32() {
+    const uint16_t low = u16();
+    return low | static_cast<uint32_t>(u16()) << 16;
+  }
   void skip(size_t n) { pos_ = n > size_ - pos_ ? (ok_ = false, size_) : pos_ + n; }
   void seek(size_t at) { pos_ = at > size_ ? (ok_ = false, size_) : at; }
   // A NUL-terminated name of at most 255 bytes, as the library reads them.

@@ -162,19 +162,21 @@ TEST_F(Names, RelativePathsAreMeasuredResolved) {
     const char* name;
     std::function<std::vector<Arg>(const std::string&)> args;
     Value refused;
+    bool usedAtTheLimit;  // folders stop short of the limit, at 248 bytes
   };
   const Case cases[] = {
-      {"APICreateDirectory", [](const std::string& n) { return std::vector<Arg>{Value::Text(n)}; }, Value::Bool(false)},
+      {"APICreateDirectory", [](const std::string& n) { return std::vector<Arg>{Value::Text(n)}; }, Value::Bool(false),
+       false},
       {"APICopyFile",
        [this](const std::string& n) {
          return std::vector<Arg>{Value::Text(dir.file("src.txt")), Value::Text(n)};
        },
-       Value::Bool(false)},
+       Value::Bool(false), true},
       {"CabCompress",
        [this](const std::string& n) {
          return std::vector<Arg>{Value::Text(dir.file("src.txt")), Value::Text(n)};
        },
-       Value::Int(0)},
+       Value::Int(0), true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -182,8 +184,9 @@ TEST_F(Names, RelativePathsAreMeasuredResolved) {
     EXPECT_EQ(r.value, c.refused) << r.value.display();
     EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE);
     EXPECT_FALSE(FileExists(deep + "\\" + over));
+    if (!c.usedAtTheLimit) continue;
     r = emu.call(c.name, c.args(fits));
-    EXPECT_NE(r.value, c.refused) << "a resolved path of 259 bytes is used";
+    EXPECT_FALSE(r.value == c.refused) << "a resolved path of 259 bytes is used";
     EXPECT_TRUE(FileExists(deep + "\\" + fits));
     RemoveDirectoryA((deep + "\\" + fits).c_str());
     DeleteFileA((deep + "\\" + fits).c_str());
