@@ -16,6 +16,7 @@
 #include "archive/cabinet_paths.h"
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
+#include "bridge/params.h"
 #include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 
@@ -140,7 +141,7 @@ INT_PTR DIAMONDAPI FciOpenInfo(char* path, USHORT* date, USHORT* time, USHORT* a
 }  // namespace
 
 uint32_t CreateCabinet(std::string_view path) {
-  if (RefuseLongPath(path)) return 0;
+  if (RefusePath(path)) return 0;
   std::optional<CabinetPath> split = SplitCabinetPath(AnsiLeadBytes(), path);
   if (!split) {
     // Within 259 characters only a folder or name part beyond 255 or a
@@ -184,6 +185,7 @@ bool AddFileToCabinet(uint32_t handle, std::string_view file) {
     DestroyContext(handle);
     return false;
   };
+  if (HoldsNul(file)) return fail(ERROR_INVALID_NAME);
   if (RefuseLongPath(file)) return fail(ERROR_FILENAME_EXCED_RANGE);
   std::optional<std::string> name = StoredFileName(AnsiLeadBytes(), file);
   if (!name) return fail(ERROR_INVALID_NAME);

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <fdi.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "archive/cabinet_paths.h"
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
+#include "bridge/params.h"
 #include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 
@@ -47,12 +49,61 @@ void RestoreTimes(const std::string& path, USHORT date, USHORT time) {
   }
 }
 
+// A file as the system knows it: its volume and its index there, the same
+// whatever path (a short name, another letter case, a link) leads to it.
+struct FileId {
+  DWORD volume = 0;
+  DWORD indexHigh = 0;
+  DWORD indexLow = 0;
+  bool operator==(const FileId& other) const {
+    return volume == other.volume && indexHigh == other.indexHigh && indexLow == other.indexLow;
+  }
+};
+
+// Opening for the identity needs no access right and leaves every kind of
+// sharing to others, so it never disturbs the reader of the cabinet.
+std::optional<FileId> IdentifyFile(const std::string& path) {
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  UniqueFileHandle file(CreateFileA(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+  return FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// The full path the system makes of a path, "" when it cannot.
+std::string FullPath(const std::string& path) {
+  char full[kReturnedPathCapacity] = {};
+  const DWORD length = GetFullPathNameA(path.c_str(), kReturnedPathCapacity, full, nullptr);
+  return length == 0 || length >= kReturnedPathCapacity ? std::string() : std::string(full, length);
+}
+
+// The cabinet being read: an entry whose destination is this file would
+// truncate it under the reader.
+struct CabinetFile {
+  std::string fullPath;
+  std::optional<FileId> id;
+
+  bool isAt(const std::string& path) const {
+    const std::string full = FullPath(path);
+    if (!full.empty() && !fullPath.empty() &&
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, full.c_str(), -1, fullPath.c_str(), -1) == CSTR_EQUAL) {
+      return true;
+    }
+    if (!id) return false;
+    const std::optional<FileId> there = IdentifyFile(path);
+    return there && *there == *id;
+  }
+};
+
 // What the notifications share: the destination folder (closing backslash
-// included), the path of the file being written, and whether a refusal has
-// already been recorded.
+// included), the cabinet being read, the path and the stored size of the
+// file being written, and whether a refusal has already been recorded.
 struct ExtractState {
   std::string folder;
+  CabinetFile cabinet;
   std::string path;
+  long size = 0;
   bool recorded = false;
 
   INT_PTR refuse(uint32_t code) {
@@ -63,33 +114,66 @@ struct ExtractState {
 };
 
 // The output path of a stored file. A name marked as UTF-8 is converted to
-// the ANSI code page; one that does not convert exactly, or that would
-// leave the destination folder (rooted, with a drive or a ".." part),
-// fails the extraction, as does a path too long for the system.
+// the ANSI code page; one that does not convert exactly, that would leave
+// the destination folder (rooted, with a drive or a ".." part), that names
+// a device, or whose destination is the cabinet itself fails the
+// extraction, as does a path too long for the system. The files written
+// before it stay.
 INT_PTR OpenOutput(ExtractState& state, const FDINOTIFICATION& info) {
   std::optional<std::string> name(info.psz1);
   if (info.attribs & _A_NAME_IS_UTF) name = Utf8ToAnsi(*name);
-  if (!name || !IsContainedName(AnsiLeadBytes(), *name)) return state.refuse(ERROR_INVALID_NAME);
+  if (!name || !IsWritableStoredName(AnsiLeadBytes(), *name)) return state.refuse(ERROR_INVALID_NAME);
   state.path = state.folder + *name;
-  if (PathTooLong(state.path)) return state.refuse(ERROR_FILENAME_EXCED_RANGE);
+  if (ResolvedPathTooLong(state.path)) return state.refuse(ERROR_FILENAME_EXCED_RANGE);
+  if (state.cabinet.isAt(state.path)) return state.refuse(ERROR_INVALID_NAME);
   INT_PTR file = CabOpen(state.path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_SEQUENTIAL, 0x180);
   if (file == -1) {
     RecordSystemError();
     state.recorded = true;
   }
+  state.size = info.cb;
   return file;
+}
+
+// The end of a file: its time and attributes are restored. A file whose
+// data did not all arrive (the extraction failed inside it, and the
+// cabinet library still reports it closed) is removed rather than left
+// looking extracted.
+BOOL CloseOutput(ExtractState& state, const FDINOTIFICATION& info) {
+  const bool whole = CabSeek(info.hf, 0, SEEK_END) == state.size;
+  CabClose(info.hf);
+  if (!whole) {
+    DeleteFileA(state.path.c_str());
+    return FALSE;
+  }
+  RestoreTimes(state.path, info.date, info.time);
+  SetFileAttributesA(state.path.c_str(), info.attribs & kCabAttributeMask);
+  return TRUE;
+}
+
+CabNotice NoticeOf(FDINOTIFICATIONTYPE type) {
+  switch (type) {
+    case fdintCABINET_INFO: return CabNotice::kCabinetInfo;
+    case fdintCOPY_FILE: return CabNotice::kCopyFile;
+    case fdintCLOSE_FILE_INFO: return CabNotice::kCloseFile;
+    case fdintPARTIAL_FILE: return CabNotice::kPartialFile;
+    case fdintNEXT_CABINET: return CabNotice::kNextCabinet;
+    default: return CabNotice::kOther;
+  }
 }
 
 INT_PTR DIAMONDAPI FdiNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION info) {
   return CallbackGuard<INT_PTR>(-1, [&]() -> INT_PTR {
     ExtractState& state = *static_cast<ExtractState*>(info->pv);
-    switch (type) {
-      case fdintCOPY_FILE: return OpenOutput(state, *info);
-      case fdintCLOSE_FILE_INFO:
-        CabClose(info->hf);
-        RestoreTimes(state.path, info->date, info->time);
-        SetFileAttributesA(state.path.c_str(), info->attribs & kCabAttributeMask);
-        return TRUE;
+    const CabNotice notice = NoticeOf(type);
+    // A set of cabinets is not read: -1 ends the extraction before the
+    // library looks for (or opens) any other cabinet. The first
+    // notification names the next cabinet, if any.
+    const std::string_view next = notice == CabNotice::kCabinetInfo && info->psz1 ? info->psz1 : "";
+    if (!ContinuesAfter(notice, next)) return state.refuse(ERROR_NOT_SUPPORTED);
+    switch (notice) {
+      case CabNotice::kCopyFile: return OpenOutput(state, *info);
+      case CabNotice::kCloseFile: return CloseOutput(state, *info);
       default: return 0;
     }
   });
@@ -107,7 +191,7 @@ bool IsCabinetFile(HFDI fdi, const std::string& path) {
 }  // namespace
 
 bool ExtractCabinet(std::string_view cabinet, std::string_view destination) {
-  if (RefuseLongPath(cabinet)) return false;
+  if (RefusePath(cabinet) || RefuseNul(destination)) return false;
   std::optional<CabinetPath> split = SplitCabinetPath(AnsiLeadBytes(), cabinet);
   if (!split) {
     RecordFailure(ERROR_INVALID_NAME);
@@ -132,7 +216,8 @@ bool ExtractCabinet(std::string_view cabinet, std::string_view destination) {
     RecordFailure(code != ERROR_SUCCESS ? code : ERROR_BAD_FORMAT);
     return false;
   }
-  ExtractState state{*folder, {}};
+  const std::string cabinetPath(cabinet);
+  ExtractState state{*folder, {FullPath(cabinetPath), IdentifyFile(cabinetPath)}, {}};
   if (!FDICopy(fdi.get(), split->name.data(), split->folder.data(), 0, FdiNotify, nullptr, &state)) {
     if (!state.recorded) RecordSystemError();
     return false;

@@ -1,5 +1,8 @@
 #include "archive/cabinet_paths.h"
 
+#include <algorithm>
+#include <string>
+
 namespace larch {
 namespace {
 
@@ -59,6 +62,45 @@ bool IsContainedName(const LeadBytes& leads, std::string_view name) {
     begin = end + 1;
   }
   return true;
+}
+
+bool IsDeviceName(const LeadBytes& leads, std::string_view part) {
+  // The device name is what stands before the first dot, without the
+  // blanks after it.
+  std::string_view base = part.substr(0, std::min(FindChar(leads, part, '.'), part.size()));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  std::string upper;
+  for (char c : base) upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+    if (upper == device) return true;
+  }
+  if (upper.size() != 4 || (upper.compare(0, 3, "COM") != 0 && upper.compare(0, 3, "LPT") != 0)) return false;
+  const unsigned char digit = static_cast<unsigned char>(upper[3]);
+  // ¹ ² ³ of the single-byte code pages; under a double-byte one these
+  // bytes start characters.
+  const bool superscript = (digit == 0xB9 || digit == 0xB2 || digit == 0xB3) && !leads.isLead(digit);
+  return (digit >= '1' && digit <= '9') || superscript;
+}
+
+bool IsWritableStoredName(const LeadBytes& leads, std::string_view name) {
+  if (!IsContainedName(leads, name)) return false;
+  size_t begin = 0;
+  while (begin <= name.size()) {
+    size_t end = FindFirstCharOf(leads, name, "\\/", begin);
+    if (end == std::string_view::npos) end = name.size();
+    if (IsDeviceName(leads, name.substr(begin, end - begin))) return false;
+    begin = end + 1;
+  }
+  return true;
+}
+
+bool ContinuesAfter(CabNotice notice, std::string_view nextCabinet) {
+  switch (notice) {
+    case CabNotice::kCabinetInfo: return nextCabinet.empty();
+    case CabNotice::kPartialFile:
+    case CabNotice::kNextCabinet: return false;
+    default: return true;
+  }
 }
 
 bool IsAsciiName(std::string_view name) {

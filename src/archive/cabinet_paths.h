@@ -46,6 +46,30 @@ std::optional<std::string> ExtractionFolder(const LeadBytes& leads, std::string_
 // not empty, not rooted, no drive, no ".." part, no control character.
 bool IsContainedName(const LeadBytes& leads, std::string_view name);
 
+// True when one part of a path names a device rather than a file: CON,
+// PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 (also with the superscript digits
+// of single-byte code pages), CONIN$ and CONOUT$, in any letter case. The
+// system takes a device name before the first dot and drops blanks and
+// dots after it, so "con.txt", "NUL.", "aux  " and "com1 .log" are devices
+// too.
+bool IsDeviceName(const LeadBytes& leads, std::string_view part);
+
+// True when a stored name may be written into the destination folder: it
+// stays inside it (IsContainedName) and none of its parts is a device.
+bool IsWritableStoredName(const LeadBytes& leads, std::string_view name);
+
+// The notifications of the cabinet library during an extraction.
+enum class CabNotice { kCabinetInfo, kCopyFile, kCloseFile, kPartialFile, kNextCabinet, kOther };
+
+// Whether the extraction goes on after a notification. This library reads
+// single cabinets: a cabinet whose header names a next one (given with
+// kCabinetInfo, before any file is written), a file begun in an earlier
+// cabinet, or a folder going on into a next one ends the extraction at
+// once. The cabinet library would otherwise open the next cabinet by the
+// name the header gives (which may lead out of the cabinet's folder) and,
+// when it is missing, ask again for as long as it is told to go on.
+bool ContinuesAfter(CabNotice notice, std::string_view nextCabinet = {});
+
 // Whether a name holds only ASCII characters, which every code page reads
 // alike; other names are stored as UTF-8.
 bool IsAsciiName(std::string_view name);

@@ -44,11 +44,18 @@ bool IsPlainPathByte(unsigned char b) {
   }
 }
 
-// A byte before '[' that makes it a subscript (name[1], f()[1]) rather
-// than the start of a literal.
+// The host's rule for '[': it skips the blanks before it and takes it for
+// a subscript after a name or a closing bracket (arr[1], arr [1], f()[1]),
+// for the start of a literal anywhere else. `before` is the last byte of
+// code ahead of the '[' with blanks passed over. Bytes from 0x80 up count
+// as name characters: where the host may read a subscript, the library
+// never opens a literal, so a path it puts in as literal text is never
+// parsed as code.
 bool OpensSubscript(unsigned char before) {
   return IsAsciiAlnum(before) || before == '_' || before >= 0x80 || before == ')' || before == ']';
 }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // A character (one or two bytes) can stand as it is in a literal that ends
 // at `close` unless one of its bytes is that delimiter or a '&', which
@@ -170,7 +177,7 @@ std::optional<std::string> ExpandWalkCommand(const LeadBytes& leads, std::string
       }
       literalStart = line.size() - 1;
       spliced = false;
-    } else if (!open) {
+    } else if (!open && !(n == 1 && IsBlank(c))) {
       lastCode = static_cast<unsigned char>(prepared[i + n - 1]);
     }
     i += n;

@@ -54,6 +54,12 @@ std::optional<std::string> PreparedCommand(const Params& p, int n) {
 void KVTraverseDirectory(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return;
+  // The folder, the mask and the commands all reach the system or the host
+  // as texts read up to a NUL: one holding a NUL stops the walk before it
+  // starts.
+  for (int n = 1; n <= 4 && p.has(n); ++n) {
+    if (p.length(n) != 0 && RefuseNul(p.text(n).view())) return;
+  }
   // Everything is copied out first and the parameters released: a command
   // may call the library again, this function included.
   WalkPlan plan;

@@ -1,9 +1,24 @@
 // Parameter access.
 #include "bridge/params.h"
 
+#include <windows.h>
+
 #include "bridge/host.h"
+#include "bridge/system_error.h"
 
 namespace larch {
+
+bool HoldsNul(std::string_view text) { return text.find('\0') != std::string_view::npos; }
+
+bool RefuseNul(std::string_view text) {
+  if (!HoldsNul(text)) return false;
+  RecordFailure(ERROR_INVALID_NAME);
+  return true;
+}
+
+bool RefusePath(std::string_view path, RelativeTo base) { return RefuseNul(path) || RefuseLongPath(path, base); }
+
+bool UnusablePath(std::string_view path, RelativeTo base) { return HoldsNul(path) || ResolvedPathTooLong(path, base); }
 
 char* TerminateTextParam(HostValue& value) {
   if (!ResizeHandle(value.handle, value.length + 1)) RaiseMemoryError();

@@ -8,6 +8,7 @@
 
 #include "bridge/handles.h"
 #include "bridge/records.h"
+#include "bridge/system_error.h"
 
 namespace larch {
 
@@ -60,6 +61,21 @@ class TextParam {
   uint32_t length_;
   char* data_;
 };
+
+// Texts that become a path, a command line or a name for the system. The
+// system reads such a text only up to its first NUL, so a text holding one
+// would act on another name than the one given ("keep.dat" for
+// "keep.dat" + CHR(0) + ".tmp"): it is refused, never cut.
+bool HoldsNul(std::string_view text);
+// The same refusal for a function that records its failures: records
+// ERROR_INVALID_NAME (123) when the text holds a NUL.
+bool RefuseNul(std::string_view text);
+// A path the system cannot take as given: one holding a NUL (123 recorded)
+// or too long for the system's calls once resolved (206 recorded, see
+// RefuseLongPath).
+bool RefusePath(std::string_view path, RelativeTo base = RelativeTo::kCurrentFolder);
+// The same for a function that records no errors: nothing is recorded.
+bool UnusablePath(std::string_view path, RelativeTo base = RelativeTo::kCurrentFolder);
 
 // Grows a character parameter's block by one byte and writes a NUL after
 // the data; raises host error 182 when the block cannot grow.

@@ -29,10 +29,22 @@ bool RegistryResult(long code);
 
 // The longest path the ANSI file calls take: 259 bytes and the NUL.
 constexpr size_t kMaxPathLength = 259;
+// Whether the text of a path is longer than that as it stands: the test
+// of the portable rules, which know no current folder.
 inline bool PathTooLong(std::string_view path) { return path.size() > kMaxPathLength; }
+// Where the system looks for a relative name: the current folder, or for
+// a bare file name of the private-profile calls, the Windows folder.
+enum class RelativeTo { kCurrentFolder, kWindowsFolder };
+// Whether a path is too long for the system's calls: its text, and for a
+// relative name (one without a drive and its root, or a \\server start)
+// the full path the system makes of it (GetFullPathNameA), since a short
+// name under a long current folder becomes a long path. Every guard on the
+// Windows side counts this way.
+bool ResolvedPathTooLong(std::string_view path, RelativeTo base = RelativeTo::kCurrentFolder);
 // Records ERROR_FILENAME_EXCED_RANGE (206) when the path is too long for
-// the system's calls, so the caller can refuse it before calling them.
-bool RefuseLongPath(std::string_view path);
+// the system's calls (ResolvedPathTooLong), so the caller can refuse it
+// before calling them.
+bool RefuseLongPath(std::string_view path, RelativeTo base = RelativeTo::kCurrentFolder);
 
 // A buffer for such a path and its NUL (the system's MAX_PATH).
 constexpr uint32_t kPathCapacity = kMaxPathLength + 1;

@@ -25,7 +25,7 @@ void KVEncryptByteBlock2(ParamBlock* block) {
   if (keyFile) {
     TextParam path = p.text(2);
     // A name too long for the system is a file that cannot be read.
-    if (!PathTooLong(path.view())) Md5HexOfFile(digest, path.c_str());
+    if (!UnusablePath(path.view())) Md5HexOfFile(digest, path.c_str());
   }
   value = EncipherBatch(value, keyFile ? std::optional<std::string_view>(digest) : std::nullopt);
   variable.storeUnchecked();

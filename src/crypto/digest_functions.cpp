@@ -20,7 +20,7 @@ void Get32Md5FileChecksum(ParamBlock* block) {
   if (p.length(1) == 0) return ReturnText("");
   TextParam path = p.text(1);
   // A name too long for the system names no file that could be opened.
-  if (PathTooLong(path.view())) return ReturnText("");
+  if (UnusablePath(path.view())) return ReturnText("");
   char digest[kDigestTextSize] = {};
   Md5HexOfFile(digest, path.c_str());
   ReturnText(digest);

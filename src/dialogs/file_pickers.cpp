@@ -18,9 +18,9 @@ void KVGetFile2(ParamBlock* block) {
   bool multiple = p.has(3) && p.integer(3) != 0;
   TextParam filterText = p.text(1);
   TextParam folder = p.text(2);
-  // A folder longer than the system's paths, or no display to show the
+  // A folder the system cannot take (a NUL, too long), or no display to show the
   // dialog on: answered as a cancelled dialog, without calling.
-  if (PathTooLong(folder.view()) || !DesktopAvailable()) {
+  if (UnusablePath(folder.view()) || !DesktopAvailable()) {
     ReturnText("");
     return;
   }
@@ -44,7 +44,7 @@ void KVPutFile2(ParamBlock* block) {
   std::string extension = p.textOr(2);
   std::string initialName = p.textOr(3);
   // As for the open dialog: a name the system cannot take, or no display.
-  if (PathTooLong(initialName) || !DesktopAvailable()) {
+  if (UnusablePath(initialName) || !DesktopAvailable()) {
     ReturnText("");
     return;
   }

@@ -35,10 +35,10 @@ void KVGetDir2(ParamBlock* block) {
   std::string title = p.textOr(2);
   if (title.empty()) title = "Select a directory";
   UINT flags = p.has(3) ? static_cast<UINT>(p.integer(3)) : kDefaultBrowseFlags;
-  // A folder longer than the system's paths, or no display: answered as a
+  // A folder the system cannot take (a NUL, too long), or no display: answered as a
   // cancelled browser, without calling (the system's browser crashes in a
   // process without a display).
-  if (PathTooLong(initial) || !DesktopAvailable()) {
+  if (UnusablePath(initial) || !DesktopAvailable()) {
     ReturnText("");
     return;
   }

@@ -23,7 +23,7 @@ void APIGetDriveType(ParamBlock* block) {
   if (p.length(1) == 0) return ReturnInt(0);
   TextParam root = p.text(1);
   // Too long to be a root: what the system answers for a root it cannot find.
-  if (PathTooLong(root.view())) return ReturnInt(DRIVE_NO_ROOT_DIR);
+  if (UnusablePath(root.view())) return ReturnInt(DRIVE_NO_ROOT_DIR);
   ReturnInt(static_cast<int32_t>(GetDriveTypeA(root.c_str())));
 }
 
@@ -37,7 +37,7 @@ void APIGetVolumeInfo(ParamBlock* block) {
   const LeadBytes& leads = AnsiLeadBytes();
   // A root too long for the system names no volume: it is captioned
   // without asking for its label or its type.
-  if (RefuseLongPath(root)) return ReturnText(UnlabelledVolumeText(root, 0, leads));
+  if (RefusePath(root)) return ReturnText(UnlabelledVolumeText(root, 0, leads));
   char label[kLabelCapacity] = {};
   if (GetVolumeInformationA(root.c_str(), label, kLabelCapacity, nullptr, nullptr, nullptr, nullptr, 0) &&
       label[0] != '\0') {

@@ -41,6 +41,12 @@ std::string ShellNameList(std::string_view names) {
   return list;
 }
 
+bool AllNamesListed(std::string_view names) {
+  if (names.find('\0') == std::string_view::npos) return true;
+  return names.front() != '\0' && names.back() != '\0' &&
+         names.find(std::string_view("\0\0", 2)) == std::string_view::npos;
+}
+
 size_t LongestShellName(std::string_view names) {
   size_t longest = 0;
   size_t start = 0;

@@ -33,6 +33,11 @@ std::string DriveListText(std::string_view roots);
 // NULs.
 std::string ShellNameList(std::string_view names);
 
+// Whether every name of such a text reaches the shell: a NUL separates two
+// names and never stands first, last or beside another NUL, where it would
+// end the list early and drop the names after it.
+bool AllNamesListed(std::string_view names);
+
 // The length in bytes of the longest name in such a text (names are
 // separated by NULs; the system takes each one as a path of its own).
 size_t LongestShellName(std::string_view names);

@@ -15,7 +15,7 @@ void APIDeleteFile(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam path = p.text(1);
-  if (RefuseLongPath(path.view())) return ReturnLogical(false);
+  if (RefusePath(path.view())) return ReturnLogical(false);
   ReturnLogical(Recorded(DeleteFileA(path.c_str())));
 }
 
@@ -24,7 +24,7 @@ void APICopyFile(ParamBlock* block) {
   if (p.length(1) == 0 || p.length(2) == 0) return ReturnLogical(false);
   TextParam existing = p.text(1);
   TextParam target = p.text(2);
-  if (RefuseLongPath(existing.view()) || RefuseLongPath(target.view())) return ReturnLogical(false);
+  if (RefusePath(existing.view()) || RefusePath(target.view())) return ReturnLogical(false);
   bool failIfExists = p.logicalOr(3, false);
   ReturnLogical(Recorded(CopyFileA(existing.c_str(), target.c_str(), failIfExists)));
 }
@@ -34,7 +34,7 @@ void APIMoveFile(ParamBlock* block) {
   if (p.length(1) == 0 || p.length(2) == 0) return ReturnLogical(false);
   TextParam existing = p.text(1);
   TextParam target = p.text(2);
-  if (RefuseLongPath(existing.view()) || RefuseLongPath(target.view())) return ReturnLogical(false);
+  if (RefusePath(existing.view()) || RefusePath(target.view())) return ReturnLogical(false);
   ReturnLogical(Recorded(MoveFileA(existing.c_str(), target.c_str())));
 }
 
@@ -43,7 +43,7 @@ void APIGetFileAttributes(ParamBlock* block) {
   if (p.length(1) == 0) return ReturnInt(-1);
   TextParam path = p.text(1);
   // No such path can exist: the answer for a path that cannot be read.
-  if (PathTooLong(path.view())) return ReturnInt(-1);
+  if (UnusablePath(path.view())) return ReturnInt(-1);
   ReturnInt(static_cast<int32_t>(GetFileAttributesA(path.c_str())));
 }
 
@@ -51,7 +51,7 @@ void APISetFileAttributes(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam path = p.text(1);
-  if (RefuseLongPath(path.view())) return ReturnLogical(false);
+  if (RefusePath(path.view())) return ReturnLogical(false);
   ReturnLogical(Recorded(SetFileAttributesA(path.c_str(), static_cast<DWORD>(p.integer(2)))));
 }
 
@@ -59,7 +59,7 @@ void APIGetFileLength(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnInt(0);
   TextParam path = p.text(1);
-  if (RefuseLongPath(path.view())) return ReturnInt(0);
+  if (RefusePath(path.view())) return ReturnInt(0);
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!Recorded(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))) return ReturnInt(0);
   // Only the low word of the size: large files wrap in the host's integer.
@@ -70,7 +70,7 @@ void KVPathFileExists(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam path = p.text(1);
-  if (PathTooLong(path.view())) return ReturnLogical(false);
+  if (UnusablePath(path.view())) return ReturnLogical(false);
   ReturnLogical(PathFileExistsA(path.c_str()) != FALSE);
 }
 

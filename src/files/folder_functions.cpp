@@ -19,7 +19,7 @@ void APICreateDirectory(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam path = p.text(1);
-  if (RefuseLongPath(path.view())) return ReturnLogical(false);
+  if (RefusePath(path.view())) return ReturnLogical(false);
   ReturnLogical(Recorded(CreateDirectoryA(path.c_str(), nullptr)));
 }
 
@@ -27,7 +27,7 @@ void APIRemoveDirectory(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnLogical(false);
   TextParam path = p.text(1);
-  if (RefuseLongPath(path.view())) return ReturnLogical(false);
+  if (RefusePath(path.view())) return ReturnLogical(false);
   ReturnLogical(Recorded(RemoveDirectoryA(path.c_str())));
 }
 
@@ -35,7 +35,7 @@ void APIGetLongPathName(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnText("");
   TextParam path = p.text(1);
-  if (RefuseLongPath(path.view())) return ReturnText("");
+  if (RefusePath(path.view())) return ReturnText("");
   char buffer[kReturnedPathCapacity] = {};
   const DWORD length = GetLongPathNameA(path.c_str(), buffer, kReturnedPathCapacity);
   ReturnText(PathFromService(length, buffer, kReturnedPathCapacity));
@@ -69,7 +69,7 @@ void KVSetPath(ParamBlock* block) {
   Params p(block);
   // An empty path is left to the system, which refuses it.
   TextParam path = p.text(1);
-  if (RefuseLongPath(path.view())) return ReturnLogical(false);
+  if (RefusePath(path.view())) return ReturnLogical(false);
   ReturnLogical(Recorded(SetCurrentDirectoryA(path.c_str())));
 }
 

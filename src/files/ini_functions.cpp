@@ -20,7 +20,8 @@ constexpr DWORD kIniValueCapacity = 512;
 // Whether a read of this entry can reach the system; a read refused here
 // finds nothing, as the system would, and records nothing.
 bool ReadAllowed(const TextParam& section, const TextParam& key, const TextParam& file) {
-  return IniEntryAllowed(AnsiLeadBytes(), section.view(), key.view(), {}) && !PathTooLong(file.view());
+  return IniEntryAllowed(AnsiLeadBytes(), section.view(), key.view(), {}) &&
+         !UnusablePath(file.view(), RelativeTo::kWindowsFolder);
 }
 
 }  // namespace
@@ -35,7 +36,7 @@ void KVWriteIniStr(ParamBlock* block) {
     RecordFailure(ERROR_INVALID_PARAMETER);
     return ReturnLogical(false);
   }
-  if (RefuseLongPath(file.view())) return ReturnLogical(false);
+  if (RefusePath(file.view(), RelativeTo::kWindowsFolder)) return ReturnLogical(false);
   ReturnLogical(Recorded(WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str())));
 }
 

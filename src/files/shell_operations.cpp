@@ -27,6 +27,12 @@ bool RefuseLongNames(std::string_view from, std::string_view to) {
 }
 
 bool RunShellOperation(HWND owner, UINT operation, std::string_view from, const std::string_view* to) {
+  // The items may be several names separated by NULs; the target is one
+  // name, which the shell would read only up to a NUL.
+  if (!AllNamesListed(from) || (to && HoldsNul(*to))) {
+    RecordFailure(ERROR_INVALID_NAME);
+    return false;
+  }
   if (RefuseLongNames(from, to ? *to : std::string_view())) return false;
   const std::string fromList = ShellNameList(from);
   const std::string toList = to ? ShellNameList(*to) : std::string();

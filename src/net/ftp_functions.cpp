@@ -26,7 +26,8 @@ static_assert(kErrorInvalidName == ERROR_INVALID_NAME && kErrorNameTooLong == ER
 bool Refused(const TextParam& name, FtpName kind) {
   const uint32_t code = FtpNameRefusal(name.view(), kind);
   if (code != 0) RecordFailure(code);
-  return code != 0;
+  // A local name is also counted as the system resolves it.
+  return code != 0 || (kind == FtpName::kLocal && RefuseLongPath(name.view()));
 }
 
 // An operation on one or two names: false for an empty name (before any

@@ -80,6 +80,9 @@ std::string LocalAdapterAddresses(UINT type) {
 void KVGetHostMac(ParamBlock* block) {
   Params p(block);
   std::string name = p.text(1).str();
+  // Cut at a NUL the text would name another computer (this one when it
+  // comes first).
+  if (HoldsNul(name)) return ReturnText("");
   if (name.empty()) {
     char local[kComputerNameCapacity] = {};
     DWORD size = kComputerNameCapacity;
@@ -97,7 +100,7 @@ void KVGetMac2(ParamBlock* block) {
 void KVGetHostIP(ParamBlock* block) {
   Params p(block);
   TextParam name = p.text(1);
-  if (name.empty()) return ReturnText("");
+  if (name.empty() || HoldsNul(name.view())) return ReturnText("");
   WinsockSession sockets(MAKEWORD(2, 1));
   AddressList list;
   for (const std::string& address : ResolveHostAddresses(name.c_str())) list.add(address);

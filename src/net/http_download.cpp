@@ -103,7 +103,7 @@ void KVHttpDownLoad(ParamBlock* block) {
   TextParam localFile = p.text(2);
   // Refused before anything is opened: a URL that would break the request
   // line, a file name cut by a NUL, a path the file calls cannot take.
-  if (!UrlIsRequestable(url.view()) || BreaksProtocolLine(localFile.view()) || PathTooLong(localFile.view())) {
+  if (!UrlIsRequestable(url.view()) || BreaksProtocolLine(localFile.view()) || ResolvedPathTooLong(localFile.view())) {
     return ReturnLogical(false);
   }
   UniqueInternet internet(InternetOpenA("http down", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));

@@ -50,7 +50,7 @@ UniqueModule LoadSystemLibrary(const char* name) {
   std::string path(folder, length);
   if (!EndsWithSeparator(AnsiLeadBytes(), path)) path += '\\';
   path += name;
-  if (PathTooLong(path)) return UniqueModule();
+  if (ResolvedPathTooLong(path)) return UniqueModule();
   return UniqueModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
@@ -81,6 +81,11 @@ void KVMapNetDrv(ParamBlock* block) {
   TextParam device = p.text(2);
   TextParam user = p.text(3);
   TextParam password = p.text(4);
+  // A name or credential holding a NUL would reach the system cut short:
+  // the answer is the code for a name the system cannot take.
+  for (const TextParam* text : {&remote, &device, &user, &password}) {
+    if (HoldsNul(text->view())) return ReturnInt(ERROR_INVALID_NAME);
+  }
   NETRESOURCEA resource{};
   resource.dwScope = RESOURCE_GLOBALNET;
   resource.dwType = RESOURCETYPE_DISK;
@@ -97,6 +102,7 @@ void KVMapNetDrv(ParamBlock* block) {
 void KVDeleMapDrv(ParamBlock* block) {
   Params p(block);
   TextParam name = p.text(1);
+  if (RefuseNul(name.view())) return ReturnInt(ERROR_INVALID_NAME);
   // Forced, so open files do not keep the connection; the profile stays.
   DWORD result = WNetCancelConnection2A(name.c_str(), 0, TRUE);
   // The code is the answer; the thread's error may still read 0.

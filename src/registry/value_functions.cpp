@@ -12,6 +12,11 @@ namespace {
 
 const BYTE* Bytes(const void* p) { return static_cast<const BYTE*>(p); }
 
+// A value or key name holding a NUL would name another entry (the part
+// before it): it is refused, and ERROR_INVALID_NAME is the code of the
+// call, as a registry call's own code would be.
+bool RefuseName(const TextParam& name) { return HoldsNul(name.view()) && !RegistryResult(ERROR_INVALID_NAME); }
+
 }  // namespace
 
 void FRSetRegValue(ParamBlock* block) {
@@ -19,6 +24,7 @@ void FRSetRegValue(ParamBlock* block) {
   uint8_t type = p.type(2);
   if (type != kTypeChar && type != kTypeInt) RaiseTypeError();
   TextParam name = p.text(1);
+  if (RefuseName(name)) return ReturnRegistryOutcome(false);
   RegistrySession& session = Registry();
   if (!session.ensureOpen(true)) return ReturnRegistryOutcome(false);
   LONG result;
@@ -42,7 +48,7 @@ void FRGetRegValue(ParamBlock* block) {
   if (type == kTypeChar) {
     char buffer[kRegistryTextLimit + 1] = {};
     DWORD size = sizeof buffer;
-    bool found = session.ensureOpen(false) &&
+    bool found = !RefuseName(name) && session.ensureOpen(false) &&
                  RegistryResult(RegQueryValueExA(session.key(), name.c_str(), nullptr, nullptr,
                                                  reinterpret_cast<BYTE*>(buffer), &size)) &&
                  size <= kRegistryTextLimit;
@@ -58,15 +64,16 @@ void FRGetRegValue(ParamBlock* block) {
   }
   DWORD value = 0;
   DWORD size = sizeof value;
-  bool found =
-      session.ensureOpen(false) && RegistryResult(RegQueryValueExA(session.key(), name.c_str(), nullptr, nullptr,
-                                                                   reinterpret_cast<BYTE*>(&value), &size));
+  bool found = !RefuseName(name) && session.ensureOpen(false) &&
+               RegistryResult(RegQueryValueExA(session.key(), name.c_str(), nullptr, nullptr,
+                                               reinterpret_cast<BYTE*>(&value), &size));
   ReturnInt(found ? static_cast<int32_t>(value) : p.integer(2));
 }
 
 void FRDeleteValue(ParamBlock* block) {
   Params p(block);
   TextParam name = p.text(1);
+  if (RefuseName(name)) return ReturnRegistryOutcome(false);
   RegistrySession& session = Registry();
   if (!session.ensureOpen(false)) return ReturnRegistryOutcome(false);
   ReturnRegistryOutcome(RegistryResult(RegDeleteValueA(session.key(), name.c_str())));
@@ -76,6 +83,7 @@ void FRDeleteKey(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return ReturnRegistryOutcome(false);
   TextParam subKey = p.text(1);
+  if (RefuseName(subKey)) return ReturnRegistryOutcome(false);
   RegistrySession& session = Registry();
   if (!session.ensureOpen(false)) return ReturnRegistryOutcome(false);
   ReturnRegistryOutcome(RegistryResult(RegDeleteKeyA(session.key(), subKey.c_str())));

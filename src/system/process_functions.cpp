@@ -38,7 +38,11 @@ void KVKillProcess(ParamBlock* block) {
 void KVKillProcess2(ParamBlock* block) {
   Params p(block);
   if (p.length(1) == 0) return;
-  HWND window = TopLevelWindowTitled(p.text(1).c_str());
+  // No title holds a NUL: such a text names no window (and cut at the NUL
+  // it would name another).
+  const TextParam title = p.text(1);
+  if (HoldsNul(title.view())) return ReturnLogical(false);
+  HWND window = TopLevelWindowTitled(title.c_str());
   if (!window) return ReturnLogical(false);
   ShowWindow(window, SW_RESTORE);
   // Returns once the window has handled the request; it may still refuse.
@@ -51,10 +55,11 @@ void KVWinExec(ParamBlock* block) {
   if (p.length(1) == 0) return ReturnInt(-1);
   const UINT show = static_cast<UINT>(p.integerOr(2, SW_HIDE));
   const TextParam command = p.text(1);
-  // A program name past the path limit, or a line no process can be given,
+  // A line holding a NUL (the system would run the part before it), a
+  // program name past the path limit, or a line no process can be given,
   // is refused with the value WinExec gives for a path it cannot follow
   // (a value of 32 or more would read as a started program).
-  if (RefuseLonger(command.view(), kCommandLineLimit) ||
+  if (RefuseNul(command.view()) || RefuseLonger(command.view(), kCommandLineLimit) ||
       RefuseLonger(ProgramName(AnsiLeadBytes(), command.view()), kMaxPathLength)) {
     return ReturnInt(ERROR_PATH_NOT_FOUND);
   }
@@ -71,7 +76,8 @@ void KVShellExecAndWait(ParamBlock* block) {
   if (p.length(1) == 0) return ReturnInt(-1);
   const std::string file = p.text(1).str();
   const std::string parameters = p.textOr(2);
-  if (RefuseLonger(file, ShellTargetLimit(AnsiLeadBytes(), file)) || RefuseLonger(parameters, kCommandLineLimit)) {
+  if (RefuseNul(file) || RefuseNul(parameters) || RefuseLonger(file, ShellTargetLimit(AnsiLeadBytes(), file)) ||
+      RefuseLonger(parameters, kCommandLineLimit)) {
     return ReturnInt(0);
   }
 
@@ -114,7 +120,7 @@ void KVShowTextInNotepad(ParamBlock* block) {
   const UINT length = GetSystemDirectoryA(folder, sizeof folder);
   if (length == 0 || length >= sizeof folder) return;
   const std::string command = NotepadCommandLine(AnsiLeadBytes(), std::string_view(folder, length));
-  if (PathTooLong(std::string_view(command).substr(1, command.size() - 2))) return;
+  if (ResolvedPathTooLong(std::string_view(command).substr(1, command.size() - 2))) return;
   // WinExec returns once the new Notepad waits for input (or the system
   // gives up waiting); the window is looked up right after, with no retry.
   WinExec(command.c_str(), SW_SHOWNORMAL);

@@ -47,6 +47,9 @@ void KVExitWindows(ParamBlock* block) {
 
 void KVExitRemoteWindows(ParamBlock* block) {
   Params p(block);
+  // A machine name holding a NUL would name another machine, this one when
+  // it comes first.
+  if (p.has(1) && HoldsNul(p.text(1).view())) return ReturnLogical(false);
   if (!NeedsShutdownPrivilege(MajorVersion())) return ReturnLogical(false);
   // Only the remote privilege is enabled, also for this machine.
   if (!EnablePrivilege("SeRemoteShutdownPrivilege")) return ReturnLogical(false);

@@ -28,8 +28,10 @@ void APIShellExecute(ParamBlock* block) {
   const OptionalText verb = p.optionalText(3);
   const OptionalText parameters = p.optionalText(4);
   const OptionalText folder = p.optionalText(5);
-  // Too long for the shell: nothing is started, the refusal is recorded.
-  if (RefuseLonger(file, ShellTargetLimit(AnsiLeadBytes(), file)) || RefuseLonger(verb.text, kVerbLimit) ||
+  // Holding a NUL, or too long for the shell: nothing is started, the
+  // refusal is recorded.
+  if (RefuseNul(file) || RefuseNul(verb.text) || RefuseNul(parameters.text) || RefuseNul(folder.text) ||
+      RefuseLonger(file, ShellTargetLimit(AnsiLeadBytes(), file)) || RefuseLonger(verb.text, kVerbLimit) ||
       RefuseLonger(parameters.text, kCommandLineLimit) || RefuseLonger(folder.text, kMaxPathLength)) {
     return;
   }
@@ -43,7 +45,7 @@ void KVCreateShortcut(ParamBlock* block) {
   const std::string target = p.text(1).str();
   const std::string linkFile = p.text(2).str();
   const OptionalText folder = p.optionalText(3);
-  if (RefuseLongPath(target) || RefuseLongPath(linkFile) || RefuseLongPath(folder.text)) return ReturnLogical(false);
+  if (RefusePath(target) || RefusePath(linkFile) || RefusePath(folder.text)) return ReturnLogical(false);
   // A description past what a shortcut shows is cut at a character
   // boundary rather than saved with a count that no longer fits.
   OptionalText description = p.optionalText(5);

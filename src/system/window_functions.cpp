@@ -69,7 +69,10 @@ void KVActiveWindow(ParamBlock* block) {
   switch (p.type(1)) {
     case kTypeChar: {
       if (p.length(1) == 0) return;
-      HWND window = FindWindowA(nullptr, p.text(1).c_str());
+      const TextParam title = p.text(1);
+      // No title holds a NUL: such a text names no window.
+      if (HoldsNul(title.view())) return ReturnLogical(false);
+      HWND window = FindWindowA(nullptr, title.c_str());
       return ReturnLogical(window && SetForegroundWindow(window));
     }
     case kTypeInt:

@@ -110,6 +110,45 @@ TEST(CabinetPaths, DoubleByteNamesEndingInBackslashBytes) {
   EXPECT_FALSE(IsContainedName(kGbk, "a\nb"));
 }
 
+TEST(CabinetPaths, DeviceNames) {
+  // The system takes these for devices: before the first dot, blanks and
+  // dots after the name dropped, any letter case.
+  for (const char* part : {"aux", "AUX", "con.txt", "NUL", "nul.", "Nul..", "prn", "COM1", "com9", "LPT1", "lpt9.log",
+                           "aux ", "con  .txt", "com1 .x.y", "CONIN$", "conout$.txt"}) {
+    EXPECT_TRUE(IsDeviceName(kSingle, part)) << part;
+    EXPECT_TRUE(IsDeviceName(kGbk, part)) << part;
+  }
+  for (const char* part : {"", "auxx", "au", "con1", "nul_", "com0", "com10", "lpt", "LPT0.txt", "xaux", " aux",
+                           "console.txt", "comA", ".aux", "a.con"}) {
+    EXPECT_FALSE(IsDeviceName(kSingle, part)) << part;
+  }
+  // COM¹ under a single-byte code page; under GBK 0xB9 starts a character.
+  EXPECT_TRUE(IsDeviceName(kSingle, "COM\xB9"));
+  EXPECT_FALSE(IsDeviceName(kGbk, "COM\xB9\xA1"));
+}
+
+TEST(CabinetPaths, WritableStoredNames) {
+  for (const char* name : {"a.txt", "sub\\a.txt", "console.txt", "auxiliary\\com10.txt", "\xB8\xDF.txt"}) {
+    EXPECT_TRUE(IsWritableStoredName(kGbk, name)) << name;
+  }
+  // A device anywhere in the name, and everything IsContainedName refuses.
+  for (const char* name : {"aux", "con.txt", "sub\\nul", "sub/LPT1.txt", "aux\\a.txt", "..\\a.txt", "C:a", ""}) {
+    EXPECT_FALSE(IsWritableStoredName(kGbk, name)) << name;
+  }
+}
+
+TEST(CabinetPaths, OnlySingleCabinetsAreRead) {
+  EXPECT_TRUE(ContinuesAfter(CabNotice::kCabinetInfo));
+  EXPECT_TRUE(ContinuesAfter(CabNotice::kCabinetInfo, ""));
+  EXPECT_FALSE(ContinuesAfter(CabNotice::kCabinetInfo, "next.cab"));
+  EXPECT_FALSE(ContinuesAfter(CabNotice::kCabinetInfo, "..\\outside\\b.cab"));
+  EXPECT_FALSE(ContinuesAfter(CabNotice::kNextCabinet));
+  EXPECT_FALSE(ContinuesAfter(CabNotice::kPartialFile));
+  for (CabNotice notice : {CabNotice::kCopyFile, CabNotice::kCloseFile, CabNotice::kOther}) {
+    EXPECT_TRUE(ContinuesAfter(notice, "ignored.cab"));
+  }
+}
+
 TEST(CabinetPaths, AsciiNames) {
   EXPECT_TRUE(IsAsciiName("plain name~1.txt"));
   EXPECT_TRUE(IsAsciiName(""));

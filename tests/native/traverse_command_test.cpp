@@ -50,7 +50,14 @@ TEST(WalkCommand, PreparationAndExpansion) {
       {"MYPROC", "a\"b", "MYPROC((\"a\" + '\"' + \"b\"))"},
       {"? \"%s\"", "a&b", "? (\"a\" + '&' + \"b\")"},
       // A subscript is no literal: the path stands outside any literal.
+      // Blanks before '[' change nothing, as the host skips them.
       {"? arr[%s]", "1", "? arr[1]"},
+      {"? arr [%s]", "1", "? arr [1]"},
+      {"? arr \t [%s]", "1", "? arr \t [1]"},
+      {"? f() [%s]", "1", "? f() [1]"},
+      // After an operator or a literal '[' opens a literal, blanks or not.
+      {"? 'a' + [%s]", "it's", "? 'a' + [it's]"},
+      {"? 'a'  [%s]", "x", "? 'a'  [x]"},
       {"DO %s", "C:\\dir\\prog.prg", "DO C:\\dir\\prog.prg"},
   };
   for (const Case& c : cases) {
@@ -132,6 +139,12 @@ TEST(WalkCommand, PathsWithoutASafeFormAreRefused) {
   EXPECT_EQ(ExpandWalkCommand(kGbk, "DO %s", "C:\\d-1\\\xD5\x5C_~.prg"), "DO C:\\d-1\\\xD5\x5C_~.prg");
   for (const char* name : {"C:\\a b.prg", "x(1)", "a'b", "a\"b", "a[b]", "&x", "a;b", "a,b", "a=b", "a+b", "a%b"}) {
     EXPECT_FALSE(ExpandWalkCommand(kSingle, "DO %s", name)) << name;
+  }
+  // Where the host reads a subscript, a path that is no plain name is
+  // refused rather than put in as a literal the host would parse as code.
+  for (const char* command : {"? arr [%s]", "? arr  [%s]", "? arr\t[%s]", "? x.y [%s]"}) {
+    EXPECT_FALSE(ExpandWalkCommand(kSingle, command, "a', APICreateDirectory('pwned'), '")) << command;
+    EXPECT_FALSE(ExpandWalkCommand(kSingle, command, "a b")) << command;
   }
   // One unsafe place refuses the whole line.
   EXPECT_FALSE(ExpandWalkCommand(kSingle, "? '%s' + %s", "a b"));

@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <io.h>
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,46 +30,91 @@ void Put32(std::string& out, uint32_t v) {
 }
 
 // A cabinet of one uncompressed folder, written byte by byte, so that the
-// stored names can be anything a hostile archive could hold.
-std::string StoredCabinet(const std::vector<std::pair<std::string, std::string>>& files, uint16_t attributes = 0x20) {
+// stored names and the header can be anything a hostile archive could
+// hold. A previous cabinet makes the first file one begun there; a next
+// cabinet (its name may be empty) makes the last file go on there, its
+// data ending in a block continued in the next cabinet.
+struct CabinetSpec {
+  std::vector<std::pair<std::string, std::string>> files;
+  uint16_t attributes = 0x20;
+  std::optional<std::string> previous;
+  std::optional<std::string> next;
+  uint16_t number = 0;  // the cabinet's number in its set
+};
+
+constexpr uint16_t kContinuedFromPrevious = 0xFFFD, kContinuedToNext = 0xFFFE;
+
+std::string CabinetBytes(const CabinetSpec& spec) {
   std::string entries, data;
   uint32_t offset = 0;
-  for (const auto& [name, bytes] : files) {
-    Put32(entries, static_cast<uint32_t>(bytes.size()));
+  for (size_t i = 0; i < spec.files.size(); ++i) {
+    const auto& [name, bytes] = spec.files[i];
+    uint16_t folder = 0;
+    uint32_t size = static_cast<uint32_t>(bytes.size());
+    if (i == 0 && spec.previous) folder = kContinuedFromPrevious;
+    if (i + 1 == spec.files.size() && spec.next) {
+      folder = kContinuedToNext;
+      size += 100;  // the rest is in the next cabinet
+    }
+    Put32(entries, size);
     Put32(entries, offset);
-    Put16(entries, 0);       // folder
+    Put16(entries, folder);
     Put16(entries, 0x5A21);  // 2025-01-01
     Put16(entries, 0x6000);  // 12:00:00
-    Put16(entries, attributes);
+    Put16(entries, spec.attributes);
     entries += name;
     entries += '\0';
     offset += static_cast<uint32_t>(bytes.size());
     data += bytes;
   }
-  const uint32_t header = 36, folder = 8, files0 = header + folder;
+  std::string names;
+  uint16_t flags = 0;
+  if (spec.previous) {
+    flags |= 1;
+    names += *spec.previous + '\0' + "disk 1" + '\0';
+  }
+  if (spec.next) {
+    flags |= 2;
+    names += *spec.next + '\0' + "disk 2" + '\0';
+  }
+  const uint16_t blocks = spec.next ? 2 : 1;
+  const std::string tail = "more";  // the next cabinet's part of the split block
+  const uint32_t header = 36 + static_cast<uint32_t>(names.size()), folder = 8, files0 = header + folder;
   const uint32_t data0 = files0 + static_cast<uint32_t>(entries.size());
+  const uint32_t total = data0 + 8 + static_cast<uint32_t>(data.size()) + (spec.next ? 8 + 4 : 0);
   std::string cab = "MSCF";
   Put32(cab, 0);
-  Put32(cab, data0 + 8 + static_cast<uint32_t>(data.size()));
+  Put32(cab, total);
   Put32(cab, 0);
   Put32(cab, files0);
   Put32(cab, 0);
   cab += '\x03';
   cab += '\x01';
   Put16(cab, 1);  // folders
-  Put16(cab, static_cast<uint16_t>(files.size()));
-  Put16(cab, 0);  // flags
+  Put16(cab, static_cast<uint16_t>(spec.files.size()));
+  Put16(cab, flags);
   Put16(cab, 7);  // set id
-  Put16(cab, 0);  // cabinet number
+  Put16(cab, spec.number);
+  cab += names;
   Put32(cab, data0);
-  Put16(cab, 1);  // data blocks
+  Put16(cab, blocks);
   Put16(cab, 0);  // no compression
   cab += entries;
   Put32(cab, 0);  // no checksum
   Put16(cab, static_cast<uint16_t>(data.size()));
   Put16(cab, static_cast<uint16_t>(data.size()));
   cab += data;
+  if (spec.next) {
+    Put32(cab, 0);
+    Put16(cab, static_cast<uint16_t>(tail.size()));
+    Put16(cab, 0);  // continued in the next cabinet
+    cab += tail;
+  }
   return cab;
+}
+
+std::string StoredCabinet(const std::vector<std::pair<std::string, std::string>>& files, uint16_t attributes = 0x20) {
+  return CabinetBytes({files, attributes});
 }
 
 std::string Bytes(size_t size, unsigned seed) {
@@ -110,6 +159,59 @@ size_t EntriesIn(const std::string& folder) {
     count += name != "." && name != "..";
   } while (FindNextFileA(h.get(), &found));
   return count;
+}
+
+// The names in a folder, sorted.
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  UniqueFind h(FindFirstFileA((folder + "\\*").c_str(), &found));
+  if (!h) return names;
+  do {
+    std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(h.get(), &found));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Empties a folder of files and of folders holding files, and removes it.
+void RemoveTree(const std::string& folder) {
+  for (const std::string& name : NamesIn(folder)) {
+    const std::string path = folder + "\\" + name;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTree(path);
+    } else {
+      DeleteFileA(path.c_str());
+    }
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+struct PendingCall {
+  HostEmulator* emu;
+  std::string name;
+  std::vector<Arg> args;
+  CallResult result;
+};
+
+DWORD WINAPI RunPendingCall(void* p) {
+  auto* call = static_cast<PendingCall*>(p);
+  call->result = call->emu->call(call->name, call->args);
+  return 0;
+}
+
+// A call made on a thread of its own, so that a call that never returns
+// fails the test instead of stopping the run: nothing when it is still
+// running after a minute (it is then left running, with what it uses).
+std::optional<CallResult> CallWithin(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args) {
+  auto* call = new PendingCall{&emu, name, args, {}};
+  UniqueHandle thread(CreateThread(nullptr, 0, RunPendingCall, call, 0, nullptr));
+  if (!thread || WaitForSingleObject(thread.get(), 60000) != WAIT_OBJECT_0) return std::nullopt;
+  CallResult result = call->result;
+  delete call;
+  return result;
 }
 
 class Cabinet : public testing::Test {
@@ -267,6 +369,103 @@ TEST_F(Cabinet, StoredNamesStayInTheDestination) {
     EXPECT_EQ(Extract(dir.file("bad.cab"), out), 0) << name;
     EXPECT_FALSE(FileExists(dir.file("escaped.txt"))) << name;
   }
+}
+
+// The paths the library opens through the C runtime while it lives: every
+// cabinet FDI reads and every file extracted goes through _open.
+class OpenedPaths {
+ public:
+  explicit OpenedPaths(HostEmulator& emu) : patch_(emu.module(), "msvcrt.dll", "_open", host::FakeOf(&RecordingOpen)) {
+    Paths().clear();
+  }
+  bool active() const { return patch_.active(); }
+  const std::vector<std::string>& paths() const { return Paths(); }
+
+ private:
+  static std::vector<std::string>& Paths() {
+    static std::vector<std::string> paths;
+    return paths;
+  }
+  static int __cdecl RecordingOpen(const char* path, int flags, ...) {
+    va_list rest;
+    va_start(rest, flags);
+    const int mode = va_arg(rest, int);
+    va_end(rest);
+    Paths().push_back(path);
+    return _open(path, flags, mode);
+  }
+  host::ImportPatch patch_;
+};
+
+// Hostile cabinets end at once: a cabinet of a set (a next cabinet named,
+// missing or outside the folder, a flag without a name, a first file
+// begun elsewhere) with 50, a stored name that is a device or the cabinet
+// itself with 123. Files before the refused one stay; nothing is opened
+// outside the cabinet's folder and the destination; the cabinet is intact.
+TEST_F(Cabinet, HostileCabinetsEndAtOnce) {
+  CreateDirectoryA(dir.file("outside").c_str(), nullptr);
+  CreateDirectoryA(dir.file("in").c_str(), nullptr);
+  WriteFile(dir.file("outside\\b.cab"), CabinetBytes({{{"b.txt", "from the next cabinet"}}, 0x20, "a.cab", {}, 1}));
+  const std::vector<std::pair<std::string, std::string>> two = {{"first.txt", "first"}, {"second.txt", "second"}};
+  struct Case {
+    const char* what;
+    CabinetSpec cabinet;
+    const char* cabinetName;           // in "in", or beside the destination files when in "out"
+    std::string destination;           // "" for out
+    DWORD error;                       // 0: extracted
+    std::vector<std::string> written;  // the files in out afterwards
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"next cabinet missing",    {two, 0x20, {}, "missing.cab"},         "in\\a.cab", "", ERROR_NOT_SUPPORTED, {}},
+      {"next cabinet outside",    {two, 0x20, {}, "..\\outside\\b.cab"}, "in\\a.cab", "", ERROR_NOT_SUPPORTED, {}},
+      {"next flag without a name", {two, 0x20, {}, ""},                   "in\\a.cab", "", ERROR_NOT_SUPPORTED, {"first.txt"}},
+      {"first file begun before", {two, 0x20, "z.cab", {}},               "in\\a.cab", "", ERROR_NOT_SUPPORTED, {}},
+      {"aux",        {{{"first.txt", "first"}, {"aux", "x"}}},        "in\\a.cab", "", ERROR_INVALID_NAME, {"first.txt"}},
+      {"con.txt",    {{{"first.txt", "first"}, {"con.txt", "x"}}},    "in\\a.cab", "", ERROR_INVALID_NAME, {"first.txt"}},
+      {"NUL",        {{{"first.txt", "first"}, {"NUL", "x"}}},        "in\\a.cab", "", ERROR_INVALID_NAME, {"first.txt"}},
+      {"COM1",       {{{"first.txt", "first"}, {"COM1", "x"}}},       "in\\a.cab", "", ERROR_INVALID_NAME, {"first.txt"}},
+      {"lpt1.log",   {{{"first.txt", "first"}, {"lpt1.log", "x"}}},   "in\\a.cab", "", ERROR_INVALID_NAME, {"first.txt"}},
+      {"Aux..",      {{{"first.txt", "first"}, {"Aux..", "x"}}},      "in\\a.cab", "", ERROR_INVALID_NAME, {"first.txt"}},
+      {"con  .txt",  {{{"first.txt", "first"}, {"con  .txt", "x"}}},  "in\\a.cab", "", ERROR_INVALID_NAME, {"first.txt"}},
+      {"nul.txt. ",  {{{"first.txt", "first"}, {"nul.txt. ", "x"}}},  "in\\a.cab", "", ERROR_INVALID_NAME, {"first.txt"}},
+      {"names near devices", {{{"console.txt", "1"}, {"com10.txt", "2"}, {"nul_.txt", "3"}}}, "in\\a.cab", "", 0,
+       {"com10.txt", "console.txt", "nul_.txt"}},
+      {"self.cab",   {{{"first.txt", "first"}, {"self.cab", "x"}}},   "out\\self.cab", "", ERROR_INVALID_NAME,
+       {"first.txt", "self.cab"}},
+      {"SELF.CAB by another path", {{{"SELF.CAB", "x"}}},              "out\\self.cab", "\\sub\\..\\.", ERROR_INVALID_NAME,
+       {"self.cab"}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RemoveTree(out);
+    CreateDirectoryA(out.c_str(), nullptr);
+    CreateDirectoryA((out + "\\sub").c_str(), nullptr);
+    const std::string cabinet = dir.file(c.cabinetName);
+    const std::string bytes = CabinetBytes(c.cabinet);
+    WriteFile(cabinet, bytes);
+    OpenedPaths opened(emu);
+    ASSERT_TRUE(opened.active());
+    emu.call("CabFlushCab", {Value::Int(-1)});  // records ERROR_INVALID_HANDLE
+    std::optional<CallResult> r =
+        CallWithin(emu, "CabDecompress", {Value::Text(cabinet), Value::Text(out + c.destination)});
+    ASSERT_TRUE(r) << "still extracting after a minute";
+    EXPECT_EQ(r->error, 0);
+    EXPECT_EQ(r->value.integer, c.error == 0 ? 1 : 0);
+    if (c.error != 0) EXPECT_LAST_ERROR(emu, c.error);
+    std::vector<std::string> written = NamesIn(out);
+    written.erase(std::remove(written.begin(), written.end(), "sub"), written.end());
+    EXPECT_EQ(written, c.written);
+    if (!c.written.empty() && c.written[0] == "first.txt") EXPECT_EQ(ReadFile(out + "\\first.txt"), "first");
+    EXPECT_TRUE(SameBytes(ReadFile(cabinet), bytes)) << "the cabinet read is left as it was";
+    for (const std::string& path : opened.paths()) {
+      const bool isCabinet = _stricmp(path.c_str(), cabinet.c_str()) == 0;
+      const bool inOut = _strnicmp(path.c_str(), (out + "\\").c_str(), out.size() + 1) == 0;
+      EXPECT_TRUE(isCabinet || inOut) << "opened " << path;
+    }
+  }
+  EXPECT_FALSE(FileExists(out + "\\b.txt"));
 }
 
 // The stored names and attributes of a cabinet of one folder.

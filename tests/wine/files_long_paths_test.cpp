@@ -137,7 +137,8 @@ TEST_F(FilesLongPaths, NamesBeyondTheSystemsPathSizeAreRefusedBeforeTheCall) {
   // clang-format on
 
   // Relative names resolve in the test's own folder, so whatever the
-  // system makes of them at 259 bytes is removed with it.
+  // system makes of them at 259 bytes is removed with it. Resolved, they
+  // are longer than 259 bytes and refused already, with the same results.
   CurrentFolder inside(dir.path());
   char before[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, before);

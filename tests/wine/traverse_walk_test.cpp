@@ -211,17 +211,25 @@ TEST(TraverseNames, PathsReachTheHostIntact) {
 
 // Where the path would stand outside any literal and holds what the host
 // parses, the item is skipped with 123 recorded; the other items still run.
+// A '[' after a name is a subscript to the host, blanks between or not, so
+// the path there stands outside any literal too.
 TEST(TraverseNames, UnsafeItemsAreSkippedWith123) {
   TempDir dir;
   WriteFile(dir.file("plain.prg"), "x");
   WriteFile(dir.file("with space.prg"), "x");
+  WriteFile(dir.file("x', APICreateDirectory('pwned'), '.prg"), "x");
   HostEmulator emu;
   emu.commandHook = [](const std::string&) { return true; };
-  emu.call("CabFlushCab", {Value::Int(-1)});  // some other recorded failure first
-  emu.commands.clear();                       // the load hook's own command
-  emu.call("KVTraverseDirectory", {Value::Text(dir.path()), Value::Text("DO %s"), Value::Text("")});
-  EXPECT_EQ(emu.commands, (std::vector<std::string>{"DO " + dir.file("plain.prg")}));
-  EXPECT_LAST_ERROR(emu, ERROR_INVALID_NAME);
+  for (const std::string command : {"DO %s", "? arr[%s]", "? arr [%s]", "? arr \t [%s]"}) {
+    SCOPED_TRACE(command);
+    emu.call("CabFlushCab", {Value::Int(-1)});  // some other recorded failure first
+    emu.commands.clear();                       // the load hook's own command
+    emu.call("KVTraverseDirectory", {Value::Text(dir.path()), Value::Text(command), Value::Text("")});
+    const std::string at = command.substr(0, command.find("%s"));
+    EXPECT_EQ(emu.commands, (std::vector<std::string>{at + dir.file("plain.prg") + command.substr(at.size() + 2)}));
+    EXPECT_LAST_ERROR(emu, ERROR_INVALID_NAME);
+  }
+  EXPECT_FALSE(FileExists(dir.file("pwned")));
 }
 
 // 誠 is D5 5C under code page 936: a start folder ending in it has no
