@@ -3,7 +3,9 @@
 // "key=value", and does no quoting: a line break in any of them starts a
 // new line (another key, another section), a ']' ends the section name
 // early, an '=' moves the rest of a key into its value, and a key that
-// begins with '[' reads back as a section. Such texts are refused before
+// begins with '[' reads back as a section, also after the blanks and
+// control bytes the reader skips. Sections and keys therefore hold no
+// control byte at all (below 0x20, and 0x7F); values hold no line break. Such texts are refused before
 // the system sees them, so a text from the application is always data.
 #pragma once
 

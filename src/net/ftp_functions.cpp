@@ -24,7 +24,7 @@ static_assert(kErrorInvalidName == ERROR_INVALID_NAME && kErrorNameTooLong == ER
 
 // Refuses a name before anything is sent, recording why.
 bool Refused(const TextParam& name, FtpName kind) {
-  const uint32_t code = FtpNameRefusal(name.view(), kind);
+  const uint32_t code = FtpNameRefusal(name.view(), kind, AnsiLeadBytes());
   if (code != 0) RecordFailure(code);
   // A local name is also counted as the system resolves it.
   return code != 0 || (kind == FtpName::kLocal && RefuseLongPath(name.view()));

@@ -8,8 +8,18 @@ bool BreaksProtocolLine(std::string_view text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
-uint32_t FtpNameRefusal(std::string_view name, FtpName kind) {
-  if (BreaksProtocolLine(name)) return kErrorInvalidName;
+bool HoldsBrokenCharacter(const LeadBytes& leads, std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!leads.isLead(static_cast<unsigned char>(text[i]))) continue;
+    if (i + 1 == text.size()) return true;
+    const auto second = static_cast<unsigned char>(text[++i]);
+    if (second < 0x40 || second == 0x7F || second == 0xFF) return true;
+  }
+  return false;
+}
+
+uint32_t FtpNameRefusal(std::string_view name, FtpName kind, const LeadBytes& leads) {
+  if (BreaksProtocolLine(name) || HoldsBrokenCharacter(leads, name)) return kErrorInvalidName;
   const bool tooLong = kind == FtpName::kLocal ? PathTooLong(name) : name.size() > kMaxFtpNameLength;
   return tooLong ? kErrorNameTooLong : 0;
 }

@@ -33,11 +33,20 @@ constexpr uint32_t kErrorNameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 // local file the transfer reads or writes.
 enum class FtpName { kRemote, kLocal };
 
+// Whether the text holds a broken double-byte character: a first byte at
+// the end, or one followed by a byte that no double-byte code page takes
+// as a second byte (below 0x40, 0x7F or 0xFF; a blank among them). The
+// system's conversion puts '?' in place of such a character, which a
+// server may expand as a wildcard. Under a single-byte code page no text
+// holds one.
+bool HoldsBrokenCharacter(const LeadBytes& leads, std::string_view text);
+
 // Why a name is refused before anything is sent, as the code to record: a
-// name that would end its command line (kErrorInvalidName), a remote name
+// name that would end its command line or holds a broken double-byte
+// character under the given lead bytes (kErrorInvalidName), a remote name
 // longer than kMaxFtpNameLength or a local path longer than the file calls
 // take (kErrorNameTooLong); 0 when it may be used.
-uint32_t FtpNameRefusal(std::string_view name, FtpName kind);
+uint32_t FtpNameRefusal(std::string_view name, FtpName kind, const LeadBytes& leads);
 
 // Whether a URL can be requested as given: not empty, at most
 // kMaxUrlLength bytes, and without a control byte or a blank (any of them

@@ -2,8 +2,9 @@
 // is already running.
 #include <windows.h>
 
+#include <map>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "bridge/host.h"
 #include "bridge/params.h"
@@ -13,11 +14,13 @@
 namespace larch {
 namespace {
 
-// Every marker handle stays open for the life of the process, also past an
-// unload of the library: the application instance it marks is still
-// running. The list is therefore never destroyed.
-std::vector<UniqueHandle>& MarkerHandles() {
-  static auto* handles = new std::vector<UniqueHandle>;
+// One handle for each marker name the process has made or found, kept
+// open for the life of the process, also past an unload of the library:
+// the application instance it marks is still running. The table is
+// therefore never destroyed. Mutex names are case-sensitive, and so are
+// the keys.
+std::map<std::string, UniqueHandle>& MarkerHandles() {
+  static auto* handles = new std::map<std::string, UniqueHandle>;
   return *handles;
 }
 
@@ -35,11 +38,14 @@ void KVTestExeIsRun(ParamBlock* block) {
   // Without a name the system would make an anonymous mutex that marks
   // nothing and could only leak.
   if (name.empty()) return ReturnLogical(false);
-  HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
+  // The process holds this marker already: a new handle would find it
+  // existing, so the answer is the same without one.
+  if (MarkerHandles().count(name) != 0) return ReturnLogical(true);
+  UniqueHandle mutex(CreateMutexA(nullptr, TRUE, name.c_str()));
   const DWORD error = GetLastError();
   if (mutex) {
-    ReleaseMutex(mutex);
-    MarkerHandles().emplace_back(mutex);
+    ReleaseMutex(mutex.get());
+    MarkerHandles().emplace(name, std::move(mutex));
   }
   ReturnLogical(error == ERROR_ALREADY_EXISTS);
 }

@@ -40,11 +40,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const bool hasBreak = input.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
   if (larch::BreaksProtocolLine(input) != hasBreak) abort();
-  const uint32_t remote = larch::FtpNameRefusal(input, larch::FtpName::kRemote);
-  const uint32_t local = larch::FtpNameRefusal(input, larch::FtpName::kLocal);
+  const uint32_t remote = larch::FtpNameRefusal(input, larch::FtpName::kRemote, larch::LeadBytes());
+  const uint32_t local = larch::FtpNameRefusal(input, larch::FtpName::kLocal, larch::LeadBytes());
   if (hasBreak && (remote != larch::kErrorInvalidName || local != larch::kErrorInvalidName)) abort();
   if (!hasBreak && remote != (size > larch::kMaxFtpNameLength ? larch::kErrorNameTooLong : 0)) abort();
   if (!hasBreak && local != (size > 259 ? larch::kErrorNameTooLong : 0)) abort();
+  // Under GBK a name is refused whenever it is under a single-byte page,
+  // and a name taken splits into whole characters, none of them a first
+  // byte before a blank, a digit, a control byte or other ASCII below '@'.
+  const larch::LeadBytes gbk = larch::LeadBytes::gbk();
+  const uint32_t gbkRemote = larch::FtpNameRefusal(input, larch::FtpName::kRemote, gbk);
+  if (remote != 0 && gbkRemote != remote) abort();
+  if (gbkRemote == 0) {
+    for (size_t i = 0; i < input.size(); i += larch::CharLength(gbk, input, i)) {
+      const bool lead = gbk.isLead(static_cast<unsigned char>(input[i]));
+      if (lead && (i + 1 == input.size() || static_cast<unsigned char>(input[i + 1]) < 0x40)) abort();
+    }
+  }
   if (larch::UrlIsRequestable(input)) {
     if (input.empty() || input.size() > larch::kMaxUrlLength) abort();
     for (char c : input) {

@@ -36,6 +36,11 @@ TEST(FilesIniNames, SectionsKeysAndValues) {
       {"Main", "[Other]", "v", false, false},                     // reads back as a section
       {"Main", "  [Other]", "v", false, false},                   // blanks before it are skipped
       {"Main", "\t\v[Other]", "v", false, false},
+      {"Main", "\x1A[Other]", "v", false, false},                 // the reader skips 0x1A too
+      {"Main", "a\tb", "v", false, false},                        // any control byte in a name
+      {"Ma\x7Fin", "Name", "v", true, false},
+      {"Main", "Name", "a\tb\x1A\x7F", false, true},               // a value may hold them
+      {"Main\xA0", "Name\x80~", "v", false, true},                // 0x20, 0x7E and up are text
       {"Main", "Na\nme", "v", false, false},
       {"Main", "Na\0me"s, "v", false, false},
       {"Main", "x[y", "v", false, true},
@@ -58,6 +63,27 @@ TEST(FilesIniNames, SectionsKeysAndValues) {
     const LeadBytes leads = c.gbk ? LeadBytes::gbk() : LeadBytes();
     EXPECT_EQ(IniEntryAllowed(leads, c.section, c.key, c.value), c.allowed)
         << "[" << c.section << "] " << c.key << "=" << c.value << (c.gbk ? " (GBK)" : "");
+  }
+}
+
+TEST(FilesIniNames, NamesHoldNoControlByte) {
+  for (int byte = 0; byte < 0x100; ++byte) {
+    const bool control = byte < 0x20 || byte == 0x7F;
+    for (bool gbk : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "byte " << byte << (gbk ? " (GBK)" : ""));
+      const LeadBytes leads = gbk ? LeadBytes::gbk() : LeadBytes();
+      // The byte between two characters, and after a first byte where a
+      // second byte would stand.
+      const std::string between = "A" + std::string(1, static_cast<char>(byte)) + "B";
+      const std::string second = "\xD6" + std::string(1, static_cast<char>(byte)) + "B";
+      EXPECT_EQ(IniSectionAllowed(leads, between), !control && byte != ']');
+      EXPECT_EQ(IniKeyAllowed(leads, between), !control && byte != '=');
+      if (control) {
+        EXPECT_FALSE(IniSectionAllowed(leads, second));
+        EXPECT_FALSE(IniKeyAllowed(leads, second));
+        EXPECT_EQ(IniValueAllowed(between), byte != '\r' && byte != '\n' && byte != 0);
+      }
+    }
   }
 }
 

@@ -52,8 +52,47 @@ TEST(NetProtocolText, FtpNamesAreRefusedForLineBreaksAndLength) {
       {FtpName::kLocal, std::string(300, 'l') + "\n", kErrorInvalidName},  // the line break counts first
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(FtpNameRefusal(c.name, c.kind), c.code)
+    EXPECT_EQ(FtpNameRefusal(c.name, c.kind, LeadBytes()), c.code)
         << (c.kind == FtpName::kLocal ? "local " : "remote ") << c.name.size();
+  }
+}
+
+// Under a double-byte code page the system's conversion puts '?' in place
+// of a broken character, so such a name is refused; under a single-byte
+// page the same bytes are characters of their own.
+TEST(NetProtocolText, FtpNamesWithABrokenDoubleByteCharacterAreRefused) {
+  struct Case {
+    std::string name;
+    bool broken;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"\xC4\xBF\xC2\xBC.txt", false},   // whole GBK characters
+      {"\x81\x40\xFE\xFE\x81\x7E\x81\x80", false},  // the edges of the second-byte range
+      {"a\xC4 b.txt", true},              // a first byte before a blank
+      {"a.txt\xC4", true},                // a first byte at the end
+      {"\xC4", true},
+      {"\xC4\xBF\xC2", true},
+      {"\xC4*", true},                    // before ASCII a second byte never is
+      {"\xC4" "0.txt", true},
+      {"\xC4/b", true},
+      {"\xC4\x7F", true},
+      {"\xC4\xFF", true},
+      {"\xC4\x5C", false},               // 0x5C ('\') is a second byte here
+      {"\xC4\xC4\x20", false},          // the second 0xC4 is the second byte
+      {"\xFF ", false},                   // 0xFF is no first byte
+      {"plain name", false},
+      {"", false},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(HoldsBrokenCharacter(LeadBytes::gbk(), c.name), c.broken);
+    EXPECT_FALSE(HoldsBrokenCharacter(LeadBytes(), c.name));
+    for (FtpName kind : {FtpName::kRemote, FtpName::kLocal}) {
+      EXPECT_EQ(FtpNameRefusal(c.name, kind, LeadBytes::gbk()), c.broken ? kErrorInvalidName : 0);
+      EXPECT_EQ(FtpNameRefusal(c.name, kind, LeadBytes()), 0u);
+    }
   }
 }
 

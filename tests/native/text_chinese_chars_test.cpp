@@ -46,6 +46,28 @@ TEST(ChineseCounterpart, BothDirections) {
   }
 }
 
+// A character takes the simplified form listed for itself, never one that
+// a Taiwan-variant pair implies (抬->擡, 顎->齶->腭), and one that is a
+// simplified form already stays.
+TEST(ChineseCounterpart, SimplifiedFormsListedForTheCharacterItself) {
+  struct Case {
+    char16_t traditional;
+    char16_t simplified;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {u'抬', u'抬'}, {u'著', u'著'}, {u'潀', u'潀'},  // kept by OpenCC and Unihan
+      {u'么', u'么'}, {u'戠', u'戠'},                   // listed as simplified forms of their own
+      {u'顎', u'颚'}, {u'鯰', u'鲶'},                   // not 腭, 鲇 (the forms of 齶, 鮎)
+      {u'齶', u'腭'}, {u'麼', u'么'}, {u'乾', u'干'}, {u'汙', u'污'},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    EXPECT_EQ(ChineseCounterpart(c.traditional, ChineseForm::Simplified), c.simplified)
+        << std::hex << static_cast<int>(c.traditional);
+  }
+}
+
 TEST(PinyinInitials, Text) {
   struct Case {
     const char* utf8;
@@ -66,6 +88,34 @@ TEST(PinyinInitials, Text) {
     EXPECT_EQ(PinyinInitials(Gbk(c.utf8)), Gbk(c.initials)) << c.utf8;
   }
   EXPECT_EQ(PinyinInitials("ab\xB0"), "ab\xB0");  // a lone last lead byte
+}
+
+// GBK's compatibility ideographs are read as the characters they stand
+// for, and counted like them: both functions take them for characters.
+TEST(PinyinInitials, CompatibilityIdeographsTakeTheirUnifiedCharactersInitial) {
+  struct Case {
+    const char* gbk;      // the compatibility ideograph
+    const char* unified;  // the character it stands for, UTF-8
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"\xFD\x9C", "郎"}, {"\xFD\x9D", "凉"}, {"\xFD\x9E", "秊"}, {"\xFD\x9F", "裏"},
+      {"\xFD\xA0", "隣"}, {"\xFE\x40", "兀"}, {"\xFE\x41", "嗀"},
+      {"\xFE\x49", "蘒"},  // 蘒 U+FA20, another compatibility ideograph of GBK
+  };
+  // clang-format on
+  std::string all, initials;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.unified);
+    const std::string initial = PinyinInitials(Gbk(c.unified));
+    ASSERT_EQ(initial.size(), 1u);
+    EXPECT_EQ(PinyinInitials(c.gbk), initial);
+    EXPECT_NE(StrokeCounts(c.gbk, 1), "");
+    all += c.gbk;
+    initials += initial;
+  }
+  EXPECT_EQ(initials, "LLNLLWHQ");
+  EXPECT_EQ(PinyinInitials(all), initials);
 }
 
 TEST(StrokeCounts, ModesAndCounts) {

@@ -112,6 +112,10 @@ TEST_F(Ini, TextsThatWouldBreakTheirLineAreRefused) {
       {"Main", "Admin=1", "v", true},
       {"Main", "[Evil]", "v", true},
       {"Main", " [Evil]", "v", true},
+      {"Other", "\x1A[Main]", "v", true},  // the reader skips 0x1A: [Main] would be shadowed
+      {"Main", "Na\tme", "v", true},       // no control byte in a name
+      {"Ma\x7Fin", "Name", "v", true},
+      {"Ma\x01in", "Name", "v", true},
   };
   for (const Case& c : cases) {
     emu.call("APIDeleteFile", {Value::Text(dir.file("missing"))});  // another failure first

@@ -357,6 +357,49 @@ TEST(NetFtp, ChineseFolderNamesComeBackWhole) {
   EXPECT_EQ(Hex(CurrentDir(emu)), Hex("/" + folder + "/" + inner));
 }
 
+TEST(NetFtp, NamesWithABrokenChineseCharacterAreRefusedUnsent) {
+  if (!IsDBCSLeadByte(0xC4)) GTEST_SKIP() << "a single-byte code page";
+  FtpServer server(kUser, kPassword);
+  ASSERT_TRUE(server.running());
+  // What "a? b.txt" and "victim?" would match on a server that expands '?'.
+  WriteFile(server.file("aX b.txt"), "keep");
+  WriteFile(server.file("victimX"), "keep");
+  HostEmulator emu;
+  TempDir local;
+  WriteFile(local.file("up.txt"), "up");
+  Configure(emu, kPassword, server.port());
+  ASSERT_TRUE(Op(emu, "KVFtpSetCurDir", {"/"}));  // connected: a name let through would be sent now
+
+  // clang-format off
+  const std::vector<std::string> cases[] = {
+      {"KVFtpDeleteFile", "a\xC4 b.txt"},              // a first byte before a blank
+      {"KVFtpDeleteFile", "victim\xC4"},               // a first byte at the end
+      {"KVFtpRemoveDir", "\xC4\xBF\xC2"},
+      {"KVFtpCreateDir", "new\xC4/"},
+      {"KVFtpSetCurDir", "\xC4."},
+      {"KVFtpRenameFile", "victimX", "\xC4 b"},
+      {"KVFtpGetFile", "victim\xC4", local.file("got.txt")},
+      {"KVFtpGetFile", "victimX", local.file("got\xC4")},  // a local name too
+      {"KVFtpPutFile", "up\xC4", local.file("up.txt")},
+  };
+  // clang-format on
+  const size_t sent = server.commands().size();
+  for (const std::vector<std::string>& c : cases) {
+    EXPECT_FALSE(Op(emu, c[0], {c.begin() + 1, c.end()})) << c[0] << " " << Hex(c[1]);
+    EXPECT_LAST_ERROR(emu, ERROR_INVALID_NAME) << c[0] << " " << Hex(c[1]);
+  }
+  EXPECT_EQ(server.commands().size(), sent) << "nothing reached the server";
+  EXPECT_EQ(ReadFile(server.file("aX b.txt")), "keep");
+  EXPECT_EQ(ReadFile(server.file("victimX")), "keep");
+  EXPECT_FALSE(FileExists(server.file("up")));
+  EXPECT_TRUE(Connected(emu));
+  // Whole characters still go through, as they are.
+  ASSERT_TRUE(Op(emu, "KVFtpPutFile", {"\xC4\xBF.txt", local.file("up.txt")}));
+  const std::vector<std::string> commands = server.commands();
+  ASSERT_FALSE(commands.empty());
+  EXPECT_EQ(Hex(commands.back()), Hex("STOR \xC4\xBF.txt"));
+}
+
 // What the library passed to InternetOpenA and InternetConnectA.
 struct ConnectRecord {
   std::string agent;

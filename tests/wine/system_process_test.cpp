@@ -263,6 +263,34 @@ TEST(TestExeIsRun, MarkersByNameAndByIdentity) {
   EXPECT_EQ(unseen.wait(60000), 11u) << "11: the child made a new marker";
 }
 
+TEST(TestExeIsRun, HoldsOneHandleForEachNameHoweverOftenAsked) {
+  HostEmulator emu;
+  const std::string name = UniqueName("larch-polled");
+  auto handles = [] {
+    DWORD count = 0;
+    EXPECT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &count));
+    return count;
+  };
+  // The count sees one more handle.
+  const DWORD start = handles();
+  HANDLE extra = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_EQ(handles(), start + 1) << "the process's handle count is not measured here";
+  CloseHandle(extra);
+
+  const DWORD before = handles();
+  EXPECT_FALSE(emu.call("KVTestExeIsRun", {Value::Text(name)}).value.logical);
+  int answeredTrue = 0;
+  for (int i = 0; i < 1000; ++i) answeredTrue += emu.call("KVTestExeIsRun", {Value::Text(name)}).value.logical;
+  EXPECT_EQ(answeredTrue, 1000);
+  EXPECT_LE(handles(), before + 1) << "one marker handle, however often it is asked for";
+  // Another name is another marker, and letter case makes another name.
+  EXPECT_FALSE(emu.call("KVTestExeIsRun", {Value::Text(name + "-2")}).value.logical);
+  EXPECT_FALSE(emu.call("KVTestExeIsRun", {Value::Text("X" + name)}).value.logical);
+  EXPECT_FALSE(emu.call("KVTestExeIsRun", {Value::Text("x" + name)}).value.logical);
+  EXPECT_TRUE(emu.call("KVTestExeIsRun", {Value::Text("x" + name)}).value.logical);
+  EXPECT_LE(handles(), before + 4);
+}
+
 TEST(KillProcess2, ClosesAWindowByTitle) {
   HostEmulator emu;
   const std::string title = UniqueName("Larch close me");

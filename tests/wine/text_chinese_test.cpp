@@ -41,6 +41,19 @@ TEST_F(CodePages, Big5ToGbkSimplifies) {
   }
 }
 
+TEST_F(CodePages, Big5ToGbkTakesTheFormListedForTheCharacterItself) {
+  // A character OpenCC and Unihan both keep stays (抬, 著, 潀); one they
+  // simplify takes the form they list for it, not the form of a Taiwan
+  // variant (顎 is 颚, not 腭 of 齶; 鯰 is 鲶, not 鲇 of 鮎).
+  const Conversion cases[] = {
+      {"抬頭", "抬头"}, {"著名", "著名"}, {"顎骨", "颚骨"}, {"鯰魚", "鲶鱼"}, {"潀", "潀"}, {"什麼", "什么"},
+  };
+  for (const Conversion& c : cases) {
+    EXPECT_EQ(Utf8(CallText(emu, "KVBig5ToGb2312", {Value::Text(Big5(c.traditional))}), kGbk), c.simplified)
+        << c.traditional;
+  }
+}
+
 TEST_F(CodePages, GbkToBig5UsesTaiwanForms) {
   // clang-format off
   const Conversion cases[] = {
@@ -69,6 +82,9 @@ TEST_F(CodePages, AsciiEmptyAndReplacement) {
   EXPECT_EQ(CallText(emu, "KVGb2312ToBig5", {Value::Text(Gbk("a硷ぁb"))}), "a" + Big5("鹼") + "?b");
   EXPECT_EQ(Utf8(CallText(emu, "KVGb2312ToBig5", {Value::Text(Gbk("硷瘘"))}), kBig5), "鹼瘺");
   EXPECT_EQ(CallText(emu, "KVBig5ToGb2312", {Value::Text(Big5("a‧b"))}), "a?b");
+  // GBK characters that Big5 lacks take the system's best fit where it has
+  // one: á a, ü u, ㈠ 一, ＂ ”.
+  EXPECT_EQ(Utf8(CallText(emu, "KVGb2312ToBig5", {Value::Text(Gbk("áü㈠＂ぁ"))}), kBig5), "au一”?");
   // ... unless the code page has a best fit: Big5's macron (A1 C2) becomes
   // GBK's ˉ (A1 A5), two bytes.
   // clang-format off
@@ -109,6 +125,23 @@ TEST(CnCharToSpell, InitialsThroughTheInterface) {
   EXPECT_EQ(CallText(emu, "KVCnCharToSpell", {Value::Text("plain ASCII 1.")}), "plain ASCII 1.");
   EXPECT_EQ(CallText(emu, "KVCnCharToSpell", {Value::Text(Gbk("abc中文"))}), "abcZW");
   EXPECT_EQ(CallText(emu, "KVCnCharToSpell", {Value::Text(Gbk("阿八匝廓，"))}), Gbk("ABZL，"));
+}
+
+TEST(CnCharToSpell, CompatibilityIdeographsAreSpelledAndCounted) {
+  HostEmulator emu;
+  // GBK FD9C-FE41 are the compatibility ideographs U+F92C U+F979 U+F995
+  // U+F9E7 U+F9F1 U+FA0C U+FA0D, which stand for 郎 凉 秊 裏 隣 兀 嗀; each
+  // takes the initial of its character, and the stroke count agrees that
+  // it is a character.
+  const std::pair<const char*, const char*> cases[] = {
+      {"\xFD\x9C", "L"}, {"\xFD\x9D", "L"}, {"\xFD\x9E", "N"}, {"\xFD\x9F", "L"},
+      {"\xFD\xA0", "L"}, {"\xFE\x40", "W"}, {"\xFE\x41", "H"},
+  };
+  for (const auto& [gbk, initial] : cases) {
+    EXPECT_EQ(CallText(emu, "KVCnCharToSpell", {Value::Text(std::string("a") + gbk)}), std::string("a") + initial)
+        << Hex(gbk);
+    EXPECT_EQ(CallText(emu, "KVCnCharToStroke", {Value::Text(gbk), Value::Int(1)}).size(), 2u) << Hex(gbk);
+  }
 }
 
 TEST(CnCharToStroke, ModesThroughTheInterface) {

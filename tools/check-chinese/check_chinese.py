@@ -7,13 +7,20 @@
     iconv -f CP936 -t UTF-8 | opencc -c s2tw.json | iconv -f UTF-8 -t CP950;
     (characters whose reference result the target code page cannot encode
     are left out and counted);
+  * KVBig5ToGb2312 on every Big5 ideograph against the rule of the
+    standards: a character that OpenCC (TSCharacters) and Unihan
+    (kSimplifiedVariant) both keep stays as it is, and a character that
+    changes becomes a simplified form they list for it (tw2s itself breaks
+    this rule: its Taiwan-variant step turns 抬 into 擡);
   * KVCnCharToSpell on GB2312 level 1 against the code ranges of its
-    pinyin-ordered rows;
+    pinyin-ordered rows, and on the GBK compatibility ideographs against
+    the characters Unihan names as their unified forms;
   * KVCnCharToStroke on every GBK ideograph against Unihan kTotalStrokes.
 
 The library runs under Wine through larch-text-lines (tools/check-chinese),
 one call per character. Prints the figures; exits 1 when an agreement falls
-below the floor given with --floor (percent, default 99).
+below the floor given with --floor (percent, default 99), or when any
+character breaks one of the rules.
 
     python3 tools/check-chinese/check_chinese.py [--bin build/win/bin]
 """
@@ -100,9 +107,10 @@ def show(raw, codec):
     return raw.decode(codec, errors="replace")
 
 
-def compare_conversion(title, library, function, chars, source, config, target, lib_codec, src_codec):
+def compare_conversion(title, library, function, chars, source, config, target, lib_codec, src_codec, got=None):
     lines = [raw for _, raw in chars]
-    got = library.apply(function, lines)
+    if got is None:
+        got = library.apply(function, lines)
     want = pipeline(lines, source, config, target)
     hanzi = lambda raw: "\u3400" <= raw.decode(src_codec) <= "\u9fff" or "\uf900" <= raw.decode(src_codec) <= "\ufaff"
     figures = {}
@@ -146,6 +154,91 @@ def check_pinyin(library):
     for line in differences:
         print("    " + line)
     return 100.0 * agree / len(level1)
+
+
+def unihan_field(name, field):
+    """{char: value} of one Unihan field."""
+    values = {}
+    with bz2.open("/usr/share/unicode/Unihan_%s.txt.bz2" % name, "rt", encoding="utf-8") as f:
+        for line in f:
+            parts = line.rstrip("\n").split("\t")
+            if len(parts) == 3 and parts[1] == field:
+                values[chr(int(parts[0][2:], 16))] = parts[2]
+    return values
+
+
+def unihan_chars(value):
+    return [chr(int(item.split("<")[0][2:], 16)) for item in value.split()]
+
+
+def opencc_characters(name, work):
+    """{char: [candidates]} of an OpenCC character dictionary, in its order."""
+    text = os.path.join(work, name + ".txt")
+    subprocess.run(["opencc_dict", "-i", "/usr/share/opencc/%s.ocd2" % name, "-o", text,
+                    "-f", "ocd2", "-t", "text"], check=True)
+    table = {}
+    with open(text, encoding="utf-8") as f:
+        for line in f:
+            key, _, values = line.rstrip("\n").partition("\t")
+            if len(key) == 1:
+                table[key] = values.split(" ")
+    return table
+
+
+def check_simplified_forms(chars, got, work):
+    """KVBig5ToGb2312's results against the rule of the standards; the
+    number of characters that break it."""
+    ts = opencc_characters("TSCharacters", work)
+    unihan = {c: unihan_chars(v) for c, v in unihan_field("Variants", "kSimplifiedVariant").items()}
+    checked = kept = changed = 0
+    differences = []
+    for (code, raw), g in zip(chars, got):
+        char = raw.decode("cp950")
+        try:
+            result = g.decode("gbk")
+            char.encode("gbk")
+        except (UnicodeDecodeError, UnicodeEncodeError):
+            continue  # GBK lacks the character: no simplified form to judge
+        checked += 1
+        opencc_keeps = char not in ts or ts[char][0] == char
+        unihan_keeps = char not in unihan or char in unihan[char]
+        listed = list(dict.fromkeys(ts.get(char, []) + unihan.get(char, [])))
+        if opencc_keeps and unihan_keeps:
+            kept += 1
+            if result != char:
+                differences.append("%04X %s -> %s, which OpenCC and Unihan keep" % (code, char, result))
+        elif result != char:
+            if result in listed:
+                changed += 1
+            else:
+                differences.append("%04X %s -> %s, listed: %s" % (code, char, result, " ".join(listed)))
+    print("Big5 ideographs to GBK (KVBig5ToGb2312) against the forms OpenCC TSCharacters and Unihan list:")
+    print("  %d characters GBK has: %d that both keep, %d changed to a listed form; %d break the rule" % (
+        checked, kept, changed, len(differences)))
+    for line in differences[:40]:
+        print("    " + line)
+    return len(differences)
+
+
+def check_compatibility_initials(library):
+    """KVCnCharToSpell on the GBK compatibility ideographs against the
+    initials of the unified characters they stand for; the number that
+    differ."""
+    compatibility = unihan_field("IRGSources", "kCompatibilityVariant")
+    trails = list(range(0x40, 0x7F)) + list(range(0x80, 0xFF))
+    chars = [(c, b) for c, b in pairs(range(0x81, 0xFF), trails, "gbk") if b.decode("gbk") in compatibility]
+    unified = [unihan_chars(compatibility[b.decode("gbk")])[0].encode("gbk") for _, b in chars]
+    got = library.apply("KVCnCharToSpell", [b for _, b in chars] + unified)
+    differences = []
+    for (code, raw), base, g, want in zip(chars, unified, got, got[len(chars):]):
+        if g != want:
+            differences.append("%04X %s -> %s, its unified %s -> %s" % (
+                code, show(raw, "gbk"), show(g, "gbk"), show(base, "gbk"), show(want, "gbk")))
+    print("Pinyin initials of the GBK compatibility ideographs (KVCnCharToSpell) against their unified characters:")
+    print("  %d characters, %d differ" % (len(chars), len(differences)))
+    for line in differences:
+        print("    " + line)
+    return len(differences)
 
 
 def unihan_strokes():
@@ -197,17 +290,22 @@ def main():
     with tempfile.TemporaryDirectory() as work:
         library = Library(args.bin, work)
         shares = []
-        to_gbk = compare_conversion("Big5 ideographs to GBK", library, "KVBig5ToGb2312", big5_ideographs(),
-                                    "CP950", "tw2s.json", "CP936", "gbk", "cp950")
+        ideographs = big5_ideographs()
+        simplified = library.apply("KVBig5ToGb2312", [raw for _, raw in ideographs])
+        to_gbk = compare_conversion("Big5 ideographs to GBK", library, "KVBig5ToGb2312", ideographs,
+                                    "CP950", "tw2s.json", "CP936", "gbk", "cp950", simplified)
+        broken = check_simplified_forms(ideographs, simplified, work)
         to_big5 = compare_conversion("GB2312 characters to Big5", library, "KVGb2312ToBig5", gb2312_chars(),
                                      "CP936", "s2tw.json", "CP950", "cp950", "gbk")
         for figures in (to_gbk, to_big5):
             _, comparable, agree = figures["ideographs"]
             shares.append(100.0 * agree / comparable)
         shares.append(check_pinyin(library))
+        broken += check_compatibility_initials(library)
         shares.append(check_strokes(library))
     low = [s for s in shares if s < args.floor]
-    return 1 if low else 0
+    # The rules hold for every character, whatever the agreement.
+    return 1 if low or broken else 0
 
 
 if __name__ == "__main__":

@@ -5,8 +5,9 @@ Reads Unihan (Debian package unicode-data, /usr/share/unicode/Unihan_*.txt.bz2)
 and the OpenCC character dictionaries (Debian package opencc / libopencc-data,
 /usr/share/opencc/*.ocd2, turned into text with opencc_dict) and writes:
 
-  * two sorted UTF-16 pair arrays, traditional->simplified and
-    simplified->traditional (Taiwan variants on the traditional side);
+  * two sorted UTF-16 pair arrays, traditional->simplified (the simplified
+    form listed for the character itself) and simplified->traditional
+    (Taiwan variants on the traditional side);
   * one 16-bit key per GBK double-byte code: pinyin rank << 5 | stroke key;
   * the pinyin and stroke boundary rows that the classification searches.
 
@@ -219,13 +220,26 @@ def level1_readings(level1, fields):
 
 # ---- tables ----------------------------------------------------------------
 
-def sort_keys(fields, strokes_field):
+def compatibility_base(char, compatibility):
+    """The unified ideograph that a compatibility ideograph stands for
+    (Unihan kCompatibilityVariant), or None."""
+    value = compatibility.get(char)
+    return chr(int(value.split()[0][2:], 16)) if value else None
+
+
+def sort_keys(fields, strokes_field, compatibility):
     codes = list(gbk_codes())
     level1 = [c for _, code, c in codes if c and is_level1(code)]
     readings = level1_readings(level1, fields)
     for _, code, char in codes:
         if char and char not in readings:
             r = readings_of(char, fields)
+            # A compatibility ideograph (GBK FD9C-FE41: 郎 凉 秊 裏 隣 兀 嗀)
+            # has no reading of its own: it is read as the character it
+            # stands for.
+            base = compatibility_base(char, compatibility)
+            if not r and base:
+                r = readings_of(base, fields)
             if r:
                 readings[char] = r[0]
 
@@ -269,6 +283,22 @@ def first_variant(value, char):
     return found[0] if found else None
 
 
+def simplified_forms(c, variants, opencc):
+    """The simplified forms the standards list for a character, the one to
+    take first: OpenCC's TSCharacters candidates (in OpenCC's order, the
+    usual form first) when it has the character; else Unihan's
+    kSimplifiedVariant, which is in code order, so the character itself
+    comes first when Unihan lists it as a simplified form of its own (著 is
+    着 and 著, 戠 is 只 and 戠). Empty when neither lists the character."""
+    if c in opencc["TSCharacters"]:
+        return opencc["TSCharacters"][c]
+    listed = [chr(int(item[2:], 16)) for item in (variants["kSimplifiedVariant"].get(c) or "").split()]
+    if c in listed:
+        listed.remove(c)
+        listed.insert(0, c)
+    return listed
+
+
 def pair_tables(fields, variants, opencc):
     gbk = double_byte_chars("gbk")
     big5 = double_byte_chars("cp950")
@@ -300,21 +330,21 @@ def pair_tables(fields, variants, opencc):
         if usable(t):
             to_traditional.append((c, t))
 
-    # Traditional -> simplified, as tw2s does: the characters come from Big5
-    # (through GBK), the result has to be a GBK character; of OpenCC's
-    # candidates the first one GBK has.
+    # Traditional -> simplified: the characters come from Big5 (through
+    # GBK), the result has to be a GBK character. A character takes the
+    # simplified form listed for the character itself: OpenCC's
+    # TSCharacters (the first candidate GBK has), else Unihan's
+    # kSimplifiedVariant (the first one GBK has). A character that OpenCC
+    # does not list and that Unihan lists as a simplified form of its own
+    # (著, 戠), or does not list at all (抬, 潀), stays as it is.
+    # OpenCC's TWVariantsRev is no simplification: it turns a Taiwan form
+    # into another traditional form (抬->擡, 著->着, 顎->齶, 鯰->鮎), and
+    # following it gave 抬->擡, 著->着, 顎->腭, 鯰->鲇, 潀->潨.
     to_simplified = []
     for c in sorted(big5 & gbk):
-        variant = first(opencc["TWVariantsRev"], c) or c
-        candidates = opencc["TSCharacters"].get(variant)
-        t = None
-        if candidates:
-            t = next((u for u in candidates if u in gbk and bmp(u)), candidates[0])
-        if t is None and variant != c:
-            t = variant
-        if t is None:
-            t = first_variant(variants["kSimplifiedVariant"].get(c), c) or c
-        if t != c and bmp(c) and bmp(t) and t in gbk:
+        encodable = [u for u in simplified_forms(c, variants, opencc) if bmp(u) and u in gbk]
+        t = encodable[0] if encodable else c
+        if t != c and bmp(c):
             to_simplified.append((c, t))
     return to_simplified, to_traditional
 
@@ -344,9 +374,9 @@ def render(keys, to_simplified, to_traditional, versions):
         "",
         "namespace larch {",
         "",
-        "// %d pairs: OpenCC TWVariantsRev then TSCharacters (the first candidate GBK" % len(to_simplified),
-        "// has); Unihan kSimplifiedVariant where OpenCC has none. Keys are Big5",
-        "// characters, values GBK characters.",
+        "// %d pairs: the form listed for the character itself, OpenCC TSCharacters" % len(to_simplified),
+        "// (the first candidate GBK has), else Unihan kSimplifiedVariant unless it",
+        "// lists the character itself. Keys are Big5 characters, values GBK characters.",
     ]
     out += emit_pairs("kTraditionalToSimplified", to_simplified)
     out += [
@@ -388,14 +418,14 @@ def render(keys, to_simplified, to_traditional, versions):
 def generate(unihan_dir, opencc_dir):
     readings, version = read_unihan(unihan_dir, "Readings", [
         "kMandarin", "kHanyuPinyin", "kXHC1983", "kTGHZ2013", "kHanyuPinlu"])
-    irg, _ = read_unihan(unihan_dir, "IRGSources", ["kTotalStrokes"])
+    irg, _ = read_unihan(unihan_dir, "IRGSources", ["kTotalStrokes", "kCompatibilityVariant"])
     if not irg["kTotalStrokes"]:  # before Unicode 15 the field lived elsewhere
-        irg, _ = read_unihan(unihan_dir, "DictionaryLikeData", ["kTotalStrokes"])
+        irg["kTotalStrokes"] = read_unihan(unihan_dir, "DictionaryLikeData", ["kTotalStrokes"])[0]["kTotalStrokes"]
     variants, _ = read_unihan(unihan_dir, "Variants", ["kSimplifiedVariant", "kTraditionalVariant"])
     with tempfile.TemporaryDirectory() as work:
         opencc = {name: read_opencc(opencc_dir, name, work) for name in
                   ("STCharacters", "TWVariants", "TSCharacters", "TWVariantsRev")}
-    keys = sort_keys(readings, irg["kTotalStrokes"])
+    keys = sort_keys(readings, irg["kTotalStrokes"], irg["kCompatibilityVariant"])
     to_simplified, to_traditional = pair_tables(readings, variants, opencc)
     versions = {"unihan": version or "unknown",
                 "unicode_data": package_version("unicode-data"),
