@@ -38,30 +38,22 @@ if ! bash scripts/setup.sh >"$logs/setup.log" 2>&1; then
   exit 1
 fi
 
-build() {  # folder cmake-arguments...
-  local folder=$1
-  shift
-  cmake -S . -B "$folder" -G Ninja -DLARCH_COVERAGE=ON "$@" >/dev/null && cmake --build "$folder" -j "$jobs"
+build() {  # folder target cmake-arguments...
+  local folder=$1 target=$2
+  shift 2
+  cmake -S . -B "$folder" -G Ninja -DLARCH_COVERAGE=ON "$@" >/dev/null &&
+    cmake --build "$folder" -j "$jobs" --target "$target"
 }
 echo "building with coverage counting (log: build/logs/coverage-build.log)"
-{
-  build build/coverage -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake &&
-    { [ $native -eq 0 ] || build build/coverage-native; }
-} >"$logs/coverage-build.log" 2>&1 || {
+# The test program needs the DLL, the shell and the tools its tests run.
+build build/coverage larch_tests -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >"$logs/coverage-build.log" 2>&1 || {
   tail -n 60 "$logs/coverage-build.log"
   echo "build failed"
   exit 1
 }
 
 # Counts of an earlier run would be added to this one's.
-find build/coverage build/coverage-native -name '*.gcda' -delete 2>/dev/null
-
-builds=()
-if [ $native -eq 1 ]; then
-  ctest --test-dir build/coverage-native -j 2 >"$logs/coverage-native.log" 2>&1
-  echo "native   $(grep -E 'tests passed|tests failed' "$logs/coverage-native.log" | tail -n 1)"
-  builds+=(--build "native=gcov:build/coverage-native/CMakeFiles/larch_portable.dir")
-fi
+find build/coverage -name '*.gcda' -delete
 
 # The DLL writes its counts when it is unloaded, to the absolute Unix path
 # of each object file. Under Wine a path without a drive is taken on the
@@ -70,7 +62,7 @@ fi
 rm -rf "$logs/coverage-wine" && mkdir -p "$logs/coverage-wine"
 ONLY=$only LOGS=$logs/coverage-wine GCOV_PREFIX=Z: bash scripts/with-wine.sh bash -c '
   if [ -n "$ONLY" ]; then
-    (cd build/coverage/bin && ../../../scripts/wine-run ./larch_tests.exe "--gtest_filter=$ONLY") >"$LOGS/tests.log" 2>&1
+    (root=$PWD && cd build/coverage/bin && "$root/scripts/wine-run" ./larch_tests.exe "--gtest_filter=$ONLY") >"$LOGS/tests.log" 2>&1
     tail -n 3 "$LOGS/tests.log"
   else
     python3 tests/wine/run_by_suite.py --tests build/coverage/bin/larch_tests.exe --wine-run scripts/wine-run \
@@ -91,11 +83,23 @@ print(f"wine     {len(cases) - len(failed)} of {len(cases)} tests without failur
 PY
   echo "other    $(grep -E 'tests passed|tests failed' "$logs/coverage-wine/ctest.log" | tail -n 1)"
 fi
-builds+=(--build "wine=i686-w64-mingw32-gcov:build/coverage/CMakeFiles/larch_objects.dir")
+builds=(--build "wine=i686-w64-mingw32-gcov:build/coverage/CMakeFiles/larch_objects.dir")
 
 if ! find build/coverage/CMakeFiles/larch_objects.dir -name '*.gcda' | grep -q .; then
   echo "coverage: larch.dll wrote no counts (did the Wine phase run?)"
   exit 1
+fi
+
+if [ $native -eq 1 ]; then
+  build build/coverage-native all >>"$logs/coverage-build.log" 2>&1 || {
+    tail -n 60 "$logs/coverage-build.log"
+    echo "native build failed"
+    exit 1
+  }
+  find build/coverage-native -name '*.gcda' -delete
+  ctest --test-dir build/coverage-native -j 2 >"$logs/coverage-native.log" 2>&1
+  echo "native   $(grep -E 'tests passed|tests failed' "$logs/coverage-native.log" | tail -n 1)"
+  builds+=(--build "native=gcov:build/coverage-native/CMakeFiles/larch_portable.dir")
 fi
 echo
 python3 tools/coverage/report.py --source . "${builds[@]}" --json build/coverage/report.json |

@@ -17,6 +17,7 @@ figure), then the functions no test runs, by family and file.
 import argparse
 import json
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -69,6 +70,32 @@ def collect(gcov, folder, source):
                     record[0].add(function.get("demangled_name") or function["name"])
                     record[1] += function["execution_count"]
     return lines, functions
+
+
+SHORTER = [
+    ("std::basic_string_view<char, std::char_traits<char> >", "std::string_view"),
+    ("std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >", "std::string"),
+    ("[abi:cxx11]", ""),
+    ("(anonymous namespace)::", ""),
+    ("larch::", ""),
+]
+
+
+def demangled(names):
+    """Stdcall functions keep their mangled names in the notes (the "@16"
+    suffix stops gcov's demangler); c++filt reads them without it."""
+    mangled = sorted({n for n in names if re.fullmatch(r"_Z\S+@\d+", n)})
+    if not mangled:
+        return {}
+    out = subprocess.run(["c++filt"], input="\n".join(n.rsplit("@", 1)[0] for n in mangled), text=True,
+                         stdout=subprocess.PIPE, check=False).stdout.splitlines()
+    return dict(zip(mangled, out)) if len(out) == len(mangled) else {}
+
+
+def readable(name):
+    for long, short in SHORTER:
+        name = name.replace(long, short)
+    return name
 
 
 def family_of(name):
@@ -140,8 +167,10 @@ def main():
     total = lambda rows: [sum(r[0] for r in rows.values()), sum(r[1] for r in rows.values())]
     row("total", total(line_rows), total(function_rows), [total(rows) for _, rows in build_rows])
 
+    plain = demangled({n for record in functions.values() for n in record[0]})
+
     def shown_name(names):
-        name = min(names, key=len)
+        name = readable(plain.get(min(names, key=len), min(names, key=len)))
         return name if len(names) == 1 else f"{name} (and {len(names) - 1} more instantiations)"
 
     unreached = sorted((key, shown_name(record[0])) for key, record in functions.items() if record[1] == 0)
