@@ -45,7 +45,7 @@ def gcov_documents(gcov, notes, cwd):
 def collect(gcov, folder, source):
     """Answers (lines, functions) of the build under FOLDER, for files under
     SOURCE/src: lines {(file, line): count}, functions {(file, line, column):
-    [name, count]}; file names are relative to SOURCE."""
+    [names, count, end line]}; file names are relative to SOURCE."""
     notes = []
     for root, _, files in os.walk(folder):
         notes += [os.path.abspath(os.path.join(root, f)) for f in files if f.endswith(".gcno")]
@@ -66,7 +66,7 @@ def collect(gcov, folder, source):
                 for function in entry.get("functions", []):
                     key = (name, function["start_line"], function.get("start_column", 0))
                     # Instantiations of one template share the place: one function.
-                    record = functions.setdefault(key, [set(), 0])
+                    record = functions.setdefault(key, [set(), 0, function["end_line"]])
                     record[0].add(function.get("demangled_name") or function["name"])
                     record[1] += function["execution_count"]
     return lines, functions
@@ -129,10 +129,20 @@ def main():
     for _, build_lines, build_functions in builds:
         for key, count in build_lines.items():
             lines[key] = lines.get(key, 0) + count
-        for key, (names, count) in build_functions.items():
-            record = functions.setdefault(key, [set(), 0])
+        for key, (names, count, end) in build_functions.items():
+            record = functions.setdefault(key, [set(), 0, end])
             record[0] |= names
             record[1] += count
+
+    # A function inlined wherever it is called has an out-of-line copy that
+    # never runs while its lines do: it counts as reached when a line of its
+    # body is. The body starts on the line after the first, where a lambda
+    # shares its first line with the code around it.
+    for (file, start, _), record in functions.items():
+        if record[1] == 0:
+            body = range(start + 1, record[2] + 1) if record[2] > start else [start]
+            if any(lines.get((file, line), 0) > 0 for line in body):
+                record[1] = 1
 
     def tally(items, reached_of):
         by_family = {}
