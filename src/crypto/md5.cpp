@@ -234,7 +234,14 @@ void Md5HexOfFile(char* out, const char* path) {
   uint8_t block[1024];
   size_t got;
   while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) Md5Update(context, block, got);
+  // A read that fails ends the loop like the end of the file: the digest of
+  // what came before it would pass for the file's.
+  bool failed = std::ferror(file.get()) != 0;
   file.reset();
+  if (failed) {
+    out[0] = '\0';
+    return;
+  }
   uint8_t digest[16];
   Md5Final(digest, context);
   FormatDigest(out, digest);

@@ -25,7 +25,8 @@ constexpr size_t kDigestTextSize = 33;
 // Lower-case digest text of the bytes; nothing happens when out is null.
 void Md5HexOfBytes(char* out, const void* data, size_t length);
 // Digest text of a file read in 1024-byte pieces. When the file cannot be
-// opened only out[0] is written (a NUL): callers treat that as "no digest".
+// opened or a read fails only out[0] is written (a NUL): callers treat that
+// as "no digest".
 void Md5HexOfFile(char* out, const char* path);
 // The digest text with the two digits of every byte exchanged.
 void Md5HexSwapped(char* out, const void* data, size_t length);

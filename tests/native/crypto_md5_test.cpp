@@ -107,7 +107,9 @@ TEST(Md5File, AgreesWithMd5sumAtBlockBoundaries) {
 }
 
 TEST(Md5File, UnreadableFileWritesOnlyTheFirstByte) {
-  for (std::string path : {"/nonexistent/larch/file", ""}) {
+  // A folder opens here but every read of it fails: a failed read is no
+  // digest, not the digest of the bytes before it.
+  for (std::string path : {std::string("/nonexistent/larch/file"), std::string(), testing::TempDir()}) {
     char out[kDigestTextSize];
     std::memset(out, 'x', sizeof out);
     Md5HexOfFile(out, path.c_str());
