@@ -244,7 +244,7 @@ Now LocalNow() {
   localtime_r(&t, &parts);
 #endif
   return Now{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
-             parts.tm_min,         parts.tm_sec,    millis / 10};
+             parts.tm_min,         parts.tm_sec,     millis / 10};
 }
 
 // A value as TRANSFORM and the PAD functions show it without a picture.
@@ -1472,9 +1472,9 @@ BlockError Misplaced(const Statement& at, Word w) {
 struct Block {
   enum class Kind { Command, If, Case, For, While, Exit, Loop };
   Kind kind = Kind::Command;
-  Statement at;            // the command, or the line that opens the structure
-  std::string expression;  // IF and DO WHILE: the condition
-  std::vector<std::unique_ptr<Block>> body;  // IF: when true; loops: the body
+  Statement at;                               // the command, or the line that opens the structure
+  std::string expression;                     // IF and DO WHILE: the condition
+  std::vector<std::unique_ptr<Block>> body;   // IF: when true; loops: the body
   std::vector<std::unique_ptr<Block>> other;  // IF: ELSE; DO CASE: OTHERWISE
   // DO CASE: each CASE line (its condition in `text`) with its commands.
   std::vector<std::pair<Statement, std::vector<std::unique_ptr<Block>>>> cases;
@@ -1883,16 +1883,17 @@ std::string Interpreter::substituteDefines(const std::string& text) const {
       size_t e = i;
       while (e < text.size() && IsNameChar(text[e])) ++e;
       std::string name = text.substr(i, e - i);
-      bool member = i > 0 && (text[i - 1] == '&' ||
-                              (text[i - 1] == '.' && !(i >= 2 && IsNameChar(text[i - 2]) && [&] {
-                                 // .AND.NAME: the dot closes an operator.
-                                 std::string before = UpperCase(text.substr(0, i));
-                                 for (const char* op : {".AND.", ".OR.", ".NOT."}) {
-                                   size_t k = std::strlen(op);
-                                   if (before.size() >= k && before.compare(before.size() - k, k, op) == 0) return true;
-                                 }
-                                 return false;
-                               }())));
+      bool member =
+          i > 0 && (text[i - 1] == '&' || (text[i - 1] == '.' && !(i >= 2 && IsNameChar(text[i - 2]) && [&] {
+                                             // .AND.NAME: the dot closes an operator.
+                                             std::string before = UpperCase(text.substr(0, i));
+                                             for (const char* op : {".AND.", ".OR.", ".NOT."}) {
+                                               size_t k = std::strlen(op);
+                                               if (before.size() >= k && before.compare(before.size() - k, k, op) == 0)
+                                                 return true;
+                                             }
+                                             return false;
+                                           }())));
       auto found = member ? defines_.end() : defines_.find(UpperCase(name));
       out += found == defines_.end() ? name : found->second;
       CheckLength(out.size());
@@ -2253,7 +2254,6 @@ static std::string LibraryStem(const std::string& path) {
   return UpperCase(dot == std::string::npos ? name : name.substr(0, dot));
 }
 
-
 void Interpreter::setLibrary(const std::string& rest) {
   std::string path = Trim(rest);
   // ADDITIVE keeps what is loaded; this host holds one library at a time,
@@ -2281,7 +2281,8 @@ void Interpreter::setLibrary(const std::string& rest) {
   if (bare && !host_.programFolder().empty() && host_.loadLibrary(host_.programFolder() + path, &error)) return;
   // A file that is there but cannot be loaded is not a library (or not one
   // for this host).
-  if (host_.fileExists(path) || (bare && !host_.programFolder().empty() && host_.fileExists(host_.programFolder() + path))) {
+  if (host_.fileExists(path) ||
+      (bare && !host_.programFolder().empty() && host_.fileExists(host_.programFolder() + path))) {
     throw HostError{kErrorNotLibrary, "File '" + path + "' is not a valid library."};
   }
   throw HostError{kErrorFileMissing, "File '" + path + "' does not exist."};
@@ -2327,11 +2328,11 @@ namespace larch::host {
 
 // The host's own functions, for HELP.
 static const char* const kHostFunctions[] = {
-    "ABS",   "ALEN",      "ALINES", "ALLTRIM", "ASC",     "ASCAN",   "AT",        "BETWEEN",   "CHR",  "DATE",
-    "DAY",   "DTOC",      "DTOS",   "EMPTY",   "FILETOSTR", "IIF",   "INLIST",    "INT",       "LEFT", "LEN",
-    "LOWER", "LTRIM",     "MAX",    "MIN",     "MOD",     "MONTH",   "OCCURS",    "PADC",      "PADL", "PADR",
-    "REPLICATE", "RIGHT", "ROUND",  "RTRIM",   "SPACE",   "STR",     "STRTOFILE", "STRTRAN",   "STUFF", "SUBSTR",
-    "TIME",  "TRANSFORM", "TRIM",   "TYPE",    "UPPER",   "VAL",     "VARTYPE",   "YEAR",
+    "ABS",       "ALEN",      "ALINES", "ALLTRIM", "ASC",       "ASCAN", "AT",        "BETWEEN", "CHR",   "DATE",
+    "DAY",       "DTOC",      "DTOS",   "EMPTY",   "FILETOSTR", "IIF",   "INLIST",    "INT",     "LEFT",  "LEN",
+    "LOWER",     "LTRIM",     "MAX",    "MIN",     "MOD",       "MONTH", "OCCURS",    "PADC",    "PADL",  "PADR",
+    "REPLICATE", "RIGHT",     "ROUND",  "RTRIM",   "SPACE",     "STR",   "STRTOFILE", "STRTRAN", "STUFF", "SUBSTR",
+    "TIME",      "TRANSFORM", "TRIM",   "TYPE",    "UPPER",     "VAL",   "VARTYPE",   "YEAR",
 };
 
 // The cells of a Markdown table row, "\|" inside a cell kept as "|".

@@ -143,11 +143,11 @@ class Interpreter {
   Statement running_;            // the statement running now, for errors
   std::string pending_;          // a command continued with ';'
   bool continued_ = false;
-  std::vector<Statement> open_;  // a structured command before its end
-  int depth_ = 0;                // structures open in it
+  std::vector<Statement> open_;                 // a structured command before its end
+  int depth_ = 0;                               // structures open in it
   std::map<std::string, std::string> defines_;  // #DEFINE, by upper-case name
-  std::string openLine_;                         // ?? output not yet ended by a line break
-  bool openShown_ = false;                       // the open line is already on the screen
+  std::string openLine_;                        // ?? output not yet ended by a line break
+  bool openShown_ = false;                      // the open line is already on the screen
   int errors_ = 0;
   bool stopOnError_ = false;
   bool stopped_ = false;

@@ -310,8 +310,9 @@ TEST(ShellInterpreter, VariablesAndArrays) {
       "? TYPE(\"q\")",
   });
   // clang-format on
-  EXPECT_EQ(out, (std::vector<std::string>{"x 7 .F.", "6 2 3 6", "Error 11: Function argument value, type, or count is invalid.",
-                                           "x .F.", "0 0", "Error 31: Invalid subscript reference.",
+  EXPECT_EQ(out, (std::vector<std::string>{"x 7 .F.", "6 2 3 6",
+                                           "Error 11: Function argument value, type, or count is invalid.", "x .F.",
+                                           "0 0", "Error 31: Invalid subscript reference.",
                                            "Error 31: Invalid subscript reference.", "app!", ".F.", "U"}));
 }
 
@@ -338,8 +339,9 @@ TEST(ShellInterpreter, LibraryLoadingAndCalls) {
   });
   // clang-format on
   EXPECT_EQ(out, (std::vector<std::string>{"Error 1: Function 'TWICE' is not found.", "        42 3", "3 .T.",
-                                           "Error 9: Data type mismatch.", "Error 1: File 'other.dll' does not exist.", "         2",
-                                           "Error 1: Function 'TWICE' is not found.", "Error 1: Function 'TWICE' is not found."}));
+                                           "Error 9: Data type mismatch.", "Error 1: File 'other.dll' does not exist.",
+                                           "         2", "Error 1: Function 'TWICE' is not found.",
+                                           "Error 1: Function 'TWICE' is not found."}));
   EXPECT_EQ(host.releases, (std::vector<std::string>{"good.dll", "good.dll"}));
 }
 
@@ -558,7 +560,8 @@ TEST(ShellInterpreter, MoreHostFunctions) {
   std::string shown = Print("DTOS(DATE()) + \" \" + TIME() + \" \" + TIME(1)");
   if (shown.substr(0, 8) != today) shown = Print("DTOS(DATE()) + \" \" + TIME() + \" \" + TIME(1)");  // midnight passed
   EXPECT_EQ(shown.substr(0, 8), today);
-  EXPECT_TRUE(std::regex_match(shown, std::regex("\\d{8} \\d\\d:\\d\\d:\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d\\d"))) << shown;
+  EXPECT_TRUE(std::regex_match(shown, std::regex("\\d{8} \\d\\d:\\d\\d:\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d\\d")))
+      << shown;
 }
 
 TEST(ShellInterpreter, ArraysFromTextsAndSearches) {
@@ -641,8 +644,8 @@ TEST(ShellInterpreter, DefinesAndIncludes) {
       "#IF 1",
   });
   // clang-format on
-  EXPECT_EQ(out, (std::vector<std::string>{"42 43 84 ANSWER ANSWER", "Error 12: Variable 'ANSWER' is not found.", "2 hi",
-                                           "Error 1: File 'nothere.h' does not exist.",
+  EXPECT_EQ(out, (std::vector<std::string>{"42 43 84 ANSWER ANSWER", "Error 12: Variable 'ANSWER' is not found.",
+                                           "2 hi", "Error 1: File 'nothere.h' does not exist.",
                                            "bad.h(2): Error 12: Variable 'NOSUCH' is not found.",
                                            "self.h(1): Error 96: Nesting error: files included too deeply.",
                                            "Error 16: Unrecognized command verb."}));
@@ -665,7 +668,8 @@ TEST(ShellInterpreter, DefinesAndIncludes) {
   shell.feed("? FROM_FOLDER");
   shell.finish();
   std::remove(header.c_str());
-  EXPECT_EQ(scripted.out, (std::vector<std::string>{"1 7", "other.prg(1): Error 12: Variable 'FROM_FOLDER' is not found."}));
+  EXPECT_EQ(scripted.out,
+            (std::vector<std::string>{"1 7", "other.prg(1): Error 12: Variable 'FROM_FOLDER' is not found."}));
 }
 
 TEST(ShellInterpreter, HelpStatusAndLibraries) {
@@ -723,8 +727,8 @@ TEST(ShellInterpreter, DoubleByteTextInTheNewFunctions) {
       "? [" + trailA + "] + a",
   });
   // clang-format on
-  EXPECT_EQ(out, (std::vector<std::string>{jou + " |" + jou + " x", jou + "! " + trailA + "b", "2 .T. x",
-                                           trailA + "!"}));
+  EXPECT_EQ(out,
+            (std::vector<std::string>{jou + " |" + jou + " x", jou + "! " + trailA + "b", "2 .T. x", trailA + "!"}));
 }
 
 }  // namespace
