@@ -32,10 +32,15 @@ fi
 # (with iutf8, Backspace takes a whole character) and echoes it; Ctrl-D at
 # the start of a line ends the input.
 saved=$(stty -g)
-trap 'stty "$saved"' EXIT
 stty sane iutf8
+# (A named pipe: the emulated PC has no /dev/fd for bash's <(...).)
+fifo=$(mktemp -u "${TMPDIR:-/tmp}/larch-shell.XXXXXX")
+mkfifo -m 600 "$fifo"
+exec 4<&0
+cat <&4 >"$fifo" 4<&- &
+reader=$!
+# At the end cat still waits for a line that the shell will never read.
+trap 'kill $reader 2>/dev/null || true; rm -f "$fifo"; stty "$saved"' EXIT
 status=0
-wine "$shell" --prompt "$@" < <(exec cat) || status=$?
-# cat still waits for a line that the shell will never read.
-kill $! 2>/dev/null || true
+wine "$shell" --prompt "$@" <"$fifo" 4<&- || status=$?
 exit $status
