@@ -147,6 +147,14 @@ std::string HostEmulator::programFolder() const {
   return library.substr(0, library.find_last_of('\\') + 1);
 }
 
+std::vector<std::pair<std::string, std::string>> HostEmulator::libraryFunctions() const {
+  std::vector<std::pair<std::string, std::string>> functions;
+  for (const TableRow& r : rows_) {
+    if (r.count >= 0) functions.emplace_back(r.name, r.types);
+  }
+  return functions;
+}
+
 bool HostEmulator::printInline(const std::string& text) {
   if (!printPartial) return false;
   printPartial(text);
@@ -392,6 +400,11 @@ CallResult HostEmulator::invoke(uint32_t entry, const std::string& name, const s
       break;
     }
     Value v = a.value;
+    // A date is no type the library takes.
+    if (v.kind == Value::Kind::Date) {
+      failed.error = kErrorArguments;
+      break;
+    }
     // The host converts numbers to the kind the type string asks for.
     if (letter == 'I' && v.kind == Value::Kind::Number) {
       // A number outside the integer range does not fit an I parameter.

@@ -84,6 +84,7 @@ class HostEmulator : public ShellHost {
   void releaseLibrary() override { unload(); }
   std::string libraryPath() const override { return libraryPath_; }
   std::string programFolder() const override;
+  std::vector<std::pair<std::string, std::string>> libraryFunctions() const override;
   void printLine(const std::string& line) override { print(line); }
   bool printInline(const std::string& text) override;
   const LeadBytes& leadBytes() const override;

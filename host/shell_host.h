@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bridge/dbcs.h"
@@ -35,6 +36,9 @@ class ShellHost {
   virtual std::string libraryPath() const = 0;
   // Folder tried for a library named without one ("" for none), ending in '\'.
   virtual std::string programFolder() const = 0;
+  // Published functions of the loaded library, each with the types of its
+  // parameters as the library's table gives them; none when none is loaded.
+  virtual std::vector<std::pair<std::string, std::string>> libraryFunctions() const { return {}; }
 
   // One finished line of output.
   virtual void printLine(const std::string& line) = 0;
@@ -50,6 +54,9 @@ class ShellHost {
   // *tooLong set.)
   virtual bool readFile(const std::string& path, std::string* data, bool* tooLong);
   virtual bool writeFile(const std::string& path, const std::string& data, bool append);
+  // Whether a file of that name is there (a library that cannot be loaded
+  // is told from a missing one).
+  virtual bool fileExists(const std::string& path);
 
   // Which bytes start a two-byte character in the host's code page.
   virtual const LeadBytes& leadBytes() const = 0;

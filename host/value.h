@@ -8,10 +8,10 @@
 namespace larch::host {
 
 struct Value {
-  enum class Kind { None, Char, Int, Number, Logical };
+  enum class Kind { None, Char, Int, Number, Logical, Date };
   Kind kind = Kind::None;
   std::string text;
-  int32_t integer = 0;
+  int32_t integer = 0;  // also a date's day number (DayNumber)
   double number = 0;
   bool logical = false;
   uint16_t width = 0;
@@ -50,13 +50,28 @@ struct Value {
     v.logical = b;
     return v;
   }
+  // A date, by its day number (DayNumber).
+  static Value Day(int32_t day) {
+    Value v;
+    v.kind = Kind::Date;
+    v.integer = day;
+    return v;
+  }
 
-  // The host's type letter: C, I, N, L, or U for none.
+  // The host's type letter: C, N, L, D, or U for none.
   char typeLetter() const;
   // How the host's `?` command prints the value.
   std::string display() const;
   bool operator==(const Value& other) const;
 };
+
+// Dates count days from 1 January 1 of the proleptic Gregorian calendar
+// (day 1). DayNumber takes a valid date; CivilDate gives it back.
+int32_t DayNumber(int year, int month, int day);
+void CivilDate(int32_t number, int* year, int* month, int* day);
+bool ValidDate(int year, int month, int day);
+// A date as the host shows it by default: mm/dd/yy.
+std::string DateText(int32_t number);
 
 // Names and keywords are matched regardless of letter case.
 std::string UpperCase(std::string s);

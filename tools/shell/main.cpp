@@ -20,18 +20,25 @@
 namespace {
 
 const char kUsage[] =
-    "usage: larch-shell [--raw] [--echo] [--help] [script ...]\n"
+    "usage: larch-shell [--raw] [--echo] [--keep-going] [--prompt] [--help] [script ...]\n"
     "\n"
     "Runs commands of the host's language against larch.dll: the lines of each\n"
     "script in turn, or lines typed at the prompt when no script is given\n"
     "(\"-\" reads standard input). Load the library with SET LIBRARY TO larch.dll.\n"
     "End with QUIT, or with Ctrl-D (Ctrl-Z then Enter in a Windows console).\n"
+    "A script stops at its first error, which names the script and the line,\n"
+    "and the shell then exits with status 1; lines read from standard input\n"
+    "are a session: an error is reported and the next line runs.\n"
+    "HELP name shows a library function's line of the quick reference.\n"
     "\n"
-    "  --raw    pass text through as bytes of the ANSI code page; by default\n"
-    "           input and output are UTF-8 and converted at the edge (a line\n"
-    "           that is not UTF-8 is taken as it stands)\n"
-    "  --echo   print each command line, after \". \", before its output\n"
-    "  --help   print this text\n";
+    "  --raw         pass text through as bytes of the ANSI code page; by default\n"
+    "                input and output are UTF-8 and converted at the edge (a line\n"
+    "                that is not UTF-8 is taken as it stands)\n"
+    "  --echo        print each command line, after \". \", before its output\n"
+    "  --keep-going  a script goes on after an error (the exit status is still 1)\n"
+    "  --prompt      prompt for each line even when standard input is not a\n"
+    "                terminal (scripts/shell.sh passes the terminal's lines on)\n"
+    "  --help        print this text\n";
 
 // Text between the terminal (UTF-8) and the host's ANSI code page.
 std::wstring Widen(const std::string& bytes, UINT codePage, bool* valid) {
@@ -156,6 +163,8 @@ class Terminal {
 struct Options {
   bool raw = false;
   bool echo = false;
+  bool keepGoing = false;
+  bool prompt = false;
   std::vector<std::string> scripts;
 };
 
@@ -179,6 +188,10 @@ int main(int argc, char** argv) {
       options.raw = true;
     } else if (a == "--echo") {
       options.echo = true;
+    } else if (a == "--keep-going") {
+      options.keepGoing = true;
+    } else if (a == "--prompt") {
+      options.prompt = true;
     } else if (a.size() > 1 && a[0] == '-' && a != "-") {
       std::fprintf(stderr, "larch-shell: unknown option %s (see --help)\n", a.c_str());
       return 2;
@@ -194,11 +207,22 @@ int main(int argc, char** argv) {
   host.print = [&](const std::string& line) { terminal.write(line + "\n"); };
   host.printPartial = [&](const std::string& text) { terminal.write(text); };
   larch::host::Interpreter& shell = host.interpreter();
+  shell.setStopOnError(!options.keepGoing);
+  // Included files are converted as scripts are; the quick reference is
+  // UTF-8 whatever --raw says.
+  shell.sourceText = [&](const std::string& bytes) { return terminal.fromTerminal(bytes); };
+  shell.utf8Text = [](const std::string& text) {
+    bool valid = true;
+    std::wstring wide = Widen(text, CP_UTF8, &valid);
+    return valid ? Narrow(wide, CP_ACP) : text;
+  };
 
+  int status = 0;
   for (const std::string& script : options.scripts) {
     if (script == "-") {
+      // Standard input is a session: errors are reported and it goes on.
       shell.beginScript("");
-      const bool prompt = terminal.interactive();
+      const bool prompt = options.prompt || terminal.interactive();
       std::string line;
       for (;;) {
         if (prompt) terminal.write(shell.continuing() ? ".. " : ". ");
@@ -208,7 +232,7 @@ int main(int argc, char** argv) {
         }
         if (!Feed(shell, terminal, options, line)) {
           shell.finish();
-          return 0;
+          return status;
         }
       }
       shell.finish();
@@ -221,19 +245,22 @@ int main(int argc, char** argv) {
     }
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
-    shell.beginScript(script.substr(script.find_last_of("\\/") + 1));
+    const int errorsBefore = shell.errors();
+    shell.beginScript(script.substr(script.find_last_of("\\/") + 1), script);
     size_t start = 0;
-    while (start < text.size()) {
+    bool more = true;
+    while (more && start < text.size()) {
       size_t end = text.find('\n', start);
       std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
       start = end == std::string::npos ? text.size() : end + 1;
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!Feed(shell, terminal, options, terminal.fromTerminal(line))) {
-        shell.finish();
-        return 0;
-      }
+      more = Feed(shell, terminal, options, terminal.fromTerminal(line));
     }
     shell.finish();
+    // A script that had an error fails the run, stopped or not.
+    if (shell.errors() > errorsBefore) status = 1;
+    if (shell.stopped()) return 1;
+    if (!more) return status;  // QUIT
   }
-  return 0;
+  return status;
 }
