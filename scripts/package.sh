@@ -1,17 +1,32 @@
 #!/usr/bin/env bash
-# Makes the release a developer ships: dist/larch-<version>.zip with the
+# Makes the release a developer ships: larch-<version>.zip with the
 # stripped larch.dll, its debug symbols in larch.dll.debug (found by the
-# debug link inside the DLL), larch-pack.exe, the function reference, the
-# demonstration scripts, the licence, the third-party notices, the change
-# log and SHA256SUMS; and dist/larch-<version>.zip.sha256 beside it.
+# debug link inside the DLL), the named values for the host language
+# (larch.h), larch-pack.exe, the user's README (docs/package/README.md, with
+# the sizes of the built files written in), the function reference, the
+# sample program and the demonstration scripts, the licence, the
+# third-party notices, the change log and SHA256SUMS; and
+# larch-<version>.zip.sha256 beside it.
 #
-#   bash scripts/package.sh [--no-build]
+#   bash scripts/package.sh [--out DIR] [--no-build]
 #
-# The DLL is the one in build/win/bin, the one the tests load.
+# DIR (default dist) receives the two files. The DLL is the one in
+# build/win/bin, the one the tests load.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+out=dist build=1
+while [ $# -gt 0 ]; do
+  case $1 in
+    --out) [ $# -ge 2 ] || { echo "package: --out needs a folder" >&2; exit 2; }; out=$2; shift 2 ;;
+    --out=*) out=${1#--out=}; shift ;;
+    --no-build) build=0; shift ;;
+    *) echo "usage: bash scripts/package.sh [--out DIR] [--no-build]" >&2; exit 2 ;;
+  esac
+done
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
 cd "$here"
-if [ "${1:-}" != "--no-build" ]; then
+if [ "$build" = 1 ]; then
   bash scripts/build.sh --win-only --quiet
 fi
 
@@ -28,8 +43,8 @@ bin=build/win/bin
 objcopy=i686-w64-mingw32-objcopy
 name=larch-$version
 stage=build/package/$name
-rm -rf build/package "dist/$name.zip" "dist/$name.zip.sha256"
-mkdir -p "$stage/docs" "$stage/examples" dist
+rm -rf build/package "$out/$name.zip" "$out/$name.zip.sha256"
+mkdir -p "$stage/docs" "$stage/examples"
 
 # objcopy stamps a PE file it writes with the time it finds in
 # SOURCE_DATE_EPOCH, else the current time; giving it the link time the file
@@ -47,19 +62,35 @@ SOURCE_DATE_EPOCH=$dll_time $objcopy --only-keep-debug "$bin/larch.dll" "$stage/
 SOURCE_DATE_EPOCH=$(link_time "$bin/larch-pack.exe") \
   $objcopy --strip-all "$bin/larch-pack.exe" "$stage/larch-pack.exe"
 
-cp README.md CHANGELOG.md "$stage/"
+cp CHANGELOG.md include/larch.h "$stage/"
 cp LICENSE "$stage/LICENSE.txt"
 cp NOTICE "$stage/NOTICE.txt"
 cp docs/quick-reference.md "$stage/docs/"
 cp -r docs/functions docs/images "$stage/docs/"
-cp -r examples/demo "$stage/examples/"
+cp -r examples/demo examples/sample "$stage/examples/"
+
+# The user's README, with the version and the sizes of the files as built.
+size_text() {
+  local bytes
+  bytes=$(stat -c %s "$1")
+  printf '%d KB' $(((bytes + 1023) / 1024))
+}
+sed -e "s/@VERSION@/$version/g" \
+    -e "s/@SIZE:larch.dll@/$(size_text "$stage/larch.dll")/g" \
+    -e "s/@SIZE:larch.dll.debug@/$(size_text "$stage/larch.dll.debug")/g" \
+    -e "s/@SIZE:larch-pack.exe@/$(size_text "$stage/larch-pack.exe")/g" \
+    docs/package/README.md >"$stage/README.md"
+if grep -n '@[A-Z]*[:A-Za-z.-]*@' "$stage/README.md" >&2; then
+  echo "package: docs/package/README.md has a placeholder that nothing fills" >&2
+  exit 1
+fi
 
 (cd "$stage" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |
    xargs -d '\n' sha256sum > SHA256SUMS)
 
 # A zip with fixed times and a fixed order, so the same tree gives the same
 # bytes.
-python3 - "$stage" "dist/$name.zip" <<'PY'
+python3 - "$stage" "$out/$name.zip" <<'PY'
 import os, sys, zipfile
 stage, target = sys.argv[1], sys.argv[2]
 root = os.path.dirname(stage)
@@ -75,5 +106,5 @@ with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
         with open(os.path.join(root, rel), "rb") as src:
             z.writestr(info, src.read())
 PY
-(cd dist && sha256sum "$name.zip" > "$name.zip.sha256")
-echo "dist/$name.zip"
+(cd "$out" && sha256sum "$name.zip" > "$name.zip.sha256")
+echo "$out/$name.zip"

@@ -5,6 +5,12 @@
     src/bridge/version.h, and its .sha256 file matches it;
   * it holds exactly the files a developer needs, under larch-<version>/,
     and SHA256SUMS lists each of them with its sum;
+  * its README is the user's README (docs/package/README.md) with every
+    placeholder filled, the sizes it gives are those of the packaged files,
+    and every relative link of its Markdown files points at a file the
+    package holds (and at a heading that file has);
+  * larch.h is include/larch.h, and the sample program comes with its data
+    and its expected output;
   * larch.dll is the DLL the tests loaded (build/win/bin/larch.dll), stripped:
     no debug sections, a debug link that names larch.dll.debug with that
     file's checksum, byte for byte what stripping the tested DLL gives;
@@ -104,6 +110,72 @@ def fixed_file_version(data):
     return ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF
 
 
+def slug(heading):
+    """The anchor a Markdown viewer gives a heading (GitHub's rule)."""
+    text = re.sub(r"[`*_]", lambda m: "_" if m.group(0) == "_" else "", heading.strip().lower())
+    text = re.sub(r"[^\w\- ]", "", text)
+    return text.replace(" ", "-")
+
+
+def anchors(path):
+    found, seen = set(), {}
+    fenced = False
+    for line in open(path, encoding="utf-8"):
+        if line.startswith("```"):
+            fenced = not fenced
+        m = None if fenced else re.match(r"#{1,6} (.*)", line)
+        if m:
+            base = slug(m.group(1))
+            n = seen.get(base, 0)
+            seen[base] = n + 1
+            found.add(base if n == 0 else f"{base}-{n}")
+    return found
+
+
+def check_links(checks, top, files):
+    """Every relative link of the package's Markdown files reaches a file of
+    the package, and a heading of it where the link names one."""
+    broken = []
+    for rel in sorted(f for f in files if f.endswith(".md")):
+        text = open(os.path.join(top, rel), encoding="utf-8").read()
+        text = re.sub(r"^```.*?^```", "", text, flags=re.M | re.S)
+        for target in re.findall(r"\]\(([^)\s]+)\)", text):
+            if re.match(r"[a-z]+:", target):
+                continue
+            path, _, anchor = target.partition("#")
+            resolved = os.path.normpath(os.path.join(os.path.dirname(rel), path)) if path else rel
+            full = os.path.join(top, resolved)
+            if resolved.startswith("..") or not os.path.exists(full):
+                broken.append(f"{rel}: {target}")
+            elif anchor and (not full.endswith(".md") or anchor not in anchors(full)):
+                broken.append(f"{rel}: {target} (no such heading)")
+    checks.check(not broken, f"every link inside the package reaches its target ({broken})")
+
+
+def check_readme(checks, top, version_text):
+    readme = os.path.join(top, "README.md")
+    text = open(readme, encoding="utf-8").read() if os.path.isfile(readme) else ""
+    checks.check(not re.search(r"@[A-Z][A-Za-z.:-]*@", text), "README.md has every placeholder filled")
+    checks.check(f"# larch {version_text}" in text, "README.md names the package's version")
+    # The user's README, not the contributors' guide.
+    checks.check("CONTRIBUTING" not in text and "scripts/" not in text and "x86-pc" not in text,
+                 "README.md is the user's README (no building, Wine set-up or code layout)")
+    for name in ("larch.dll", "larch.dll.debug", "larch-pack.exe"):
+        path = os.path.join(top, name)
+        if os.path.isfile(path):
+            kb = (os.path.getsize(path) + 1023) // 1024
+            row = re.search(r"^\| `" + re.escape(name) + r"` \|.*$", text, re.M)
+            checks.check(row and f"{kb} KB" in row.group(0), f"README.md gives the size of {name} ({kb} KB)")
+
+
+def linked_thread_library(dll):
+    """The thread library's functions the DLL holds, by their names in its
+    debug information, or [] when it holds none."""
+    out = subprocess.run([OBJDUMP, "-t", dll], capture_output=True, text=True).stdout
+    names = sorted(set(re.findall(r"\b(_?(?:pthread|winpthread)_\w+)", out)))
+    return names[:5]
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dist", default=os.path.join(REPO, "dist"))
@@ -123,11 +195,12 @@ def main():
     checks.check(os.path.isfile(sums_file) and open(sums_file).read().split() == [digest, name + ".zip"],
                  f"{sums_file} gives the archive's SHA-256")
 
-    expected = {"larch.dll", "larch.dll.debug", "larch-pack.exe", "README.md", "LICENSE.txt", "NOTICE.txt",
-                "CHANGELOG.md", "SHA256SUMS", "docs/quick-reference.md"}
+    expected = {"larch.dll", "larch.dll.debug", "larch-pack.exe", "larch.h", "README.md", "LICENSE.txt",
+                "NOTICE.txt", "CHANGELOG.md", "SHA256SUMS", "docs/quick-reference.md"}
     expected.update(repo_files("docs/functions", r"\.md$"))
     expected.update(repo_files("docs/images"))
     expected.update(repo_files("examples/demo", r"\.(prg|out)$"))
+    expected.update(repo_files("examples/sample"))
 
     work = tempfile.mkdtemp(prefix="larch-package-")
     try:
@@ -184,6 +257,16 @@ def main():
             checks.check(text.encode("utf-16-le") in data, f"version resource texts say {text}")
             checks.check(text.encode("ascii") + b"\0" in data, f"the DLL's own version text is {text}")
 
+        check_readme(checks, top, text)
+        check_links(checks, top, found)
+        header = os.path.join(top, "larch.h")
+        checks.check(os.path.isfile(header) and
+                     open(header, "rb").read() == open(os.path.join(REPO, "include/larch.h"), "rb").read(),
+                     "larch.h is include/larch.h")
+        samples = [f for f in found if f.startswith("examples/sample/") and f.endswith(".prg")]
+        checks.check(samples and all(p[:-4] + ".out" in found for p in samples),
+                     f"the sample program comes with its expected output ({sorted(samples)})")
+
         changelog = os.path.join(top, "CHANGELOG.md")
         checks.check(os.path.isfile(changelog) and f"## {text}" in open(changelog, encoding="utf-8").read(),
                      f"CHANGELOG.md has a section for {text}")
@@ -191,6 +274,15 @@ def main():
         notice_text = open(notice, encoding="utf-8").read() if os.path.isfile(notice) else ""
         checks.check("Unicode, Inc." in notice_text and "OpenCC" in notice_text and "Apache License" in notice_text,
                      "NOTICE.txt carries the Unicode and OpenCC notices")
+        checks.check("mingw-w64" in notice_text and "GCC Runtime Library Exception" in notice_text,
+                     "NOTICE.txt carries the notices of the runtime linked into the DLL")
+        if os.path.isfile(tested):
+            threads = linked_thread_library(tested)
+            checks.check(not threads or "winpthreads" in notice_text,
+                         f"NOTICE.txt carries the thread library's notice (the DLL holds {threads})")
+        changelog_text = open(changelog, encoding="utf-8").read() if os.path.isfile(changelog) else ""
+        undated = re.findall(r"^## (?!.*\d{4}-\d{2}-\d{2}).*$", changelog_text, re.M)
+        checks.check(not undated, f"every CHANGELOG.md entry carries its date ({undated})")
 
     finally:
         shutil.rmtree(work, ignore_errors=True)

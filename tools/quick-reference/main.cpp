@@ -2,10 +2,14 @@
 // Names, order and parameter types come from the function table of the
 // library it loads (larch.dll beside this program, through the host
 // emulator, as the host sees them); the result of each function comes from
-// results.tsv, which must name exactly the published functions.
+// results.tsv, which must name exactly the published functions. Each name
+// links to the function's entry in docs/functions/<page>.md (the heading
+// that names it), and every entry must carry the five headings of the
+// reference's layout.
 //
-//   larch-quickref --results FILE --out FILE     write the reference
-//   larch-quickref --results FILE --check FILE   exit 1 when FILE differs
+//   larch-quickref --results FILE --docs DIR --out FILE     write the reference
+//   larch-quickref --results FILE --docs DIR --check FILE   exit 1 when FILE differs
+#include <cctype>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -64,6 +68,92 @@ bool ReadResults(const std::string& path, std::map<std::string, ResultLine>* res
   return ok;
 }
 
+// The headings every entry of the reference carries, in this order.
+constexpr const char* kEntryHeadings[] = {"**Parameters:**", "**Result:**", "**Failure result:**", "**Last error:**",
+                                          "**Wrong type:**"};
+
+// The anchor a Markdown viewer gives a heading: lower case, blanks become
+// '-', punctuation other than '-' and '_' goes (bytes of UTF-8 letters stay).
+std::string Anchor(const std::string& heading) {
+  std::string anchor;
+  for (char c : heading) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (std::isalnum(u) || c == '-' || c == '_' || u >= 0x80) {
+      anchor += static_cast<char>(std::tolower(u));
+    } else if (c == ' ') {
+      anchor += '-';
+    }
+  }
+  return anchor;
+}
+
+// Whether a "## " heading names the function: its name followed by '(' at
+// the start or after a blank (a heading may name several functions).
+bool HeadingNames(const std::string& heading, const std::string& name) {
+  for (size_t at = heading.find(name + "("); at != std::string::npos; at = heading.find(name + "(", at + 1)) {
+    if (at == 0 || heading[at - 1] == ' ') return true;
+  }
+  return false;
+}
+
+bool CheckEntry(const std::string& path, const std::string& name, const std::string& heading, const std::string& entry,
+                std::string* anchor) {
+  size_t at = 0;
+  for (const char* label : kEntryHeadings) {
+    size_t found = entry.find(std::string("- ") + label, at);
+    if (found == std::string::npos) {
+      std::cerr << path << ": the entry of " << name << " lacks " << label << " (or has it out of order)\n";
+      return false;
+    }
+    at = found;
+  }
+  *anchor = Anchor(heading);
+  return true;
+}
+
+// Finds the function's entry on its page: the anchor of its heading, after
+// checking that the entry holds the five headings in order.
+bool FindEntry(const std::string& docs, const std::string& page, const std::string& name,
+               std::map<std::string, std::string>* pages, std::string* anchor) {
+  const std::string path = docs + "/" + page + ".md";
+  auto cached = pages->find(path);
+  if (cached == pages->end()) {
+    std::string text;
+    if (!ReadFile(path, &text)) {
+      std::cerr << "larch-quickref: cannot read " << path << "\n";
+      return false;
+    }
+    cached = pages->emplace(path, text).first;
+  }
+  const std::string& text = cached->second;
+  size_t start = std::string::npos;
+  std::string heading;
+  bool fenced = false;
+  for (size_t line = 0; line < text.size();) {
+    size_t end = text.find('\n', line);
+    if (end == std::string::npos) end = text.size();
+    std::string current = text.substr(line, end - line);
+    if (!current.empty() && current.back() == '\r') current.pop_back();
+    if (current.rfind("```", 0) == 0) fenced = !fenced;
+    if (!fenced && current.rfind("## ", 0) == 0) {
+      if (start != std::string::npos) {
+        const std::string entry = text.substr(start, line - start);
+        return CheckEntry(path, name, heading, entry, anchor);
+      }
+      if (HeadingNames(current.substr(3), name)) {
+        start = line;
+        heading = current.substr(3);
+      }
+    }
+    line = end + 1;
+  }
+  if (start == std::string::npos) {
+    std::cerr << path << ": no \"## " << name << "(...)\" heading\n";
+    return false;
+  }
+  return CheckEntry(path, name, heading, text.substr(start), anchor);
+}
+
 const char* LetterName(char letter) {
   switch (letter) {
     case 'C': return "C";
@@ -104,8 +194,9 @@ std::string Cell(const std::string& text) {
 }
 
 bool Render(const std::string& version, const std::vector<larch::host::TableRow>& rows,
-            const std::map<std::string, ResultLine>& results, std::string* page) {
+            const std::map<std::string, ResultLine>& results, const std::string& docs, std::string* page) {
   bool ok = true;
+  std::map<std::string, std::string> pages;
   std::set<std::string> published;
   std::ostringstream body;
   int count = 0;
@@ -125,8 +216,13 @@ bool Render(const std::string& version, const std::vector<larch::host::TableRow>
       ok = false;
       continue;
     }
-    body << "| " << (i + 1) << " | [`" << row.name << "`](functions/" << found->second.page << ".md) | "
-         << (parameters.empty() ? "—" : parameters) << " | " << Cell(found->second.result) << " |\n";
+    std::string anchor;
+    if (!FindEntry(docs, found->second.page, row.name, &pages, &anchor)) {
+      ok = false;
+      continue;
+    }
+    body << "| " << (i + 1) << " | [`" << row.name << "`](functions/" << found->second.page << ".md#" << anchor
+         << ") | " << (parameters.empty() ? "—" : parameters) << " | " << Cell(found->second.result) << " |\n";
   }
   for (const auto& entry : results) {
     if (!published.count(entry.first)) {
@@ -138,12 +234,18 @@ bool Render(const std::string& version, const std::vector<larch::host::TableRow>
   out << "# Quick reference\n\n"
       << "All " << count << " functions of `larch.dll` version " << version << ", in the order of the\n"
       << "library's function table (the number is the table row; rows 1 and 2 are the\n"
-      << "load and release hooks). Each name links to its full description. Written\n"
-      << "by `tools/quick-reference` from the built library: do not edit by hand.\n\n"
+      << "load and release hooks). Each name links to its entry in the reference,\n"
+      << "which gives its parameters, result, failure result, last error and what a\n"
+      << "wrong parameter type gives. Written by `tools/quick-reference` from the\n"
+      << "built library: do not edit by hand.\n\n"
       << "Parameters: C character, I integer, N number, L logical, @ a variable passed by\n"
       << "reference (`@name`), ? one of several types; [ ] may be omitted. Results: C, I,\n"
       << "L as above; \"none\" means the function sends no result and the host applies\n"
       << "its own default. The `FR` registry functions return .F. on success.\n\n"
+      << "A parameter of another type than the one shown gives the host's error 11\n"
+      << "before the call; the library's error 9 comes only for a variable passed by\n"
+      << "reference that holds the wrong type, and for a ? parameter of a type the\n"
+      << "function does not take.\n\n"
       << "| # | Function | Parameters | Result |\n"
       << "|---|---|---|---|\n"
       << body.str();
@@ -152,22 +254,23 @@ bool Render(const std::string& version, const std::vector<larch::host::TableRow>
 }
 
 int Usage() {
-  std::cerr << "usage: larch-quickref --results FILE (--out FILE | --check FILE)\n";
+  std::cerr << "usage: larch-quickref --results FILE --docs DIR (--out FILE | --check FILE)\n";
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string resultsPath, outPath, checkPath;
+  std::string resultsPath, docsPath, outPath, checkPath;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string option = argv[i];
     if (option == "--results") resultsPath = argv[i + 1];
+    else if (option == "--docs") docsPath = argv[i + 1];
     else if (option == "--out") outPath = argv[i + 1];
     else if (option == "--check") checkPath = argv[i + 1];
     else return Usage();
   }
-  if (argc % 2 == 0 || resultsPath.empty() || outPath.empty() == checkPath.empty()) return Usage();
+  if (argc % 2 == 0 || resultsPath.empty() || docsPath.empty() || outPath.empty() == checkPath.empty()) return Usage();
 
   std::map<std::string, ResultLine> results;
   if (!ReadResults(resultsPath, &results)) return 2;
@@ -188,7 +291,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::string page;
-  if (!Render(version.value.text, host.rows(), results, &page)) return 1;
+  if (!Render(version.value.text, host.rows(), results, docsPath, &page)) return 1;
 
   if (!outPath.empty()) {
     std::ofstream out(outPath, std::ios::binary);

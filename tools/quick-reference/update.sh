@@ -6,4 +6,4 @@ here=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$here"
 bash scripts/build.sh --win-only --quiet
 bash scripts/with-wine.sh scripts/wine-run build/win/bin/larch-quickref.exe \
-  --results tools/quick-reference/results.tsv --out docs/quick-reference.md
+  --results tools/quick-reference/results.tsv --docs docs/functions --out docs/quick-reference.md
