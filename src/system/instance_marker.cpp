@@ -37,7 +37,8 @@ void KVTestExeIsRun(ParamBlock* block) {
   const std::string name = MarkerName(p);
   // Without a name the system would make an anonymous mutex that marks
   // nothing and could only leak.
-  if (name.empty()) return ReturnLogical(false);
+  // A name holding a NUL would mark only its first part.
+  if (name.empty() || HoldsNul(name)) return ReturnLogical(false);
   // The process holds this marker already: a new handle would find it
   // existing, so the answer is the same without one.
   if (MarkerHandles().count(name) != 0) return ReturnLogical(true);

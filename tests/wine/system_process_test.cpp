@@ -244,6 +244,8 @@ TEST(TestExeIsRun, MarkersByNameAndByIdentity) {
     // A name the system refuses for a mutex answers false.
     EXPECT_FALSE(emu.call("KVTestExeIsRun", {Value::Text("bad\\" + name)}).value.logical);
     EXPECT_FALSE(emu.call("KVTestExeIsRun", {Value::Text("bad\\" + name)}).value.logical);
+    // A NUL would cut the name to the marker made above: refused instead.
+    EXPECT_FALSE(emu.call("KVTestExeIsRun", {Value::Text(name + std::string(1, '\0') + "x")}).value.logical);
 
     // Omitted or empty: the application identity in _screen.tag.
     const std::string identity = UniqueName("larch-identity");
