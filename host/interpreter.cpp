@@ -86,6 +86,13 @@ bool BracketOpensText(const std::string& s, size_t pos) {
   return !(IsNameChar(before) || before == ')' || before == ']');
 }
 
+// Whether the byte at `pos` opens a text literal: a quote, or a '[' that
+// opens a text.
+bool OpensLiteral(const std::string& s, size_t pos) {
+  char c = s[pos];
+  return c == '"' || c == '\'' || (c == '[' && BracketOpensText(s, pos));
+}
+
 // Where the text literal opened at `pos` ends (the closing delimiter), or
 // npos. A two-byte character's second byte never closes it.
 size_t LiteralEnd(const LeadBytes& leads, const std::string& s, size_t pos) {
@@ -93,11 +100,20 @@ size_t LiteralEnd(const LeadBytes& leads, const std::string& s, size_t pos) {
   return FindChar(leads, s, close, pos + 1);
 }
 
+// Copies the text literal opened at `pos` to `out` as it stands (to the end
+// of `s` when it is never closed); answers where the text after it starts.
+size_t CopyLiteral(const LeadBytes& leads, const std::string& s, size_t pos, std::string* out) {
+  size_t end = LiteralEnd(leads, s, pos);
+  if (end == std::string::npos) end = s.size() - 1;
+  out->append(s, pos, end + 1 - pos);
+  return end + 1;
+}
+
 // Removes a trailing && comment, outside text literals.
 std::string StripComment(const LeadBytes& leads, const std::string& line) {
   for (size_t i = 0; i < line.size(); i += CharLength(leads, line, i)) {
     char c = line[i];
-    if (c == '"' || c == '\'' || (c == '[' && BracketOpensText(line, i))) {
+    if (OpensLiteral(line, i)) {
       size_t end = LiteralEnd(leads, line, i);
       if (end == std::string::npos) return line;
       i = end;
@@ -1299,7 +1315,7 @@ bool SplitAssignment(const LeadBytes& leads, const std::string& line, std::strin
   int depth = 0;
   for (size_t i = 0; i < line.size(); i += CharLength(leads, line, i)) {
     char c = line[i];
-    if (c == '"' || c == '\'' || (c == '[' && BracketOpensText(line, i))) {
+    if (OpensLiteral(line, i)) {
       size_t end = LiteralEnd(leads, line, i);
       if (end == std::string::npos) return false;
       i = end;
@@ -1439,7 +1455,7 @@ size_t FindWord(const LeadBytes& leads, const std::string& s, const char* word, 
   int depth = 0;
   for (size_t i = from; i < s.size(); i += CharLength(leads, s, i)) {
     char c = s[i];
-    if (c == '"' || c == '\'' || (c == '[' && BracketOpensText(s, i))) {
+    if (OpensLiteral(s, i)) {
       size_t end = LiteralEnd(leads, s, i);
       if (end == std::string::npos) return std::string::npos;
       i = end;
@@ -1871,11 +1887,8 @@ std::string Interpreter::substituteDefines(const std::string& text) const {
   for (size_t i = 0; i < text.size();) {
     char c = text[i];
     size_t n = CharLength(leads, text, i);
-    if (n == 1 && (c == '"' || c == '\'' || (c == '[' && BracketOpensText(text, i)))) {
-      size_t end = LiteralEnd(leads, text, i);
-      if (end == std::string::npos) end = text.size() - 1;
-      out.append(text, i, end + 1 - i);
-      i = end + 1;
+    if (n == 1 && OpensLiteral(text, i)) {
+      i = CopyLiteral(leads, text, i, &out);
       afterName = false;
       continue;
     }
@@ -1917,11 +1930,8 @@ std::string Interpreter::expandMacros(const std::string& text) {
   for (size_t i = 0; i < text.size();) {
     char c = text[i];
     size_t n = CharLength(leads, text, i);
-    if (n == 1 && (c == '"' || c == '\'' || (c == '[' && BracketOpensText(text, i)))) {
-      size_t end = LiteralEnd(leads, text, i);
-      if (end == std::string::npos) end = text.size() - 1;
-      out.append(text, i, end + 1 - i);
-      i = end + 1;
+    if (n == 1 && OpensLiteral(text, i)) {
+      i = CopyLiteral(leads, text, i, &out);
       continue;
     }
     if (c == '&' && i + 1 < text.size() && IsNameStart(text[i + 1])) {
