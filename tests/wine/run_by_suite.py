@@ -56,7 +56,11 @@ def run_suite(wine_run, tests, cwd, suite, timeout, work, logs, gtest_filter=Non
         output = log.read().decode("utf-8", "replace")
     results = {}
     try:
-        for case in ET.parse(report).getroot().iter("testcase"):
+        # Failure messages may quote the code page's bytes, which are not
+        # UTF-8 whatever the report's header says.
+        with open(report, "rb") as f:
+            root = ET.fromstring(f.read().decode("utf-8", "replace"))
+        for case in root.iter("testcase"):
             failures = [f.get("message", "") for f in case.iter("failure")]
             skipped = case.find("skipped")
             if failures:

@@ -119,10 +119,28 @@ ShellRun RunShell(const std::string& arguments, const std::vector<std::string>& 
     Sleep(30);
   }
   inWrite.reset();
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(outRead.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) run.output.append(buffer, got);
-  if (WaitForSingleObject(process.get(), 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.get(), &run.exitCode);
+  // Read while the shell runs, and what is left once it has ended: a
+  // helper process of the system may hold the pipe's other end long after
+  // the shell, so the end of the pipe is not waited for.
+  auto drain = [&] {
+    DWORD waiting = 0, got = 0;
+    char buffer[4096];
+    while (PeekNamedPipe(outRead.get(), nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0 &&
+           ::ReadFile(outRead.get(), buffer, std::min<DWORD>(waiting, sizeof buffer), &got, nullptr) && got > 0) {
+      run.output.append(buffer, got);
+    }
+  };
+  const DWORD started = GetTickCount();
+  while (WaitForSingleObject(process.get(), 20) == WAIT_TIMEOUT) {
+    drain();
+    if (GetTickCount() - started > 60000) {
+      ADD_FAILURE() << "larch-shell.exe did not end within 60 s";
+      TerminateProcess(process.get(), 99);
+      return run;
+    }
+  }
+  drain();
+  GetExitCodeProcess(process.get(), &run.exitCode);
   return run;
 }
 
