@@ -313,7 +313,7 @@ def main():
     parser.add_argument("--logs", required=True)
     parser.add_argument("--lanes", type=int, default=os.cpu_count() or 1)
     parser.add_argument("--only", default="")
-    parser.add_argument("--timeout", type=int, default=1200, help="seconds for one item")
+    parser.add_argument("--timeout", type=int, default=600, help="seconds for one item")
     parser.add_argument("--lane", type=int, help=argparse.SUPPRESS)
     parser.add_argument("--queue", help=argparse.SUPPRESS)
     args = parser.parse_args()
