@@ -61,9 +61,13 @@ bool ResolvedPathTooLong(std::string_view path, RelativeTo base) {
   }
   const std::string name(path);
   char full[kPathCapacity];
-  // A buffer too small is answered with the size needed, NUL included; a
-  // name the system cannot resolve (0) fails in the call that follows.
+  // A buffer too small is answered with the size needed, NUL included, or
+  // (by some systems, Wine among them, for a path beyond MAX_PATH) with 0
+  // and 206; a name the system cannot resolve otherwise (0) fails in the
+  // call that follows.
+  SetLastError(ERROR_SUCCESS);
   const DWORD length = GetFullPathNameA(name.c_str(), kPathCapacity, full, nullptr);
+  if (length == 0) return GetLastError() == ERROR_FILENAME_EXCED_RANGE;
   return length >= kPathCapacity;
 }
 
