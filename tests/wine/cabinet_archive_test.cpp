@@ -34,7 +34,7 @@ void Put32(std::string& out, uint32_t v) {
 // hold. A previous cabinet makes the first file one begun there; a next
 // cabinet (its name may be empty) makes the last file go on there, its
 // data ending in a block continued in the next cabinet.
-struct CabinetSpec {
+struct CabinetLayout {
   std::vector<std::pair<std::string, std::string>> files;
   uint16_t attributes = 0x20;
   std::optional<std::string> previous;
@@ -44,15 +44,15 @@ struct CabinetSpec {
 
 constexpr uint16_t kContinuedFromPrevious = 0xFFFD, kContinuedToNext = 0xFFFE;
 
-std::string CabinetBytes(const CabinetSpec& spec) {
+std::string CabinetBytes(const CabinetLayout& layout) {
   std::string entries, data;
   uint32_t offset = 0;
-  for (size_t i = 0; i < spec.files.size(); ++i) {
-    const auto& [name, bytes] = spec.files[i];
+  for (size_t i = 0; i < layout.files.size(); ++i) {
+    const auto& [name, bytes] = layout.files[i];
     uint16_t folder = 0;
     uint32_t size = static_cast<uint32_t>(bytes.size());
-    if (i == 0 && spec.previous) folder = kContinuedFromPrevious;
-    if (i + 1 == spec.files.size() && spec.next) {
+    if (i == 0 && layout.previous) folder = kContinuedFromPrevious;
+    if (i + 1 == layout.files.size() && layout.next) {
       folder = kContinuedToNext;
       size += 100;  // the rest is in the next cabinet
     }
@@ -61,7 +61,7 @@ std::string CabinetBytes(const CabinetSpec& spec) {
     Put16(entries, folder);
     Put16(entries, 0x5A21);  // 2025-01-01
     Put16(entries, 0x6000);  // 12:00:00
-    Put16(entries, spec.attributes);
+    Put16(entries, layout.attributes);
     entries += name;
     entries += '\0';
     offset += static_cast<uint32_t>(bytes.size());
@@ -69,19 +69,19 @@ std::string CabinetBytes(const CabinetSpec& spec) {
   }
   std::string names;
   uint16_t flags = 0;
-  if (spec.previous) {
+  if (layout.previous) {
     flags |= 1;
-    names += *spec.previous + '\0' + "disk 1" + '\0';
+    names += *layout.previous + '\0' + "disk 1" + '\0';
   }
-  if (spec.next) {
+  if (layout.next) {
     flags |= 2;
-    names += *spec.next + '\0' + "disk 2" + '\0';
+    names += *layout.next + '\0' + "disk 2" + '\0';
   }
-  const uint16_t blocks = spec.next ? 2 : 1;
+  const uint16_t blocks = layout.next ? 2 : 1;
   const std::string tail = "more";  // the next cabinet's part of the split block
   const uint32_t header = 36 + static_cast<uint32_t>(names.size()), folder = 8, files0 = header + folder;
   const uint32_t data0 = files0 + static_cast<uint32_t>(entries.size());
-  const uint32_t total = data0 + 8 + static_cast<uint32_t>(data.size()) + (spec.next ? 8 + 4 : 0);
+  const uint32_t total = data0 + 8 + static_cast<uint32_t>(data.size()) + (layout.next ? 8 + 4 : 0);
   std::string cab = "MSCF";
   Put32(cab, 0);
   Put32(cab, total);
@@ -91,10 +91,10 @@ std::string CabinetBytes(const CabinetSpec& spec) {
   cab += '\x03';
   cab += '\x01';
   Put16(cab, 1);  // folders
-  Put16(cab, static_cast<uint16_t>(spec.files.size()));
+  Put16(cab, static_cast<uint16_t>(layout.files.size()));
   Put16(cab, flags);
   Put16(cab, 7);  // set id
-  Put16(cab, spec.number);
+  Put16(cab, layout.number);
   cab += names;
   Put32(cab, data0);
   Put16(cab, blocks);
@@ -104,7 +104,7 @@ std::string CabinetBytes(const CabinetSpec& spec) {
   Put16(cab, static_cast<uint16_t>(data.size()));
   Put16(cab, static_cast<uint16_t>(data.size()));
   cab += data;
-  if (spec.next) {
+  if (layout.next) {
     Put32(cab, 0);
     Put16(cab, static_cast<uint16_t>(tail.size()));
     Put16(cab, 0);  // continued in the next cabinet
@@ -409,7 +409,7 @@ TEST_F(Cabinet, HostileCabinetsEndAtOnce) {
   const std::vector<std::pair<std::string, std::string>> two = {{"first.txt", "first"}, {"second.txt", "second"}};
   struct Case {
     const char* what;
-    CabinetSpec cabinet;
+    CabinetLayout cabinet;
     const char* cabinetName;           // in "in", or beside the destination files when in "out"
     std::string destination;           // "" for out
     DWORD error;                       // 0: extracted

@@ -117,8 +117,8 @@ def main():
     source = os.path.abspath(args.source)
 
     builds = []
-    for spec in args.build:
-        name, rest = spec.split("=", 1)
+    for entry in args.build:
+        name, rest = entry.split("=", 1)
         gcov, folder = rest.split(":", 1)
         if not os.path.isdir(folder):
             print(f"coverage: no build folder {folder}", file=sys.stderr)
