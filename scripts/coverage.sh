@@ -5,9 +5,9 @@
 #
 #   bash scripts/coverage.sh [--only PATTERN] [--no-native]
 #
-# --only PATTERN  runs only the Wine tests PATTERN selects (a --gtest_filter,
-#                 e.g. 'Cabinet*:Traverse*'), in one process, and none of the
-#                 other Wine-side checks; for a family's figure in minutes
+# --only PATTERN  runs only the Wine tests PATTERN selects, as the test
+#                 command's --only does (e.g. 'Cabinet*:Traverse*',
+#                 'shell.examples.text'); for a family's figure in minutes
 # --no-native     leaves the native tests out of the figures
 #
 # Builds: build/coverage (the Windows side, -DLARCH_COVERAGE=ON) and
@@ -45,8 +45,7 @@ build() {  # folder target cmake-arguments...
     cmake --build "$folder" -j "$jobs" --target "$target"
 }
 echo "building with coverage counting (log: build/logs/coverage-build.log)"
-# The test program needs the DLL, the shell and the tools its tests run.
-build build/coverage larch_tests -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >"$logs/coverage-build.log" 2>&1 || {
+build build/coverage all -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >"$logs/coverage-build.log" 2>&1 || {
   tail -n 60 "$logs/coverage-build.log"
   echo "build failed"
   exit 1
@@ -60,18 +59,16 @@ find build/coverage -name '*.gcda' -delete
 # current drive, and a test that moves to C: would send the counts into the
 # prefix: GCOV_PREFIX puts every path on Z:, Wine's drive for the Unix root.
 rm -rf "$logs/coverage-wine" && mkdir -p "$logs/coverage-wine"
-ONLY=$only LOGS=$logs/coverage-wine GCOV_PREFIX=Z: bash scripts/with-wine.sh bash -c '
-  if [ -n "$ONLY" ]; then
-    (root=$PWD && cd build/coverage/bin && "$root/scripts/wine-run" ./larch_tests.exe "--gtest_filter=$ONLY") >"$LOGS/tests.log" 2>&1
-    tail -n 3 "$LOGS/tests.log"
-  else
-    python3 tests/wine/run_by_suite.py --tests build/coverage/bin/larch_tests.exe --wine-run scripts/wine-run \
-      --junit "$LOGS/suites.xml" --logs "$LOGS/suites" >"$LOGS/suites.log" 2>&1
-    ctest --test-dir build/coverage --timeout 3000 -E "^wine[.][A-Z]" >"$LOGS/ctest.log" 2>&1
-  fi
-  true' || echo "    the Wine phase did not run (exit status $?)"
-if [ -z "$only" ]; then
-  python3 - "$logs/coverage-wine/suites.xml" <<'PY'
+# The Wine tests run as the test command runs them, in one lane: two
+# processes must not add their counts to the same files at once.
+lanes=(python3 tests/wine/run_lanes.py --build build/coverage --lanes 1 --only "$only"
+       --junit "$logs/coverage-wine/wine.xml" --logs "$logs/coverage-wine")
+if wine --version >/dev/null 2>&1; then
+  GCOV_PREFIX=Z: "${lanes[@]}" >"$logs/coverage-wine/lanes.log" 2>&1
+else
+  GCOV_PREFIX=Z: LARCH_IN_X86_PC=1 bash scripts/x86-pc.sh "${lanes[@]}" >"$logs/coverage-wine/lanes.log" 2>&1
+fi || echo "    the Wine phase did not run (exit status $?; $logs/coverage-wine/lanes.log)"
+python3 - "$logs/coverage-wine/wine.xml" <<'PY'
 import sys, xml.etree.ElementTree as ET
 try:
     cases = list(ET.parse(sys.argv[1]).getroot().iter("testcase"))
@@ -81,8 +78,6 @@ failed = [c.get("name") for c in cases if c.get("status") == "fail"]
 print(f"wine     {len(cases) - len(failed)} of {len(cases)} tests without failure"
       + (f"; failed: {', '.join(failed)}" if failed else ""))
 PY
-  echo "other    $(grep -E 'tests passed|tests failed' "$logs/coverage-wine/ctest.log" | tail -n 1)"
-fi
 builds=(--build "wine=i686-w64-mingw32-gcov:build/coverage/CMakeFiles/larch_objects.dir")
 
 if ! find build/coverage/CMakeFiles/larch_objects.dir -name '*.gcda' | grep -q .; then

@@ -4,21 +4,24 @@ by side, and writes one JUnit file with a test case per test.
 
 The PC has as many processors as this machine; each lane is a Wine of its
 own (prefix, display, wineserver: scripts/with-wine.sh with its own
-LARCH_WINEPREFIX), so lanes share no state. The work is a list of items,
-each a Windows program or a few: one test suite of the test program (a
-process per suite, as run_by_suite.py runs them), a page of the reference's
-examples, the Chinese peer check, and every other test ctest knows
-(read from its CTestTestfile.cmake files, so CMake stays the one place
-that defines them). The peer check's outcome goes to peers.rc and
-peers.log in the logs folder, as the test command reads it. Each lane takes the next item no lane has taken yet.
+LARCH_WINEPREFIX), so lanes share no state. The first lane's prefix is made
+once and copied for the others. The work is a list of items, each a Windows
+program or a few: a run of the test program (a long suite alone, shorter
+ones together in one process, up to about BATCH_SECONDS), a page of the
+reference's examples, the Chinese peer check, and every other test ctest
+knows (read from its CTestTestfile.cmake files, so CMake stays the one
+place that defines them). The peer check's outcome goes to peers.rc and
+peers.log in the logs folder, as the test command reads it. Each lane takes
+the next item no lane has taken yet.
 
     run_lanes.py --build build/win --source . --junit out.xml --logs FOLDER
                  [--lanes N] [--only PATTERN[:PATTERN...]]
 
 --only keeps the suites (gtest patterns: Suite*, Suite.Test*) and the other
 items (by name: peers, shell.examples*, archive.cabinet_interop, ...) that a
-pattern matches. Items taking the longest last time go first (their times
-are kept in the logs folder).
+pattern matches. Items expected to take longest go first: the times of the
+last run are kept in the logs folder (lane-times.json, seconds by suite and
+by item); without them, the times recorded beside this script stand in.
 """
 import argparse
 import fnmatch
@@ -32,12 +35,15 @@ import sys
 import time
 import xml.etree.ElementTree as ET
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import run_by_suite  # noqa: E402
-
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
 SCRIPTS = os.path.join(REPO, "scripts")
+
+# Each start of the test program costs seconds on the PC: suites shorter
+# than this share a process, up to this much work in one.
+BATCH_SECONDS = 45
+# The time expected of a suite or item no run has timed yet.
+UNKNOWN_SECONDS = 10
 
 
 # ---- The items ----------------------------------------------------------
@@ -100,8 +106,8 @@ def example_pages(source):
 def other_items(build, source):
     """The items that are not suites of the test program: each ctest test
     (the examples split by page, as one case), and the peer check."""
-    items = [{"name": "peers", "case": "peers", "command": [sys.executable, os.path.join(REPO, "tools", "check-chinese",
-                                                                                         "check_chinese.py")],
+    checker = os.path.join(REPO, "tools", "check-chinese", "check_chinese.py")
+    items = [{"name": "peers", "case": "peers", "command": [sys.executable, checker, "--bin", os.path.join(build, "bin")],
               "env": {}, "cwd": REPO}]
     for name, test in ctest_tests(build).items():
         command = test["command"]
@@ -118,6 +124,98 @@ def selected(name, patterns):
     return not patterns or any(fnmatch.fnmatchcase(name, p) for p in patterns)
 
 
+# ---- The test program ---------------------------------------------------
+
+def list_tests(wine_run, tests):
+    """Suite name -> test names, in the program's order; Child* suites run
+    only inside processes other tests start, and are left out."""
+    out = subprocess.run([wine_run, tests, "--gtest_list_tests"], cwd=os.path.dirname(tests), stdout=subprocess.PIPE,
+                         stderr=subprocess.STDOUT, timeout=600, check=True).stdout.decode("utf-8", "replace")
+    suites, suite = {}, None
+    for line in out.splitlines():
+        if not line.strip() or line.startswith("Note:"):
+            continue
+        if not line.startswith(" "):
+            suite = line.split("#")[0].strip().rstrip(".")
+            if not suite.startswith("Child"):
+                suites[suite] = []
+        elif suite in suites:
+            suites[suite].append(line.split("#")[0].strip())
+    return suites
+
+
+def run_tests(wine_run, tests, gtest_filter, name, timeout, work, logs):
+    """Runs the tests GTEST_FILTER names in one process; answers (results
+    by "Suite.Test", seconds by suite, the process output, whether it ran
+    out of time). The output also goes to LOGS/NAME.log as it comes."""
+    report = os.path.join(work, name + ".xml")
+    windows_report = "Z:" + report.replace("/", "\\")  # Wine's drive Z: is the Unix root
+    log_path = os.path.join(logs, name + ".log")
+    timed_out = False
+    with open(log_path, "wb") as log:
+        try:
+            subprocess.run([wine_run, tests, f"--gtest_filter={gtest_filter}", f"--gtest_output=xml:{windows_report}"],
+                           cwd=os.path.dirname(tests), stdout=log, stderr=subprocess.STDOUT, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            timed_out = True
+            log.write(f"\n(the tests ran longer than {timeout} s)\n".encode())
+    with open(log_path, "rb") as log:
+        output = log.read().decode("utf-8", "replace")
+    results, seconds = {}, {}
+    try:
+        # Failure messages may quote the code page's bytes, which are not
+        # UTF-8 whatever the report's header says.
+        with open(report, "rb") as f:
+            root = ET.fromstring(f.read().decode("utf-8", "replace"))
+        os.remove(report)
+        for suite in root.iter("testsuite"):
+            seconds[suite.get("name")] = float(suite.get("time") or 0)
+        for case in root.iter("testcase"):
+            key = f"{case.get('classname')}.{case.get('name')}"
+            failures = [f.get("message", "") for f in case.iter("failure")]
+            skipped = case.find("skipped")
+            if failures:
+                results[key] = ("fail", "\n".join(failures))
+            elif skipped is not None or case.get("result") == "skipped":
+                reason = (skipped.get("message", "") if skipped is not None else "").strip().splitlines()
+                results[key] = ("skipped", reason[-1] if reason else "")
+            else:
+                results[key] = ("pass", "")
+    except (OSError, ET.ParseError):
+        pass  # the process ended without a report: every test of it failed
+    return results, seconds, output, timed_out
+
+
+def program_items(listed, patterns, times):
+    """The chosen tests as items: a suite expected to take BATCH_SECONDS or
+    more runs alone, the others share a process with their neighbours in
+    the program's order (a family's suites stand together) up to that much
+    expected work."""
+    items, batch = [], []
+
+    def close():
+        if batch:
+            first, last = batch[0][0], batch[-1][0]
+            name = first if len(batch) == 1 else f"{first}..{last}"
+            gtest_filter = ":".join(f"{suite}.*" if every else ":".join(f"{suite}.{t}" for t in tests)
+                                    for suite, tests, every in batch)
+            items.append({"name": name, "suites": [[suite, tests] for suite, tests, _ in batch],
+                          "filter": gtest_filter, "expected": sum(times.get(suite, UNKNOWN_SECONDS)
+                                                                  for suite, _, _ in batch)})
+            batch.clear()
+
+    for suite, tests in listed.items():
+        chosen = [t for t in tests if selected(suite, patterns) or selected(f"{suite}.{t}", patterns)]
+        if not chosen:
+            continue
+        expected = times.get(suite, UNKNOWN_SECONDS)
+        if batch and sum(times.get(s, UNKNOWN_SECONDS) for s, _, _ in batch) + expected > BATCH_SECONDS:
+            close()
+        batch.append((suite, chosen, len(chosen) == len(tests)))
+    close()
+    return items
+
+
 # ---- A lane -------------------------------------------------------------
 
 def claim(queue, key):
@@ -128,19 +226,40 @@ def claim(queue, key):
         return False
 
 
+def file_name(name):
+    return name.replace("/", "-")  # parameterised suites are named Prefix/Suite
+
+
+def run_program_item(item, args, work):
+    """Runs a test program item; answers (cases, seconds by suite). When
+    the process ends early, each suite that has no result at all is run
+    again in a process of its own, so one crash costs one suite."""
+    results, seconds, output, timed_out = run_tests(args.wine_run, args.tests, item["filter"],
+                                                    file_name(item["name"]), args.timeout, work, args.logs)
+    outputs = {suite: output for suite, _ in item["suites"]}
+    if len(item["suites"]) > 1 and not timed_out:
+        for suite, tests in item["suites"]:
+            if not any(f"{suite}.{t}" in results for t in tests):
+                again = run_tests(args.wine_run, args.tests, ":".join(f"{suite}.{t}" for t in tests),
+                                  file_name(suite), args.timeout, work, args.logs)
+                results.update(again[0])
+                seconds.update(again[1])
+                outputs[suite] = again[2]
+    cases = []
+    for suite, tests in item["suites"]:
+        for test in tests:
+            status, text = results.get(f"{suite}.{test}", ("fail", "no result: the process ended before this test"))
+            cases.append((f"wine.{suite}.{test}", status,
+                          (outputs[suite] + "\n" + text) if status == "fail" else text))
+    return cases, seconds
+
+
 def run_item(item, args, work):
-    """Runs one item in this lane; answers a list of (case name, status,
-    output)."""
-    if item.get("suite"):
-        suite, filter_ = item["suite"], item["filter"]
-        results, output = run_by_suite.run_suite(args.wine_run, args.tests, os.path.dirname(args.tests), suite,
-                                                 args.timeout, work, args.logs, gtest_filter=filter_)
-        cases = []
-        for test in item["tests"]:
-            status, text = results.get(test, ("fail", "no result: the process ended before this test"))
-            cases.append((f"wine.{suite}.{test}", status, (output + "\n" + text) if status == "fail" else text))
-        return cases
-    log_path = os.path.join(args.logs, item["name"].replace("/", "-") + ".log")
+    """Runs one item in this lane; answers (cases, seconds by suite), each
+    case a (case name, status, output)."""
+    if item.get("suites"):
+        return run_program_item(item, args, work)
+    log_path = os.path.join(args.logs, file_name(item["name"]) + ".log")
     env = dict(os.environ, **item["env"])
     with open(log_path, "wb") as log:
         try:
@@ -151,7 +270,7 @@ def run_item(item, args, work):
             status = -1
     with open(log_path, "rb") as log:
         output = log.read().decode("utf-8", "replace")
-    return [(item["case"], "pass" if status == 0 else "fail", output)]
+    return [(item["case"], "pass" if status == 0 else "fail", output)], {}
 
 
 def lane(args):
@@ -161,21 +280,14 @@ def lane(args):
     if args.lane == 1:
         # The first lane lists the test program's suites; the other lanes
         # start on the other items meanwhile.
-        suites = []
         try:
-            listed = run_by_suite.list_tests(args.wine_run, args.tests, os.path.dirname(args.tests))
+            listed = list_tests(args.wine_run, args.tests)
         except (subprocess.SubprocessError, OSError) as e:
             listed = {}
             with open(os.path.join(queue, "listing-failed"), "w") as f:
                 f.write(str(e))
         patterns = [p for p in args.only.split(":") if p] if args.only else []
-        for suite, tests in listed.items():
-            chosen = [t for t in tests if selected(suite, patterns) or selected(f"{suite}.{t}", patterns)]
-            if not chosen:
-                continue
-            filter_ = f"{suite}.*" if len(chosen) == len(tests) else ":".join(f"{suite}.{t}" for t in chosen)
-            suites.append({"name": suite, "suite": suite, "tests": chosen, "filter": filter_})
-        write_json(os.path.join(queue, "suites.json"), order(suites, args.logs))
+        write_json(os.path.join(queue, "suites.json"), order(program_items(listed, patterns, known_times(args.logs))))
     for list_name in ("others.json", "suites.json"):
         path = os.path.join(queue, list_name)
         while not os.path.exists(path):
@@ -183,37 +295,59 @@ def lane(args):
         with open(path) as f:
             items = json.load(f)
         for item in items:
-            if not claim(queue, item["name"].replace("/", "-")):
+            if not claim(queue, file_name(item["name"])):
                 continue
             started = time.monotonic()
-            cases = run_item(item, args, work)
+            cases, suite_seconds = run_item(item, args, work)
             seconds = time.monotonic() - started
             failed = [c[0] for c in cases if c[1] == "fail"]
             print(f"lane {args.lane}: {item['name']}: {len(cases) - len(failed)} of {len(cases)} without failure"
                   f" ({seconds:.0f} s){'; failed: ' + ', '.join(failed) if failed else ''}", flush=True)
-            write_json(os.path.join(queue, "results", item["name"].replace("/", "-") + ".json"),
-                       {"cases": cases, "seconds": seconds, "lane": args.lane})
+            write_json(os.path.join(queue, "results", file_name(item["name"]) + ".json"),
+                       {"cases": cases, "seconds": seconds, "suite_seconds": suite_seconds, "lane": args.lane})
     return 0
 
 
 def write_json(path, value):
     with open(path + ".new", "w") as f:
-        json.dump(value, f)
+        json.dump(value, f, indent=0, sort_keys=True)
     os.replace(path + ".new", path)
 
 
-def order(items, logs):
-    """Longest first, by the times of the last run; unknown ones keep their
-    order, ahead of the known short ones."""
-    try:
-        with open(os.path.join(logs, "lane-times.json")) as f:
-            times = json.load(f)
-    except (OSError, ValueError):
-        times = {}
-    return sorted(items, key=lambda item: -times.get(item["name"], 60))
+def known_times(logs):
+    """Seconds by suite and by item: the last run's, or else the ones
+    recorded beside this script."""
+    for path in (os.path.join(logs, "lane-times.json"), os.path.join(HERE, "lane-times.json")):
+        try:
+            with open(path) as f:
+                return json.load(f)
+        except (OSError, ValueError):
+            continue
+    return {}
+
+
+def order(items):
+    """Longest expected first."""
+    return sorted(items, key=lambda item: -item["expected"])
 
 
 # ---- The coordinator ----------------------------------------------------
+
+def make_prefixes(args, base):
+    """Makes the first lane's Wine prefix if it is missing, and copies it
+    for the other lanes (making a prefix takes most of a minute on the PC,
+    a copy seconds)."""
+    first = os.path.join(base, "wineprefix-lane1")
+    if not os.path.exists(os.path.join(first, "system.reg")):
+        subprocess.run(["bash", os.path.join(SCRIPTS, "with-wine.sh"), "true"],
+                       env=dict(os.environ, LARCH_WINEPREFIX=first), check=True)
+    for n in range(2, args.lanes + 1):
+        prefix = os.path.join(base, f"wineprefix-lane{n}")
+        if not os.path.exists(os.path.join(prefix, "system.reg")):
+            subprocess.run(["rm", "-rf", prefix, prefix + ".new"], check=True)
+            subprocess.run(["cp", "-a", first, prefix + ".new"], check=True)
+            os.rename(prefix + ".new", prefix)
+
 
 def coordinate(args):
     os.makedirs(args.logs, exist_ok=True)
@@ -222,11 +356,13 @@ def coordinate(args):
     for sub in ("claims", "results"):
         os.makedirs(os.path.join(queue, sub))
     patterns = [p for p in args.only.split(":") if p] if args.only else []
-    others = [i for i in other_items(args.build, args.source)
+    times = known_times(args.logs)
+    others = [dict(i, expected=times.get(i["name"], UNKNOWN_SECONDS)) for i in other_items(args.build, args.source)
               if selected(i["name"], patterns) or selected(i["case"], patterns)]
-    write_json(os.path.join(queue, "others.json"), order(others, args.logs))
+    write_json(os.path.join(queue, "others.json"), order(others))
 
     base = os.environ.get("LARCH_PC_DISK") or os.path.join(REPO, "build")
+    make_prefixes(args, base)
     lanes = []
     for n in range(1, args.lanes + 1):
         env = dict(os.environ, LARCH_WINEPREFIX=os.path.join(base, f"wineprefix-lane{n}"))
@@ -238,7 +374,7 @@ def coordinate(args):
         p.wait()
 
     root = ET.Element("testsuite", name="wine")
-    times, merged = {}, {}
+    merged = {}
     for list_name in ("others.json", "suites.json"):
         try:
             with open(os.path.join(queue, list_name)) as f:
@@ -248,14 +384,20 @@ def coordinate(args):
             ET.SubElement(ET.SubElement(root, "testcase", name=f"wine.{list_name}", status="fail"), "failure",
                           message="the suites were not listed")
         for item in items:
-            key = item["name"].replace("/", "-")
             try:
-                with open(os.path.join(queue, "results", key + ".json")) as f:
+                with open(os.path.join(queue, "results", file_name(item["name"]) + ".json")) as f:
                     result = json.load(f)
             except (OSError, ValueError):
                 result = {"cases": [(item.get("case", item["name"]), "fail", "no result: no lane ran this item")],
-                          "seconds": 0}
-            times[item["name"]] = result["seconds"]
+                          "seconds": 0, "suite_seconds": {}}
+            if item.get("suites"):
+                # A suite's own time, and its share of the process start.
+                share = (result["seconds"] - sum(result["suite_seconds"].values())) / len(item["suites"])
+                for suite, _ in item["suites"]:
+                    if suite in result["suite_seconds"]:
+                        times[suite] = round(result["suite_seconds"][suite] + max(share, 0), 1)
+            else:
+                times[item["name"]] = round(result["seconds"], 1)
             if item["name"] == "peers":
                 # A suite of its own in the test command's summary.
                 name, status, text = result["cases"][0]
@@ -287,8 +429,7 @@ def coordinate(args):
                 else:
                     ET.SubElement(case, "system-out").text = ""
     ET.ElementTree(root).write(args.junit, encoding="utf-8", xml_declaration=True)
-    if not args.only:
-        write_json(os.path.join(args.logs, "lane-times.json"), times)
+    write_json(os.path.join(args.logs, "lane-times.json"), times)
     return 0
 
 
