@@ -627,7 +627,9 @@ def wine_tables():
     for label, buf, key in [("one byte, one-character key", b"x", b"k"),
                             ("0x00 and 0xFF, Chinese key", BINARY, GBK_KEY),
                             ("a NUL ends the key", b"secret data", b"key\x00more"),
-                            ("33 bytes", counting(33, 0xF0), b"key")]:
+                            ("33 bytes", counting(33, 0xF0), b"key"),
+                            # Bytes 53 on of the key block are those its load step reorders.
+                            ("100 bytes, into the reordered part of the key block", counting(100, 0x40), b"key")]:
         rows.append(row(name(label), cxx(buf), cxx(key), cxx(file_buffer(buf, key, 1))))
     t["file_buffer2"] = rows
 
