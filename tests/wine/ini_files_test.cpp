@@ -90,9 +90,7 @@ TEST_F(Ini, EmptyTextsAreTextsNotAbsences) {
 TEST_F(Ini, AFailedWriteIsRecorded) {
   IniFile ini = File("no\\such\\folder\\x.ini");
   EXPECT_FALSE(ini.write("Main", "Key", "value"));
-  std::string message = RecordedErrorText(emu);
-  EXPECT_NE(message, ErrorText(emu, 0));
-  EXPECT_NE(message, "");
+  EXPECT_FAILURE_RECORDED(emu);
 }
 
 TEST_F(Ini, TextsThatWouldBreakTheirLineAreRefused) {
@@ -149,6 +147,7 @@ TEST_F(Ini, IntegersOfEntriesThatAreNotNumbers) {
   IniFile ini = File("numbers.ini");
   const std::pair<const char*, int32_t> cases[] = {{"42", 42}, {"-7", -7}, {"12abc", 12}, {"abc", 0}};
   for (const auto& [text, number] : cases) {
+    SCOPED_TRACE(text);
     ASSERT_TRUE(ini.write("Main", "Value", text));
     EXPECT_EQ(ini.integer("Main", "Value", 99).value, Value::Int(number)) << text << ": not the default";
   }
