@@ -2,6 +2,9 @@
 # Runs a command with a ready Wine prefix, a virtual X display and a
 # persistent wineserver (each Wine process then starts in a fraction of a
 # second), and stops both afterwards whatever the command did.
+#
+#   with-wine.sh COMMAND...
+#   with-wine.sh --prefix-only    only makes the prefix, if it is missing
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -19,6 +22,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
+[ "${1:-}" = --prefix-only ] && exit 0
 
 # A free display number for Xvfb. Runs side by side may pick the same one;
 # Xvfb takes its lock file first, and the one that loses tries the next.

@@ -155,7 +155,7 @@ TEST(BlockKey, AlphabetPassWrapsNegativeValuesAsUnsigned32Bit) {
 TEST(BlockKey, EveryKeyByteIsAnAlphabetCharacter) {
   for (auto digest : {std::optional<std::string_view>(), std::optional<std::string_view>(""),
                       std::optional<std::string_view>("900150983cd24fb0d6963f7d28e17f72")}) {
-                        SCOPED_TRACE(digest ? "digest \"" + std::string(*digest) + "\"" : std::string("no digest"));
+    SCOPED_TRACE(digest ? "digest \"" + std::string(*digest) + "\"" : std::string("no digest"));
     BlockKey key = BuildBlockKey(digest);
     EXPECT_EQ(std::strlen(key.bytes), kBlockKeyLength);
     for (char c : std::string(key.bytes)) {

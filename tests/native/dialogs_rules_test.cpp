@@ -32,7 +32,8 @@ TEST(SqlOk, TimeOutRangeAndWhatARefusalHasStored) {
   };
   // clang-format on
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "time out " << c.timeOut << ", trusted " << c.trusted << ", user \"" << c.user << "\"");
+    SCOPED_TRACE(::testing::Message() << "time out " << c.timeOut << ", trusted " << c.trusted << ", user \"" << c.user
+                                      << "\"");
     SqlStore store;
     store.server.assign(kGbk, "old");
     SqlForm form{c.timeOut, "srv", "db", c.user, "pw", c.trusted};

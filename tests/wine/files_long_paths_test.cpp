@@ -148,9 +148,9 @@ TEST_F(FilesLongPaths, NamesBeyondTheSystemsPathSizeAreRefusedBeforeTheCall) {
   for (size_t length : {259u, 260u, 275u, 70000u}) {
     for (const std::string& path : {AbsoluteName(dir, length), RelativeChineseName(length)}) {
       for (const Row& row : rows) {
-        SCOPED_TRACE(where);
         const std::string where = std::string(row.function) + " with " + std::to_string(length) + " bytes" +
                                   (path[1] == ':' ? "" : " (relative)");
+        SCOPED_TRACE(where);
         // A failure of another kind first: refusals that record replace it,
         // the others leave it.
         ASSERT_FALSE(emu.call("APIRemoveDirectory", {Value::Text(full)}).value.logical);

@@ -24,8 +24,6 @@ using host::ImportPatch;
 
 std::string OrNull(const char* s) { return s ? s : "(null)"; }
 
-
-
 // ---- WNetUseConnectionA, WNetCancelConnection2A ---------------------------
 
 struct UseCall {
@@ -71,7 +69,7 @@ class NetDrives : public ::testing::Test {
   int32_t Map(const std::string& remote, const std::string& device, const std::string& user,
               const std::string& password) {
     return CallInteger(emu, "KVMapNetDrv",
-                {Value::Text(remote), Value::Text(device), Value::Text(user), Value::Text(password)});
+                       {Value::Text(remote), Value::Text(device), Value::Text(user), Value::Text(password)});
   }
 };
 
@@ -144,7 +142,8 @@ TEST_F(NetDrives, CancelIsForcedAndKeepsTheProfile) {
     g_mpr = {};
     g_mpr.cancelAnswer = answer;
     EXPECT_EQ(CallInteger(emu, "KVDeleMapDrv", {Value::Text("Z:")}), static_cast<int32_t>(answer));
-    EXPECT_EQ(CallInteger(emu, "KVDeleMapDrv", {Value::Text("\\\\srv\\share"), Value::Int(1)}), static_cast<int32_t>(answer));
+    EXPECT_EQ(CallInteger(emu, "KVDeleMapDrv", {Value::Text("\\\\srv\\share"), Value::Int(1)}),
+              static_cast<int32_t>(answer));
     ASSERT_EQ(g_mpr.cancels.size(), 2u);
     EXPECT_EQ(g_mpr.cancels[0].first, "Z:");
     EXPECT_EQ(g_mpr.cancels[1].first, "\\\\srv\\share");
@@ -160,9 +159,9 @@ TEST_F(NetDrives, CancelIsForcedAndKeepsTheProfile) {
 // and browse the network, so this test belongs to Wine only.
 TEST(NetDrivesReal, WithoutANetworkTheSystemsCodesComeThrough) {
   HostEmulator emu;
-  EXPECT_EQ(
-      CallInteger(emu, "KVMapNetDrv", {Value::Text("\\\\srv\\share"), Value::Text("Y:"), Value::Text("u"), Value::Text("p")}),
-      ERROR_NO_NETWORK);
+  EXPECT_EQ(CallInteger(emu, "KVMapNetDrv",
+                        {Value::Text("\\\\srv\\share"), Value::Text("Y:"), Value::Text("u"), Value::Text("p")}),
+            ERROR_NO_NETWORK);
   int32_t cancelled = CallInteger(emu, "KVDeleMapDrv", {Value::Text("Y:")});
   EXPECT_NE(cancelled, 0);
   EXPECT_LAST_ERROR(emu, static_cast<DWORD>(cancelled));

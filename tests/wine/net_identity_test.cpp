@@ -21,7 +21,6 @@ namespace {
 using host::FakeOf;
 using host::ImportPatch;
 
-
 // Each test has a library of its own.
 class NetIdentity : public ::testing::Test {
  protected:

@@ -85,7 +85,6 @@ std::string RegQuery(const std::string& arguments) {
 constexpr bool kOk = false;
 constexpr bool kFailed = true;
 
-
 // Each test has a library of its own and a private key below HKCU\Software
 // (deleted with its subtree at the end); the session is closed before the
 // key goes.

@@ -339,7 +339,7 @@ def make_prefixes(args, base):
     a copy seconds)."""
     first = os.path.join(base, "wineprefix-lane1")
     if not os.path.exists(os.path.join(first, "system.reg")):
-        subprocess.run(["bash", os.path.join(SCRIPTS, "with-wine.sh"), "true"],
+        subprocess.run(["bash", os.path.join(SCRIPTS, "with-wine.sh"), "--prefix-only"],
                        env=dict(os.environ, LARCH_WINEPREFIX=first), check=True)
     for n in range(2, args.lanes + 1):
         prefix = os.path.join(base, f"wineprefix-lane{n}")

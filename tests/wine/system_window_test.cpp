@@ -35,7 +35,6 @@ class TestWindow {
   HWND window_;
 };
 
-
 // Each test has a library of its own.
 class Windows : public ::testing::Test {
  protected:
@@ -140,14 +139,16 @@ TEST(Display, ScreenSizeAndCursor) {
   EXPECT_EQ(emu.call("APIGetSystemMetrics", {Value::Int(1)}).value.integer, GetSystemMetrics(SM_CYSCREEN));
   EXPECT_GT(GetSystemMetrics(SM_CXSCREEN), 0);
   // Only the screen size is answered; other metrics are 0 without asking.
-  for (int32_t index : {2, -1, 11}) EXPECT_EQ(emu.call("APIGetSystemMetrics", {Value::Int(index)}).value.integer, 0) << index;
+  for (int32_t index : {2, -1, 11})
+    EXPECT_EQ(emu.call("APIGetSystemMetrics", {Value::Int(index)}).value.integer, 0) << index;
 
   ASSERT_TRUE(SetCursorPos(123, 234));
   POINT at{};
   GetCursorPos(&at);
   ASSERT_NE(at.x, at.y);
   EXPECT_EQ(emu.call("KVGetCursorPos", {Value::Int(1)}).value.integer, at.x);
-  for (int32_t which : {0, 2, -1}) EXPECT_EQ(emu.call("KVGetCursorPos", {Value::Int(which)}).value.integer, at.y) << which;
+  for (int32_t which : {0, 2, -1})
+    EXPECT_EQ(emu.call("KVGetCursorPos", {Value::Int(which)}).value.integer, at.y) << which;
 }
 
 TEST(PixelFactor, TwipsPerPixelIntoBothVariables) {

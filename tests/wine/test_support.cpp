@@ -88,6 +88,24 @@ HWND WINAPI NoDisplayWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HW
   SetLastError(ERROR_INVALID_WINDOW_HANDLE);
   return nullptr;
 }
+
+// One result of type `type` ('H', 'C', 'I', 'N', 'L') and no host error.
+CallResult CallFor(HostEmulator& emu, char type, const std::string& name, const std::vector<Arg>& args, Caller caller) {
+  CallResult r = emu.call(name, args);
+  const Value::Kind kind = type == 'H' || type == 'C' ? Value::Kind::Char
+                           : type == 'I'              ? Value::Kind::Int
+                           : type == 'N'              ? Value::Kind::Number
+                           : type == 'L'              ? Value::Kind::Logical
+                                                      : Value::Kind::None;
+  if (r.error != 0 || r.returns != 1 || r.rawType != type || r.value.kind != kind) {
+    ADD_FAILURE_AT(caller.file, caller.line)
+        << name << ": expected one result of type '" << type << "' and no host error; got " << r.returns
+        << " result(s), type " << (r.rawType ? std::string(1, r.rawType) : std::string("none")) << ", "
+        << ::testing::PrintToString(r.value) << ", host error " << r.error;
+  }
+  return r;
+}
+
 }  // namespace
 
 NoDesktop::NoDesktop(HostEmulator& emu)
@@ -125,22 +143,6 @@ std::string ErrorText(HostEmulator& emu, DWORD code) {
   return ::testing::AssertionSuccess();
 }
 
-CallResult CallFor(HostEmulator& emu, char type, const std::string& name, const std::vector<Arg>& args, Caller caller) {
-  CallResult r = emu.call(name, args);
-  const Value::Kind kind = type == 'H' || type == 'C' ? Value::Kind::Char
-                           : type == 'I'              ? Value::Kind::Int
-                           : type == 'N'              ? Value::Kind::Number
-                           : type == 'L'              ? Value::Kind::Logical
-                                                      : Value::Kind::None;
-  if (r.error != 0 || r.returns != 1 || r.rawType != type || r.value.kind != kind) {
-    ADD_FAILURE_AT(caller.file, caller.line)
-        << name << ": expected one result of type '" << type << "' and no host error; got " << r.returns
-        << " result(s), type " << (r.rawType ? std::string(1, r.rawType) : std::string("none")) << ", "
-        << ::testing::PrintToString(r.value) << ", host error " << r.error;
-  }
-  return r;
-}
-
 std::string CallText(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args, Caller caller) {
   return CallFor(emu, 'H', name, args, caller).value.text;
 }
@@ -160,9 +162,9 @@ int32_t CallInteger(HostEmulator& emu, const std::string& name, const std::vecto
 void CallWithoutResult(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args, Caller caller) {
   const CallResult r = emu.call(name, args);
   if (r.error != 0 || r.sent()) {
-    ADD_FAILURE_AT(caller.file, caller.line) << name << ": expected no result and no host error; got " << r.returns
-                                             << " result(s), " << ::testing::PrintToString(r.value)
-                                             << ", host error " << r.error;
+    ADD_FAILURE_AT(caller.file, caller.line)
+        << name << ": expected no result and no host error; got " << r.returns << " result(s), "
+        << ::testing::PrintToString(r.value) << ", host error " << r.error;
   }
 }
 

@@ -76,18 +76,13 @@ struct Caller {
   int line;
 };
 
-// Calls that answer one result of a kind: a text (handed over, type 'H'), a
-// logical or an integer (of the usual width, 10); the answer comes back. Another kind of answer, none
-// or more than one, or a host error is a failure at the caller's line that
-// names the function and shows what came.
-std::string CallText(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args = {},
-                     Caller caller = {});
+// Calls that answer one result of a kind: a text (handed over, type 'H'),
+// a logical, or an integer of the usual width (10); the answer comes back.
+// Another kind of answer, none or more than one, or a host error is a
+// failure at the caller's line that names the function and shows what came.
+std::string CallText(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args = {}, Caller caller = {});
 bool CallLogical(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args = {}, Caller caller = {});
-int32_t CallInteger(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args = {},
-                    Caller caller = {});
-// The same for a result of type `type` ('H', 'C', 'I', 'N', 'L'), given whole.
-CallResult CallFor(HostEmulator& emu, char type, const std::string& name, const std::vector<Arg>& args = {},
-                   Caller caller = {});
+int32_t CallInteger(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args = {}, Caller caller = {});
 // A call that answers nothing (its work is in the variables it was given, or
 // in what it did), and raises no host error.
 void CallWithoutResult(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args = {},
@@ -167,8 +162,9 @@ void PrintTo(const Value& value, std::ostream* out);
 // takes more text with <<.
 #define EXPECT_LAST_ERROR(emu, code) EXPECT_TRUE(::larch::test::LastErrorIs((emu), (code)))
 #define ASSERT_LAST_ERROR(emu, code) ASSERT_TRUE(::larch::test::LastErrorIs((emu), (code)))
-#define EXPECT_FAILURE_RECORDED(emu) EXPECT_TRUE(::larch::test::FailureRecorded(emu))
+#define EXPECT_FAILURE_RECORDED(emu) EXPECT_TRUE(::larch::test::FailureRecorded((emu)))
 
 // In a helper that checks with EXPECT_*/ASSERT_* itself: every failure of
 // the scope also names the line the helper was called from.
-#define TRACE_CALLER(caller) const ::testing::ScopedTrace caller_trace_((caller).file, (caller).line, "called from here")
+#define TRACE_CALLER(caller) \
+  const ::testing::ScopedTrace caller_trace_((caller).file, (caller).line, "called from here")

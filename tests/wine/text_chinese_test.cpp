@@ -8,7 +8,6 @@
 namespace larch::test {
 namespace {
 
-
 struct Conversion {
   const char* traditional;  // as Big5 holds it
   const char* simplified;   // as GBK holds it

@@ -332,9 +332,9 @@ class TraverseLinks : public testing::Test {
 
   std::vector<std::string> Walk(int flags, Caller caller = {}) {
     emu.commands.clear();
-    CallWithoutResult(emu, "KVTraverseDirectory",
-                      {Value::Text(root), Value::Text("G %s"), Value::Text("F %s"), Value::Text("*.txt"), Value::Int(flags)},
-                      caller);
+    CallWithoutResult(
+        emu, "KVTraverseDirectory",
+        {Value::Text(root), Value::Text("G %s"), Value::Text("F %s"), Value::Text("*.txt"), Value::Int(flags)}, caller);
     return emu.commands;
   }
 
