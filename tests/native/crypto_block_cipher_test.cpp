@@ -86,6 +86,7 @@ TEST(ParityRotate, ShortRanges) {
 TEST(BlockCipher, DecipherWithAFreshKeyUndoesEncipher) {
   for (size_t n : {0u, 1u, 2u, 125u, 1000u, 70000u}) {
     for (size_t k : {1u, 32u, 125u}) {
+      SCOPED_TRACE(::testing::Message() << "n=" << n << " k=" << k);
       std::string plain = RandomBytes(n, static_cast<unsigned>(n + 9));
       std::string key = RandomBytes(k, static_cast<unsigned>(k));
       std::string data = plain, key1 = key, key2 = key;
@@ -141,6 +142,7 @@ std::string ReferenceAlphabetPass(const std::string& key, int* negativeDifferenc
 
 TEST(BlockKey, AlphabetPassWrapsNegativeValuesAsUnsigned32Bit) {
   for (unsigned seed = 0; seed < 8; ++seed) {
+    SCOPED_TRACE(seed);
     std::string key = RandomBytes(kBlockKeyLength, seed);
     int negatives = 0;
     std::string expected = ReferenceAlphabetPass(key, &negatives);
@@ -153,9 +155,12 @@ TEST(BlockKey, AlphabetPassWrapsNegativeValuesAsUnsigned32Bit) {
 TEST(BlockKey, EveryKeyByteIsAnAlphabetCharacter) {
   for (auto digest : {std::optional<std::string_view>(), std::optional<std::string_view>(""),
                       std::optional<std::string_view>("900150983cd24fb0d6963f7d28e17f72")}) {
+    SCOPED_TRACE(digest ? "digest \"" + std::string(*digest) + "\"" : std::string("no digest"));
     BlockKey key = BuildBlockKey(digest);
     EXPECT_EQ(std::strlen(key.bytes), kBlockKeyLength);
-    for (char c : std::string(key.bytes)) EXPECT_NE(std::strchr(kKeyAlphabet, c), nullptr);
+    for (char c : std::string(key.bytes)) {
+      EXPECT_NE(std::strchr(kKeyAlphabet, c), nullptr) << "byte " << static_cast<int>(static_cast<unsigned char>(c));
+    }
   }
 }
 
@@ -179,6 +184,7 @@ TEST(Batch, EncipherThenDecipherGivesThePlainText) {
   std::string plain = "x = 1\r\n\r\n? x\r\n";
   const std::string digest = "0cc175b9c0f1b6a831c399e269772661";
   for (auto d : {std::optional<std::string_view>(), std::optional<std::string_view>(digest)}) {
+    SCOPED_TRACE(d ? "with the key file's digest" : "without a key file");
     std::string cipher = EncipherBatch(plain, d);
     EXPECT_EQ(cipher.size(), plain.size());
     EXPECT_NE(cipher, plain);

@@ -48,6 +48,7 @@ TEST(ResourceKeyFile, IsTheGeneratorsOutput) {
 
 TEST_F(FileBufferCipher, RoundTripsAnyLength) {
   for (size_t n : {1u, 83u, 84u, 85u, 6886u, 6887u, 110176u, 300000u}) {
+    SCOPED_TRACE(n);
     std::string plain = RandomBytes(n, static_cast<unsigned>(n));
     std::string cipher = Encipher(plain, "key text");
     EXPECT_EQ(cipher.size(), n + 84);
@@ -89,6 +90,7 @@ TEST_F(FileBufferCipher, KeyWhoseTurnMakesANulStillWorks) {
   // 0x1E at an odd position and 0x87 at an even one become 0 when the key
   // text is turned, which shortens the text the payload key digests.
   for (const char* key : {"a\x1E", "\x87", "ab\x87z"}) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(key)));
     std::string plain = RandomBytes(100, 5);
     EXPECT_EQ(Decipher(Encipher(plain, key), key), plain);
   }

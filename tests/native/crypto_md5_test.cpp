@@ -60,6 +60,7 @@ TEST(Md5, PiecewiseUpdatesEqualOneShot) {
   std::string data = RandomBytes(5000, 1);
   std::mt19937 rng(2);
   for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
     Md5Context context;
     Md5Init(context);
     size_t at = 0;

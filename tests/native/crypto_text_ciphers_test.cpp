@@ -54,6 +54,7 @@ TEST(TextCipherOne, Base64AgreesWithCoreutils) {
 TEST(TextCipherOne, RoundTripsTextsWithoutNul) {
   std::mt19937 rng(11);
   for (size_t n = 1; n < 300; n += 7) {
+    SCOPED_TRACE(n);
     std::string plain = RandomBytes(n, rng);
     for (char& c : plain) c = c ? c : 'z';
     std::string cipher = EncipherTxt1(plain);

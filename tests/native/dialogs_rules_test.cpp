@@ -32,6 +32,8 @@ TEST(SqlOk, TimeOutRangeAndWhatARefusalHasStored) {
   };
   // clang-format on
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "time out " << c.timeOut << ", trusted " << c.trusted << ", user \"" << c.user
+                                      << "\"");
     SqlStore store;
     store.server.assign(kGbk, "old");
     SqlForm form{c.timeOut, "srv", "db", c.user, "pw", c.trusted};
@@ -71,6 +73,7 @@ TEST(AccessOk, ChecksInOrderAfterStoringAllThree) {
       {"C:\\a.mdb", "admin", OkVerdict::Accept},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "file \"" << c.file << "\", user \"" << c.user << "\"");
     AccessStore store;
     EXPECT_EQ(AcceptAccess({c.file, c.user, "pw"}, store, kGbk, OnlyDbExists), c.verdict) << c.file;
     EXPECT_STREQ(store.file.c_str(), c.file);

@@ -104,6 +104,7 @@ TEST(NetFtpSettings, PortDefaultsAndLowBits) {
   };
   const Case cases[] = {{std::nullopt, 21}, {0, 21}, {2121, 2121}, {0x10000 + 990, 990}, {0x10000, 21}, {-1, 65535}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.given ? std::to_string(*c.given) : std::string("no port given"));
     FtpSettings s;
     EXPECT_TRUE(ConfigureFtp("host", "user", "pw", c.given, &s));
     EXPECT_EQ(s.port, c.port);
@@ -120,6 +121,7 @@ TEST(NetFtpSettings, FieldsOfMoreThan128CharactersRefuseTheWholeSetting) {
   EXPECT_EQ(std::string(s.server), full);
   EXPECT_EQ(std::string(s.password), full);
   for (int field = 0; field < 3; ++field) {
+    SCOPED_TRACE(field);
     std::string texts[3] = {full, full, full};
     texts[field] += 'y';
     ASSERT_TRUE(ConfigureFtp("old", "u", "p", 2121, &s));

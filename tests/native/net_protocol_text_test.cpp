@@ -90,6 +90,7 @@ TEST(NetProtocolText, FtpNamesWithABrokenDoubleByteCharacterAreRefused) {
     EXPECT_EQ(HoldsBrokenCharacter(LeadBytes::gbk(), c.name), c.broken);
     EXPECT_FALSE(HoldsBrokenCharacter(LeadBytes(), c.name));
     for (FtpName kind : {FtpName::kRemote, FtpName::kLocal}) {
+      SCOPED_TRACE(kind == FtpName::kRemote ? "remote name" : "local name");
       EXPECT_EQ(FtpNameRefusal(c.name, kind, LeadBytes::gbk()), c.broken ? kErrorInvalidName : 0);
       EXPECT_EQ(FtpNameRefusal(c.name, kind, LeadBytes()), 0u);
     }
@@ -144,6 +145,7 @@ TEST(NetProtocolText, CurrentFolderEndsAtItsNulNotAtTheReportedLength) {
 TEST(NetFtpSettings, CredentialsThatWouldEndTheLoginLineAreRefused) {
   for (int field = 0; field < 3; ++field) {
     for (const std::string& bad : {std::string("\r\nDELE x"), std::string("\n"), std::string("\r"), Bytes("\0x", 2)}) {
+      SCOPED_TRACE(::testing::Message() << "field " << field << " + " << ::testing::PrintToString(bad));
       std::string texts[3] = {"host", "user", "pw"};
       texts[field] += bad;
       FtpSettings s;

@@ -46,6 +46,7 @@ TEST_F(Dispatch, AttachAndGetTableAnswerTheSame) {
 
 TEST_F(Dispatch, UnknownOperationsLeaveTheRecordUnchanged) {
   for (uint32_t op : {3u, 5u, 7u, 8u, 9u, 12u, 13u, 15u, 19u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(::testing::Message() << "operation " << op);
     DispatchRecord r = Record(op, 0x11111111, 0x22222222);
     DispatchRecord before = r;
     EXPECT_EQ(emu.dispatch(r), 0);
@@ -186,6 +187,7 @@ TEST_F(Dispatch, CallPairAndCallValueServeEveryConvention) {
     EXPECT_EQ(g_b, 42u);
   }
   for (const void* fn : {reinterpret_cast<const void*>(&ValueStdcall), reinterpret_cast<const void*>(&ValueFastcall)}) {
+    SCOPED_TRACE(fn == reinterpret_cast<const void*>(&ValueStdcall) ? "stdcall" : "fastcall");
     DispatchRecord r = Record(11, 20);
     r.function = Address(fn);
     emu.dispatch(r);
@@ -200,6 +202,7 @@ TEST_P(CallbackConvention, ServicesWorkAndTheStackStaysBalanced) {
   o.convention = GetParam();
   HostEmulator emu(o);
   for (int i = 0; i < 1000; ++i) {
+    SCOPED_TRACE(::testing::Message() << "call " << i + 1);
     CallResult r = emu.call("GetFllInfo", {Value::Int(2)});
     ASSERT_EQ(r.value.text, "1.3.0902");
   }
@@ -212,6 +215,7 @@ INSTANTIATE_TEST_SUITE_P(All, CallbackConvention,
 
 TEST(ErrorFrame, AMarkedServiceAbandonsTheFunction) {
   for (uint32_t mark : {83u, 84u}) {
+    SCOPED_TRACE(::testing::Message() << "mark " << mark);
     HostOptions o = HostEmulator::DefaultOptions();
     o.runOnLoad = false;
     HostEmulator emu(o);

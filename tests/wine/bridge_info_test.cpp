@@ -51,7 +51,7 @@ TEST_F(Info, ExeAndLibraryPaths) {
   char dll[MAX_PATH];
   GetModuleFileNameA(emu.module(), dll, MAX_PATH);
   EXPECT_EQ(emu.call("GetFllInfo", {Value::Int(1)}).value.text, dll);
-  for (int kind : {0, 2, -1}) EXPECT_EQ(emu.call("GetFllInfo", {Value::Int(kind)}).value.text, "1.3.0902");
+  for (int kind : {0, 2, -1}) EXPECT_EQ(emu.call("GetFllInfo", {Value::Int(kind)}).value.text, "1.3.0902") << kind;
   // The host refuses a call short of its required parameters, or over its count.
   EXPECT_EQ(emu.call("GetFllInfo").error, 11);
   EXPECT_EQ(emu.call("GetFllInfo", {Value::Int(1), Value::Int(2)}).error, 11);
@@ -60,6 +60,7 @@ TEST_F(Info, ExeAndLibraryPaths) {
 TEST_F(Info, BackColoursAndFontSize) {
   const std::pair<int, int32_t> colours[] = {{0, 15722724}, {1, 16760767}, {2, 0}, {-1, 0}};
   for (auto [index, colour] : colours) {
+    SCOPED_TRACE(index);
     CallResult r = emu.call("GetMyBackColor", {Value::Int(index)});
     EXPECT_EQ(r.value.integer, colour) << index;
     EXPECT_EQ(r.value.width, 10);

@@ -22,24 +22,20 @@ class CryptoBatch : public testing::Test {
   }
 
   // KVEncryptByteBlock2 on a variable holding the text.
-  std::string Encipher(const std::string& plain, std::vector<Arg> extra = {}) {
+  std::string Encipher(const std::string& plain, std::vector<Arg> extra = {}, Caller caller = {}) {
     emu.setVariable("batch", Value::Text(plain));
     std::vector<Arg> args = {ByRef("batch")};
     args.insert(args.end(), extra.begin(), extra.end());
-    CallResult r = emu.call("KVEncryptByteBlock2", args);
-    EXPECT_FALSE(r.sent());
-    EXPECT_EQ(r.error, 0);
+    CallWithoutResult(emu, "KVEncryptByteBlock2", args, caller);
     return emu.variable("batch")->scalar.text;
   }
 
   // The command lines KVRunFoxBatch2 ran.
-  Lines Run(const std::string& cipher, std::vector<Arg> extra = {}) {
+  Lines Run(const std::string& cipher, std::vector<Arg> extra = {}, Caller caller = {}) {
     emu.commands.clear();
     std::vector<Arg> args = {Value::Text(cipher)};
     args.insert(args.end(), extra.begin(), extra.end());
-    CallResult r = emu.call("KVRunFoxBatch2", args);
-    EXPECT_FALSE(r.sent());
-    EXPECT_EQ(r.error, 0);
+    CallWithoutResult(emu, "KVRunFoxBatch2", args, caller);
     return emu.commands;
   }
 

@@ -22,6 +22,7 @@ TEST_F(CryptoDigest, TextDigests) {
       {std::string("ab\0cd", 5), "5d622b3d4d8cc07754fd386e7f29326e"},  // all bytes, NULs too
   };
   for (const auto& [text, digest] : cases) {
+    SCOPED_TRACE(Hex(text));
     CallResult r = emu.call("Get32Md5", {Value::Text(text)});
     EXPECT_EQ(r.value.text, digest) << Hex(text);
     EXPECT_EQ(r.rawType, 'H');
@@ -30,6 +31,7 @@ TEST_F(CryptoDigest, TextDigests) {
 
 TEST_F(CryptoDigest, FileDigestsEqualTheDigestOfTheirBytes) {
   for (size_t size : {0u, 1u, 1024u, 1025u, 2048u}) {
+    SCOPED_TRACE(size);
     std::string bytes(size, '\0');
     for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + size);
     std::string path = dir.file("f" + std::to_string(size) + ".bin");

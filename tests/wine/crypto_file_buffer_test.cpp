@@ -20,20 +20,28 @@ std::string Pattern(size_t n) {
 
 class CryptoFileBuffer : public testing::Test {
  protected:
-  CallResult Call(const std::string& buffer, const std::string& key, int mode) {
+  // A text result either way: bytes ('C') for an answer, an empty handed
+  // text ('H') for a refusal.
+  CallResult Call(const std::string& buffer, const std::string& key, int mode, Caller caller = {}) {
+    TRACE_CALLER(caller);
     CallResult r = emu.call("KVEncryptFileBuffer2", {Value::Text(buffer), Value::Text(key), Value::Int(mode)});
     EXPECT_TRUE(r.sent());
     EXPECT_EQ(r.error, 0);
     return r;
   }
-  std::string Encipher(const std::string& buffer, const std::string& key) { return Call(buffer, key, 1).value.text; }
-  std::string Decipher(const std::string& buffer, const std::string& key) { return Call(buffer, key, 0).value.text; }
+  std::string Encipher(const std::string& buffer, const std::string& key, Caller caller = {}) {
+    return Call(buffer, key, 1, caller).value.text;
+  }
+  std::string Decipher(const std::string& buffer, const std::string& key, Caller caller = {}) {
+    return Call(buffer, key, 0, caller).value.text;
+  }
 
   HostEmulator emu;
 };
 
 TEST_F(CryptoFileBuffer, RoundTripsWholeBuffers) {
   for (size_t n : {1u, 84u, 85u, 7000u, 300000u}) {
+    SCOPED_TRACE(n);
     std::string plain = Pattern(n);
     CallResult cipher = Call(plain, "key text", 1);
     EXPECT_EQ(cipher.rawType, 'C');  // bytes of value 0 cross whole

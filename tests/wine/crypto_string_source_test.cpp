@@ -17,23 +17,19 @@ DWORD WINAPI NoModuleFileName(HMODULE, LPSTR buffer, DWORD size) {
 class CryptoStringSource : public testing::Test {
  protected:
   // A stream made by larch-pack from the payload for the executable.
-  std::string Pack(const std::string& payload, const std::string& exe = TestExePath(), const std::string& flags = "") {
+  std::string Pack(const std::string& payload, const std::string& exe = TestExePath(), const std::string& flags = "",
+                   Caller caller = {}) {
+    TRACE_CALLER(caller);
     std::string in = dir.file("strings.txt"), out = dir.file("strings.bin");
     WriteFile(in, payload);
     DeleteFileA(out.c_str());
     EXPECT_EQ(RunPack("strings " + Quoted(in) + " " + Quoted(out) + " --exe " + Quoted(exe) + " " + flags), 0);
     return ReadFile(out);
   }
-  int32_t Load(const std::string& stream) {
-    CallResult r = emu.call("LoadStringSrcStream", {Value::Text(stream)});
-    EXPECT_EQ(r.value.width, 10);
-    return r.value.integer;
+  int32_t Load(const std::string& stream, Caller caller = {}) {
+    return CallInteger(emu, "LoadStringSrcStream", {Value::Text(stream)}, caller);
   }
-  std::string Get(int32_t n) {
-    CallResult r = emu.call("GetStringSrcById", {Value::Int(n)});
-    EXPECT_TRUE(r.sent());
-    return r.value.text;
-  }
+  std::string Get(int32_t n, Caller caller = {}) { return CallText(emu, "GetStringSrcById", {Value::Int(n)}, caller); }
 
   HostEmulator emu;
   TempDir dir;

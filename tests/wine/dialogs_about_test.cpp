@@ -25,6 +25,7 @@ TEST(AboutDialog, ShowsTheTextsAndEndsWithTheWayItWasClosed) {
   const std::string caption = Gbk("关于 larch");
   const std::string line1 = Gbk("第一行");
   for (const Closing& c : closings) {
+    SCOPED_TRACE(c.how);
     Robot robot([&](Robot& r) {
       HWND dialog = r.waitForDialog(caption);
       if (!dialog) return;

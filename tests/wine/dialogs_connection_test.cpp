@@ -23,7 +23,7 @@ class ConnectionDialogs : public testing::Test {
     emu.mainWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(main_.get()));
   }
 
-  std::string text(const char* function) { return emu.call(function).value.text; }
+  std::string text(const char* function, Caller caller = {}) { return CallText(emu, function, {}, caller); }
   void expectOwned(Robot& r, HWND dialog) {
     if (GetWindow(dialog, GW_OWNER) != main_.get()) r.fail("dialog not owned by the host's main window");
   }
@@ -38,16 +38,10 @@ TEST_F(ConnectionDialogs, ReadBacksBeforeAnyDialogAreEmpty) {
   for (const char* f :
        {"KVGetLoginName", "KVGetLoginPassword", "KVGetSqlServerName", "KVGetSqlDataBase", "KVGetSqlUserName",
         "KVGetSqlPassword", "KVGetMdbFileName", "KVGetMdbUserName", "KVGetMdbPassword"}) {
-    CallResult r = emu.call(f);
-    EXPECT_EQ(r.value.kind, Value::Kind::Char) << f;
-    EXPECT_EQ(r.value.text, "") << f;
+    EXPECT_EQ(CallText(emu, f), "") << f;
   }
-  CallResult timeOut = emu.call("KVGetSqlTimeOut");
-  EXPECT_EQ(timeOut.value.integer, 0);
-  EXPECT_EQ(timeOut.value.width, 10);
-  CallResult trusted = emu.call("KVGetSqlTrusted");
-  EXPECT_EQ(trusted.value.kind, Value::Kind::Logical);
-  EXPECT_FALSE(trusted.value.logical);
+  EXPECT_EQ(CallInteger(emu, "KVGetSqlTimeOut"), 0);
+  EXPECT_FALSE(CallLogical(emu, "KVGetSqlTrusted"));
 }
 
 TEST_F(ConnectionDialogs, LoginAcceptsAtMost32CharactersOfUserName) {
@@ -129,6 +123,7 @@ TEST_F(ConnectionDialogs, ChineseTypedIntoEveryBoxIsReadBackWhole) {
   const Count counts[] = {{19, 19}, {20, 20}, {32, 32}, {33, 32}};
   for (const Dialog& d : dialogs) {
     for (const Count& count : counts) {
+      SCOPED_TRACE(::testing::Message() << d.show << ", " << count.typed << " characters typed");
       // The Access dialog needs a database that exists: one with a Chinese
       // name as long as the texts, typed into its file box too.
       const std::wstring name = ChineseText(count.kept, L'\x6C00');
@@ -181,6 +176,7 @@ TEST_F(ConnectionDialogs, LoginCutsALongPresetNameAfter32Characters) {
       {std::string(40, 'n'), std::string(32, 'n')},
   };
   for (const auto& [preset, kept] : cases) {
+    SCOPED_TRACE(Hex(preset));
     Robot robot([&, preset = preset](Robot& r) {
       HWND dialog = r.waitForDialog(Gbk("请输入登录帐号:"));
       if (!dialog) return;
@@ -245,6 +241,7 @@ TEST_F(ConnectionDialogs, LoginRefusesAnEmptyUserNameButKeepsWhatItRead) {
 TEST_F(ConnectionDialogs, LoginCancelKeepsTheLastAcceptedValues) {
   const std::pair<std::string, int32_t> rounds[] = {{"first", 1}, {"second", 2}};
   for (const auto& [name, code] : rounds) {
+    SCOPED_TRACE(name);
     Robot robot([&, code = code](Robot& r) {
       HWND dialog = r.waitForDialog(Gbk("请输入登录帐号:"));
       if (!dialog) return;
@@ -266,6 +263,7 @@ TEST_F(ConnectionDialogs, SqlShowsItsParametersAndLocks) {
   const Case cases[] = {
       {-1, false, true, true}, {1, false, false, true}, {2, true, true, false}, {3, true, false, false}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "lock flags " << c.lockFlags << ", trusted " << c.trusted);
     Robot robot([&](Robot& r) {
       HWND dialog = r.waitForDialog(Gbk("设置MSSQLServer连接参数"));
       if (!dialog) return;
@@ -487,6 +485,7 @@ TEST_F(ConnectionDialogs, AccessRefusesANameBeyondThePathLimitWithoutALook) {
   ImportPatch patch(emu.module(), "SHLWAPI.dll", "PathFileExistsA", FakeOf(&CountPathLooks));
   ASSERT_TRUE(patch.active());
   for (size_t length : {size_t{259}, size_t{260}, size_t{275}, size_t{70000}}) {
+    SCOPED_TRACE(length);
     const std::string file = "C:\\" + std::string(length - 3, 'f');
     g_pathLooks = 0;
     Robot robot([&](Robot& r) {

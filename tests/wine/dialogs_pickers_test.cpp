@@ -92,6 +92,7 @@ TEST_F(Pickers, OpenSeveralFilesGivesFolderAndNames) {
   };
   const Case cases[] = {{"\"x.txt\" \"y.txt\"", dir.path() + "|x.txt|y.txt"}, {"y.txt", dir.file("y.txt")}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
     Robot robot = accept(c.typed);
     CallResult result =
         emu.call("KVGetFile2", {Value::Text("Text|*.txt|All|*.*|"), Value::Text(dir.path()), Value::Int(1)});
@@ -182,6 +183,7 @@ TEST_F(Pickers, OpenRecordFlagsFollowTheMultipleSwitch) {
   };
   const Case cases[] = {{{}, 0x0088100C}, {{Value::Int(0)}, 0x0088100C}, {{Value::Int(1)}, 0x0088120C}};
   for (const Case& c : cases) {
+    SCOPED_TRACE("case " + std::to_string(&c - cases + 1));
     std::vector<Arg> args = {Value::Text("Text files|*.txt|"), Value::Text("C:\\a")};
     args.insert(args.end(), c.extra.begin(), c.extra.end());
     g_seen = {};
@@ -282,6 +284,7 @@ TEST_F(Pickers, FolderBrowserStartsAtTheGivenFolder) {
       {{}, "Select a directory", false, ""},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
     Robot robot([&](Robot& r) {
       HWND browser = r.waitForOwned(main_.get(), "folder browser");
       if (!browser) return;
@@ -339,6 +342,7 @@ TEST_F(Pickers, OtherFolderBrowsesComputersOrPrinters) {
                         {2, CSIDL_PRINTERS, BIF_BROWSEFORPRINTER, "Laser"},
                         {0, CSIDL_PRINTERS, BIF_BROWSEFORPRINTER, nullptr}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "kind " << c.kind);
     g_browse = {};
     g_browse.expectedRoot = c.root;
     g_browse.answer = c.answer;
@@ -354,6 +358,7 @@ TEST_F(Pickers, OtherFolderBrowsesComputersOrPrinters) {
 
 TEST_F(Pickers, OtherFolderOpensUnownedAndCancelGivesEmptyText) {
   for (int kind : {1, 2}) {
+    SCOPED_TRACE(::testing::Message() << "kind " << kind);
     Robot robot([&](Robot& r) {
       HWND browser = r.waitForWindow(
           [](HWND w) { return Robot::IsDialog(w) && GetWindow(w, GW_OWNER) == nullptr && ChildWithText(w, "Choose"); },
@@ -375,6 +380,7 @@ TEST_F(Pickers, FolderBrowserRecord) {
   const std::pair<std::vector<Arg>, UINT> cases[] = {
       {{}, 0x49u}, {{Value::Text(""), Value::Text("")}, 0x49u}, {{Value::Text(""), Value::Text(""), Value::Int(0x1001)}, 0x1001u}};
   for (const auto& [args, flags] : cases) {
+    SCOPED_TRACE(::testing::Message() << args.size() << " arguments");
     g_browse = {};
     EXPECT_EQ(emu.call("KVGetDir2", args).value.text, "");
     EXPECT_EQ(g_browse.info.ulFlags, flags);
@@ -434,6 +440,7 @@ class PickerFakes : public Pickers {
 TEST_F(PickerFakes, PathsBeyondTheSystemLimitAreRefusedBeforeCalling) {
   ASSERT_TRUE(active());
   for (size_t length : {size_t{259}, size_t{260}, size_t{275}, size_t{70000}}) {
+    SCOPED_TRACE(length);
     const std::string path = "C:\\" + std::string(length - 3, 'a');
     const int calls = length <= 259 ? 1 : 0;
     g_calls = {};

@@ -16,7 +16,8 @@ using host::FakeOf;
 using host::ImportPatch;
 
 // Leaves ERROR_FILE_NOT_FOUND in LastSystemError.
-void FailADeletion(HostEmulator& emu, const TempDir& dir) {
+void FailADeletion(HostEmulator& emu, const TempDir& dir, Caller caller = {}) {
+  TRACE_CALLER(caller);
   ASSERT_FALSE(emu.call("APIDeleteFile", {Value::Text(dir.file("missing.txt"))}).value.logical);
 }
 
@@ -142,7 +143,8 @@ TEST_F(Files, AttributesAndExistence) {
 }
 
 // A sparse file of the given size (no disk space used).
-void MakeSparse(const std::string& path, LONGLONG size) {
+void MakeSparse(const std::string& path, LONGLONG size, Caller caller = {}) {
+  TRACE_CALLER(caller);
   UniqueFileHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   ASSERT_TRUE(h);
   LARGE_INTEGER at;
@@ -242,6 +244,7 @@ TEST_F(Files, ResultsLongerThanTheBuffersAreFailures) {
       {"KVGetLogicalDrive", "GetLogicalDriveStringsA", FakeOf(&NeedsMoreDrives)},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.function);
     ImportPatch patch(emu.module(), "KERNEL32.dll", c.service, c.fake);
     ASSERT_TRUE(patch.active()) << c.service;
     EXPECT_EQ(emu.call("KVSetPath", {Value::Text("")}).value.logical, false);  // some other error first

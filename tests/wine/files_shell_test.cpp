@@ -135,6 +135,7 @@ TEST_F(FilesShell, FailuresOfRealOperationsAreNeverRecordedAsSuccess) {
   };
   // clang-format on
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.function);
     // A failure of another kind first, so that what follows is this call's.
     ASSERT_FALSE(emu.call("APIRemoveDirectory", {Value::Text(full)}).value.logical);
     {
@@ -142,6 +143,8 @@ TEST_F(FilesShell, FailuresOfRealOperationsAreNeverRecordedAsSuccess) {
       DialogAnswerer answer({IDYES, IDOK});
       EXPECT_FALSE(emu.call(c.function, c.args).value.logical) << c.function;
     }
+    // Not EXPECT_FAILURE_RECORDED: where the shell leaves no error code its
+    // own result is recorded, and those codes have no system text.
     const std::string now = RecordedErrorText(emu);
     EXPECT_NE(now, success) << c.function;
     EXPECT_NE(now, notEmpty) << c.function << ": nothing recorded";
@@ -173,7 +176,9 @@ int WINAPI FakeShellOperation(LPSHFILEOPSTRUCTA record) {
 TEST_F(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
   ImportPatch shell(emu.module(), "shell32.dll", "SHFileOperationA", FakeOf(&FakeShellOperation));
   ASSERT_TRUE(shell.active());
-  auto deleteItem = [&] { return emu.call("APIDeleteFolder", {Value::Text("C:\\some\\item")}).value.logical; };
+  auto deleteItem = [&](Caller caller = {}) {
+    return CallLogical(emu, "APIDeleteFolder", {Value::Text("C:\\some\\item")}, caller);
+  };
 
   struct Case {
     int result;
@@ -188,6 +193,7 @@ TEST_F(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
   };
   // clang-format on
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "shell result " << c.result << ", aborted " << c.aborted);
     emu.call("KVSetPath", {Value::Text("")});  // some other failure first
     g_shell = ShellCall{};
     g_shell.result = c.result;
@@ -207,6 +213,7 @@ TEST_F(FilesShell, WhatTheShellIsAskedAndWhatItsAnswersRecord) {
   ASSERT_TRUE(ownerWindow);
   const HWND window = ownerWindow.get();
   for (HWND owner : {window, reinterpret_cast<HWND>(0x7FF0)}) {
+    SCOPED_TRACE(owner == window ? "a window" : "no window");
     g_shell = ShellCall{};
     emu.call("APIDisposeFolder", {Value::Int(static_cast<int32_t>(reinterpret_cast<uintptr_t>(owner))),
                                   Value::Int(FO_COPY), Value::Text("C:\\a"), Value::Text("C:\\b")});
@@ -247,6 +254,7 @@ TEST_F(FilesShell, EveryNameOfBothListsIsMeasured) {
   };
   // clang-format on
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.from.size() << " and " << c.to.size() << " bytes");
     g_shell = ShellCall{};
     emu.call("KVSetPath", {Value::Text("")});
     CallResult r =

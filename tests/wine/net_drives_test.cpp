@@ -24,19 +24,6 @@ using host::ImportPatch;
 
 std::string OrNull(const char* s) { return s ? s : "(null)"; }
 
-int32_t Code(HostEmulator& emu, const std::string& name, std::vector<Arg> args) {
-  CallResult r = emu.call(name, args);
-  EXPECT_EQ(r.rawType, 'I') << name;
-  EXPECT_EQ(r.error, 0) << name;
-  return r.value.integer;
-}
-
-std::string Text(HostEmulator& emu, const std::string& name) {
-  CallResult r = emu.call(name);
-  EXPECT_EQ(r.rawType, 'H') << name;
-  return r.value.text;
-}
-
 // ---- WNetUseConnectionA, WNetCancelConnection2A ---------------------------
 
 struct UseCall {
@@ -81,8 +68,8 @@ class NetDrives : public ::testing::Test {
 
   int32_t Map(const std::string& remote, const std::string& device, const std::string& user,
               const std::string& password) {
-    return Code(emu, "KVMapNetDrv",
-                {Value::Text(remote), Value::Text(device), Value::Text(user), Value::Text(password)});
+    return CallInteger(emu, "KVMapNetDrv",
+                       {Value::Text(remote), Value::Text(device), Value::Text(user), Value::Text(password)});
   }
 };
 
@@ -136,25 +123,27 @@ TEST_F(NetDrives, EmptyDeviceAndCredentialsArePassedAsNone) {
 
 TEST_F(NetDrives, ACancelThatFailsIsRecordedOneThatSucceedsIsNot) {
   g_mpr.cancelAnswer = ERROR_NOT_CONNECTED;
-  EXPECT_EQ(Code(emu, "KVDeleMapDrv", {Value::Text("Q:")}), ERROR_NOT_CONNECTED);
+  EXPECT_EQ(CallInteger(emu, "KVDeleMapDrv", {Value::Text("Q:")}), ERROR_NOT_CONNECTED);
   EXPECT_LAST_ERROR(emu, ERROR_NOT_CONNECTED);
   g_mpr.cancelAnswer = NO_ERROR;
-  EXPECT_EQ(Code(emu, "KVDeleMapDrv", {Value::Text("Q:")}), 0);
+  EXPECT_EQ(CallInteger(emu, "KVDeleMapDrv", {Value::Text("Q:")}), 0);
   EXPECT_LAST_ERROR(emu, ERROR_NOT_CONNECTED);
   // The system's answer is recorded even when it leaves the thread's
   // error at 0 (as the real service does for "no network").
   g_mpr.cancelAnswer = ERROR_NO_NETWORK;
   g_mpr.cancelLastError = 0;
-  EXPECT_EQ(Code(emu, "KVDeleMapDrv", {Value::Text("Q:")}), ERROR_NO_NETWORK);
+  EXPECT_EQ(CallInteger(emu, "KVDeleMapDrv", {Value::Text("Q:")}), ERROR_NO_NETWORK);
   EXPECT_LAST_ERROR(emu, ERROR_NO_NETWORK);
 }
 
 TEST_F(NetDrives, CancelIsForcedAndKeepsTheProfile) {
   for (DWORD answer : {static_cast<DWORD>(NO_ERROR), static_cast<DWORD>(ERROR_NOT_CONNECTED)}) {
+    SCOPED_TRACE(::testing::Message() << "answer " << answer);
     g_mpr = {};
     g_mpr.cancelAnswer = answer;
-    EXPECT_EQ(Code(emu, "KVDeleMapDrv", {Value::Text("Z:")}), static_cast<int32_t>(answer));
-    EXPECT_EQ(Code(emu, "KVDeleMapDrv", {Value::Text("\\\\srv\\share"), Value::Int(1)}), static_cast<int32_t>(answer));
+    EXPECT_EQ(CallInteger(emu, "KVDeleMapDrv", {Value::Text("Z:")}), static_cast<int32_t>(answer));
+    EXPECT_EQ(CallInteger(emu, "KVDeleMapDrv", {Value::Text("\\\\srv\\share"), Value::Int(1)}),
+              static_cast<int32_t>(answer));
     ASSERT_EQ(g_mpr.cancels.size(), 2u);
     EXPECT_EQ(g_mpr.cancels[0].first, "Z:");
     EXPECT_EQ(g_mpr.cancels[1].first, "\\\\srv\\share");
@@ -170,14 +159,14 @@ TEST_F(NetDrives, CancelIsForcedAndKeepsTheProfile) {
 // and browse the network, so this test belongs to Wine only.
 TEST(NetDrivesReal, WithoutANetworkTheSystemsCodesComeThrough) {
   HostEmulator emu;
-  EXPECT_EQ(
-      Code(emu, "KVMapNetDrv", {Value::Text("\\\\srv\\share"), Value::Text("Y:"), Value::Text("u"), Value::Text("p")}),
-      ERROR_NO_NETWORK);
-  int32_t cancelled = Code(emu, "KVDeleMapDrv", {Value::Text("Y:")});
+  EXPECT_EQ(CallInteger(emu, "KVMapNetDrv",
+                        {Value::Text("\\\\srv\\share"), Value::Text("Y:"), Value::Text("u"), Value::Text("p")}),
+            ERROR_NO_NETWORK);
+  int32_t cancelled = CallInteger(emu, "KVDeleMapDrv", {Value::Text("Y:")});
   EXPECT_NE(cancelled, 0);
   EXPECT_LAST_ERROR(emu, static_cast<DWORD>(cancelled));
-  EXPECT_EQ(Text(emu, "KVEnumNetWork"), "");
-  EXPECT_EQ(Text(emu, "KVComputerBrowser"), "");
+  EXPECT_EQ(CallText(emu, "KVEnumNetWork"), "");
+  EXPECT_EQ(CallText(emu, "KVComputerBrowser"), "");
 }
 
 // ---- The network context ----------------------------------------------------
@@ -287,7 +276,7 @@ TEST_F(NetContext, ListsResolvedContainersOfTypeAnyWithoutBackslashes) {
   g_context.hosts = {{"PC1", std::string("\xC0\xA8\x01\x0B", 4)},
                      {"PC4", std::string("\x0A\x00\x00\x04", 4)},
                      {"\\\\PC5", std::string("\x0A\x00\x00\x05", 4)}};
-  EXPECT_EQ(Text(emu, "KVEnumNetWork"), "PC1|192.168.1.11|PC4|10.0.0.4|\\\\PC5|10.0.0.5|");
+  EXPECT_EQ(CallText(emu, "KVEnumNetWork"), "PC1|192.168.1.11|PC4|10.0.0.4|\\\\PC5|10.0.0.5|");
   EXPECT_EQ(g_context.asked, (std::vector<std::string>{"PC1", "GHOST", "PC4", "\\\\PC5"}));
   EXPECT_EQ(g_context.scope, static_cast<DWORD>(RESOURCE_CONTEXT));
   EXPECT_EQ(g_context.type, static_cast<DWORD>(RESOURCETYPE_ANY));
@@ -307,7 +296,7 @@ TEST_F(NetContext, OnlyTheFirstBatchOf2048BytesIsRead) {
     g_context.entries.push_back({RESOURCEUSAGE_CONTAINER, RESOURCETYPE_ANY, n.c_str()});
     g_context.hosts[n.substr(2)] = std::string("\x0A\x00\x00\x01", 4);
   }
-  std::string list = Text(emu, "KVEnumNetWork");
+  std::string list = CallText(emu, "KVEnumNetWork");
   size_t fit = 2048 / (sizeof(NETRESOURCEA) + names[0].size() + 1);
   EXPECT_EQ(g_context.asked.size(), fit);
   EXPECT_EQ(list.rfind("COMPUTER-100|10.0.0.1|COMPUTER-101|", 0), 0u) << list;
@@ -320,23 +309,23 @@ TEST_F(NetContext, AListLongerThan4095CharactersStopsAtTheLastWholeEntry) {
   for (int i = 0; i < 3; ++i)
     g_context.entries.push_back({RESOURCEUSAGE_CONTAINER, RESOURCETYPE_ANY, longName.c_str()});
   g_context.hosts[longName] = std::string("\x0A\x00\x00\x01", 4);
-  std::string list = Text(emu, "KVEnumNetWork");
+  std::string list = CallText(emu, "KVEnumNetWork");
   EXPECT_EQ(list, longName + "|10.0.0.1|" + longName + "|10.0.0.1|");
 }
 
 TEST_F(NetContext, NothingToListGivesEmptyText) {
   g_context.openAnswer = ERROR_NO_NETWORK;
-  EXPECT_EQ(Text(emu, "KVEnumNetWork"), "");
+  EXPECT_EQ(CallText(emu, "KVEnumNetWork"), "");
   EXPECT_EQ(g_context.enumCalls, 0);
   EXPECT_TRUE(g_context.closed.empty());
 
   g_context = {};
-  EXPECT_EQ(Text(emu, "KVEnumNetWork"), "");  // an empty context
+  EXPECT_EQ(CallText(emu, "KVEnumNetWork"), "");  // an empty context
   EXPECT_EQ(g_context.closed, std::vector<HANDLE>{kFakeEnum});
 
   g_context = {};
   g_context.entries = {{RESOURCEUSAGE_CONTAINER, RESOURCETYPE_ANY, "\\\\GHOST"}};
-  EXPECT_EQ(Text(emu, "KVEnumNetWork"), "");  // nothing resolves
+  EXPECT_EQ(CallText(emu, "KVEnumNetWork"), "");  // nothing resolves
 }
 
 // ---- The provider's computer-selection dialog --------------------------------
@@ -426,7 +415,7 @@ class NetBrowser : public ::testing::Test {
     g_realFreeLibrary = release.original();
     ASSERT_TRUE(load.active() && find.active() && release.active());
   }
-  std::string Browse() { return Text(emu, "KVComputerBrowser"); }
+  std::string Browse(Caller caller = {}) { return CallText(emu, "KVComputerBrowser", {}, caller); }
   HostEmulator emu;
   ImportPatch load{emu.module(), "kernel32.dll", "LoadLibraryExA", FakeOf(&FakeLoadLibraryEx)};
   ImportPatch find{emu.module(), "kernel32.dll", "GetProcAddress", FakeOf(&FakeGetProcAddress)};
@@ -576,7 +565,7 @@ TEST(NetBrowserPlanted, AProviderInTheCurrentFolderIsNeverLoaded) {
     ASSERT_TRUE(loadEx.active());
     g_realLoadA = load.original();
     g_realLoadExA = loadEx.original();
-    EXPECT_EQ(Text(emu, "KVComputerBrowser"), "");  // this system has no provider of its own
+    EXPECT_EQ(CallText(emu, "KVComputerBrowser"), "");  // this system has no provider of its own
     EXPECT_FALSE(g_loads.asked.empty()) << "the provider was looked for";
     for (const std::string& file : g_loads.loadedFiles) {
       EXPECT_EQ(Lower(file).find(Lower(plant.path())), std::string::npos) << file;

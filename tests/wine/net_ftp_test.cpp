@@ -25,20 +25,17 @@ std::vector<Arg> Texts(const std::vector<std::string>& texts) {
   return args;
 }
 
-bool Op(HostEmulator& emu, const std::string& name, const std::vector<std::string>& texts) {
-  CallResult r = emu.call(name, Texts(texts));
-  EXPECT_EQ(r.rawType, 'L') << name;
-  return r.value.logical;
+bool Op(HostEmulator& emu, const std::string& name, const std::vector<std::string>& texts, Caller caller = {}) {
+  return CallLogical(emu, name, Texts(texts), caller);
 }
 
-bool Connected(HostEmulator& emu) { return emu.call("KVCheckFtpConnect").value.logical; }
-std::string CurrentDir(HostEmulator& emu) { return emu.call("KVFtpGetCurDir").value.text; }
+bool Connected(HostEmulator& emu, Caller caller = {}) { return CallLogical(emu, "KVCheckFtpConnect", {}, caller); }
+std::string CurrentDir(HostEmulator& emu, Caller caller = {}) { return CallText(emu, "KVFtpGetCurDir", {}, caller); }
 
-void Configure(HostEmulator& emu, const std::string& password, uint16_t port, const std::string& user = kUser) {
-  CallResult r =
-      emu.call("KVSetFtpParas", {Value::Text("127.0.0.1"), Value::Text(user), Value::Text(password), Value::Int(port)});
-  EXPECT_FALSE(r.sent());
-  EXPECT_EQ(r.error, 0);
+void Configure(HostEmulator& emu, const std::string& password, uint16_t port, const std::string& user = kUser,
+               Caller caller = {}) {
+  CallWithoutResult(emu, "KVSetFtpParas",
+                    {Value::Text("127.0.0.1"), Value::Text(user), Value::Text(password), Value::Int(port)}, caller);
 }
 
 std::string AllBytes(size_t size) {
@@ -185,6 +182,7 @@ TEST(NetFtp, CredentialsUpTo128CharactersAreTakenLongerOnesRefused) {
   // long server name is one label of 129 characters, which no resolver
   // sends (a label stops at 63), so even a wrong answer asks no one.
   for (int field = 0; field < 3; ++field) {
+    SCOPED_TRACE(::testing::Message() << "field " << field);
     Configure(emu, password, server.port(), user);
     std::string texts[3] = {"127.0.0.1", user, password};
     if (field == 0) texts[0] = std::string(128, 'h');
@@ -259,6 +257,8 @@ TEST(NetFtp, LongNamesFailPromptlyAndLongRemoteNamesAreNotSent) {
   TempDir local;
   Configure(emu, kPassword, server.port());
   ASSERT_TRUE(Op(emu, "KVFtpSetCurDir", {"/"}));
+  // Not EXPECT_FAILURE_RECORDED in this file: the internet services' own
+  // codes (12000 and up) are recorded as they come, and have no system text.
   const std::string success = ErrorText(emu, 0);
 
   // Remote names up to 2,048 bytes go to the server (which has no such
@@ -327,6 +327,7 @@ TEST(NetFtp, EveryFailureIsRecorded) {
       {"no local file", kPassword, server.port(), true, {"KVFtpPutFile", "new", local.file("not-there.txt")}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.what << ": " << c.op[0]);
     HostEmulator emu;  // loaded afresh: nothing recorded yet
     ASSERT_LAST_ERROR(emu, 0);
     if (c.configure) Configure(emu, c.password, c.port);
@@ -454,6 +455,7 @@ TEST(NetFtp, ConnectionArgumentsAndThePort) {
       {base({Value::Int(0x10000)}), 21},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.args.size() << " arguments, port " << c.port);
     g_connect = {};
     emu.call("KVSetFtpParas", c.args);
     EXPECT_FALSE(Op(emu, "KVFtpCreateDir", {"d"}));

@@ -23,10 +23,8 @@ std::string Pattern(size_t size) {
   return bytes;
 }
 
-bool Download(HostEmulator& emu, const std::string& url, const std::string& file) {
-  CallResult r = emu.call("KVHttpDownLoad", {Value::Text(url), Value::Text(file)});
-  EXPECT_EQ(r.rawType, 'L');
-  return r.value.logical;
+bool Download(HostEmulator& emu, const std::string& url, const std::string& file, Caller caller = {}) {
+  return CallLogical(emu, "KVHttpDownLoad", {Value::Text(url), Value::Text(file)}, caller);
 }
 
 // Each test has a library of its own and a fresh folder for the downloads.
@@ -146,6 +144,7 @@ TEST_F(NetHttp, UrlsThatWouldBreakTheRequestAreRefusedUnsent) {
 TEST_F(NetHttp, LocalPathsLongerThan259BytesAreRefusedBeforeTheRequest) {
   HttpServer server([](const std::string&) { return HttpServer::Response(200, "ok"); });
   for (size_t length : {259u, 260u, 275u, 70000u}) {
+    SCOPED_TRACE(length);
     std::string path = dir.path() + "\\";
     path += std::string(length - path.size(), 'l');
     EXPECT_EQ(Download(emu, server.url("/x"), path), length <= 259) << length;
@@ -228,6 +227,7 @@ TEST_F(NetHttp, ConnectionFlagsCountOnlyWhenConnected) {
       {FALSE, INTERNET_CONNECTION_OFFLINE},  // flags of a missing connection are not passed on
   };
   for (const ConnectedState& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "connected " << c.answer << ", flags " << c.filled);
     g_state = c;
     CallResult r = emu.call("KVTestInetConn");
     EXPECT_EQ(r.value.integer, c.answer ? static_cast<int32_t>(c.filled) : 0) << c.filled;

@@ -21,13 +21,6 @@ namespace {
 using host::FakeOf;
 using host::ImportPatch;
 
-std::string Text(HostEmulator& emu, const std::string& name, std::vector<Arg> args = {}) {
-  CallResult r = emu.call(name, args);
-  EXPECT_EQ(r.rawType, 'H') << name;
-  EXPECT_EQ(r.error, 0) << name;
-  return r.value.text;
-}
-
 // Each test has a library of its own.
 class NetIdentity : public ::testing::Test {
  protected:
@@ -41,8 +34,8 @@ TEST_F(NetIdentity, ComputerAndUserNamesAreThePlatformsAnswers) {
   char user[257] = {};
   size = sizeof user;
   ASSERT_TRUE(GetUserNameA(user, &size));
-  EXPECT_EQ(Text(emu, "APIGetComputerName"), computer);
-  EXPECT_EQ(Text(emu, "APIGetUserName"), user);
+  EXPECT_EQ(CallText(emu, "APIGetComputerName"), computer);
+  EXPECT_EQ(CallText(emu, "APIGetUserName"), user);
 }
 
 BOOL WINAPI FailingGetName(LPSTR, LPDWORD) {
@@ -54,11 +47,11 @@ TEST_F(NetIdentity, NamesTheSystemCannotGiveAreEmpty) {
   ImportPatch computer(emu.module(), "kernel32.dll", "GetComputerNameA", FakeOf(&FailingGetName));
   ImportPatch user(emu.module(), "advapi32.dll", "GetUserNameA", FakeOf(&FailingGetName));
   ASSERT_TRUE(computer.active() && user.active());
-  EXPECT_EQ(Text(emu, "APIGetComputerName"), "");
-  EXPECT_EQ(Text(emu, "APIGetUserName"), "");
+  EXPECT_EQ(CallText(emu, "APIGetComputerName"), "");
+  EXPECT_EQ(CallText(emu, "APIGetUserName"), "");
   // The failure is recorded for KVGetLastErrorMsg.
   EXPECT_LAST_ERROR(emu, ERROR_ACCESS_DENIED);
-  EXPECT_NE(RecordedErrorText(emu), ErrorText(emu, 0));
+  EXPECT_FAILURE_RECORDED(emu);
 }
 
 // ---- gethostbyname ----------------------------------------------------
@@ -94,7 +87,7 @@ TEST_F(NetIdentity, HostIpOfLocalNamesAndLiterals) {
       {"255.255.255.255", "255.255.255.255"},
       {"", ""},
   };
-  for (const auto& [name, ip] : cases) EXPECT_EQ(Text(emu, "KVGetHostIP", {Value::Text(name)}), ip) << name;
+  for (const auto& [name, ip] : cases) EXPECT_EQ(CallText(emu, "KVGetHostIP", {Value::Text(name)}), ip) << name;
 }
 
 TEST_F(NetIdentity, HostIpListsJoinWithBarsAndStopAtTheLastWholeAddress) {
@@ -114,8 +107,9 @@ TEST_F(NetIdentity, HostIpListsJoinWithBarsAndStopAtTheLastWholeAddress) {
       {std::vector<std::string>(9, longest), seven},  // 7 fit in 124 characters
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
     g_host.addresses = c.addresses;
-    EXPECT_EQ(Text(emu, "KVGetHostIP", {Value::Text("some.name")}), c.expected);
+    EXPECT_EQ(CallText(emu, "KVGetHostIP", {Value::Text("some.name")}), c.expected);
     EXPECT_EQ(g_host.asked, "some.name");
   }
 }
@@ -173,19 +167,19 @@ class NetAdapters : public ::testing::Test {
 TEST_F(NetAdapters, SelectsByTypeInListOrder) {
   ASSERT_TRUE(info.active() && box.active());
   g_adapters.adapters = {Adapter(6, 0x01), Adapter(24, 0x02), Adapter(71, 0x03, 4), Adapter(6, 0xEF)};
-  EXPECT_EQ(Text(emu, "KVGetMac2", {Value::Int(6)}), "00-1A-B2-0C-D4-01|00-1A-B2-0C-D4-EF|");
+  EXPECT_EQ(CallText(emu, "KVGetMac2", {Value::Int(6)}), "00-1A-B2-0C-D4-01|00-1A-B2-0C-D4-EF|");
   // The address length is not consulted: six groups whatever it says.
-  EXPECT_EQ(Text(emu, "KVGetMac2", {Value::Int(71)}), "00-1A-B2-0C-D4-03|");
+  EXPECT_EQ(CallText(emu, "KVGetMac2", {Value::Int(71)}), "00-1A-B2-0C-D4-03|");
   const std::string all = "00-1A-B2-0C-D4-01|00-1A-B2-0C-D4-02|00-1A-B2-0C-D4-03|00-1A-B2-0C-D4-EF|";
-  EXPECT_EQ(Text(emu, "KVGetMac2"), all);
-  EXPECT_EQ(Text(emu, "KVGetMac2", {Value::Int(0)}), all);
-  EXPECT_EQ(Text(emu, "KVGetMac2", {Value::Int(23)}), "");
+  EXPECT_EQ(CallText(emu, "KVGetMac2"), all);
+  EXPECT_EQ(CallText(emu, "KVGetMac2", {Value::Int(0)}), all);
+  EXPECT_EQ(CallText(emu, "KVGetMac2", {Value::Int(23)}), "");
   EXPECT_TRUE(g_adapters.boxes.empty());
 }
 
 TEST_F(NetAdapters, MoreAdaptersThanFitAreCutAtTheLastWholeEntry) {
   for (int i = 0; i < 20; ++i) g_adapters.adapters.push_back(Adapter(6, static_cast<uint8_t>(i)));
-  std::string got = Text(emu, "KVGetMac2");
+  std::string got = CallText(emu, "KVGetMac2");
   EXPECT_EQ(got.size(), 15u * 18u);
   EXPECT_EQ(got.substr(got.size() - 18), "00-1A-B2-0C-D4-0E|");
 }
@@ -202,10 +196,11 @@ TEST_F(NetAdapters, NoDataAndNotSupportedShowTheirMessages) {
       {ERROR_SUCCESS, nullptr},  // nothing to list
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "code " << c.code);
     g_adapters = {};
     g_adapters.sizeCode = c.code;
     if (c.code == ERROR_SUCCESS) g_adapters.adapters.clear();
-    EXPECT_EQ(Text(emu, "KVGetMac2"), "") << c.code;
+    EXPECT_EQ(CallText(emu, "KVGetMac2"), "") << c.code;
     if (!c.message) {
       EXPECT_TRUE(g_adapters.boxes.empty()) << c.code;
       continue;
@@ -220,7 +215,7 @@ TEST_F(NetAdapters, NoDataAndNotSupportedShowTheirMessages) {
   g_adapters = {};
   g_adapters.adapters = {Adapter(6, 1)};
   g_adapters.fillCode = ERROR_NO_DATA;
-  EXPECT_EQ(Text(emu, "KVGetMac2"), "");
+  EXPECT_EQ(CallText(emu, "KVGetMac2"), "");
   EXPECT_TRUE(g_adapters.boxes.empty());
 }
 
@@ -230,15 +225,15 @@ TEST_F(NetAdapters, WithoutADisplayNoMessageIsShown) {
   for (DWORD code : {static_cast<DWORD>(ERROR_NO_DATA), static_cast<DWORD>(ERROR_NOT_SUPPORTED)}) {
     g_adapters = {};
     g_adapters.sizeCode = code;
-    EXPECT_EQ(Text(emu, "KVGetMac2"), "") << code;
+    EXPECT_EQ(CallText(emu, "KVGetMac2"), "") << code;
     EXPECT_TRUE(g_adapters.boxes.empty()) << code;
   }
 }
 
 TEST_F(NetIdentity, RealAdapterListHasTheEntryFormat) {
-  std::string all = Text(emu, "KVGetMac2");
+  std::string all = CallText(emu, "KVGetMac2");
   EXPECT_TRUE(std::regex_match(all, std::regex("(([0-9A-F]{2}-){5}[0-9A-F]{2}\\|){0,15}"))) << all;
-  EXPECT_EQ(Text(emu, "KVGetMac2", {Value::Int(9999)}), "");
+  EXPECT_EQ(CallText(emu, "KVGetMac2", {Value::Int(9999)}), "");
 }
 
 // ---- Netbios ------------------------------------------------------------
@@ -284,7 +279,7 @@ TEST_F(NetIdentity, LocalHostMacHasTheFormat) {
   DWORD size = sizeof computer;
   ASSERT_TRUE(GetComputerNameA(computer, &size));
   if (!HostsFileKnows(computer)) GTEST_SKIP() << computer << " is not in the hosts file";
-  std::string mac = Text(emu, "KVGetHostMac", {Value::Text("")});
+  std::string mac = CallText(emu, "KVGetHostMac", {Value::Text("")});
   EXPECT_TRUE(std::regex_match(mac, std::regex("([0-9A-F]{2}-){5}[0-9A-F]{2}"))) << mac;
 }
 
@@ -307,9 +302,10 @@ TEST_F(NetIdentity, HostMacAsksLanaZeroWithThePaddedUpperCaseName) {
       {std::string(16, 'n'), NRC_GOODRET, "", ""},  // no NetBIOS name is that long
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     g_netbios = {};
     g_netbios.statusAnswer = c.answer;
-    EXPECT_EQ(Text(emu, "KVGetHostMac", {Value::Text(c.name)}), c.result) << c.name;
+    EXPECT_EQ(CallText(emu, "KVGetHostMac", {Value::Text(c.name)}), c.result) << c.name;
     if (c.callName.empty()) {
       EXPECT_TRUE(g_netbios.calls.empty());
       continue;
@@ -327,7 +323,7 @@ TEST_F(NetIdentity, HostMacAsksLanaZeroWithThePaddedUpperCaseName) {
   }
   g_netbios = {};
   g_netbios.computerNameFails = true;
-  EXPECT_EQ(Text(emu, "KVGetHostMac", {Value::Text("")}), "");
+  EXPECT_EQ(CallText(emu, "KVGetHostMac", {Value::Text("")}), "");
   EXPECT_TRUE(g_netbios.calls.empty());
 }
 

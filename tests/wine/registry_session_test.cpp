@@ -33,7 +33,8 @@ class TestKey {
 };
 
 // Writes a value from outside the library (creating the key).
-void Put(const std::string& path, const std::string& name, DWORD type, const std::string& data) {
+void Put(const std::string& path, const std::string& name, DWORD type, const std::string& data, Caller caller = {}) {
+  TRACE_CALLER(caller);
   UniqueKey key;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), /*Reserved=*/0, /*lpClass=*/nullptr, /*dwOptions=*/0,
                             KEY_ALL_ACCESS, /*lpSecurityAttributes=*/nullptr, key.put(), /*lpdwDisposition=*/nullptr),
@@ -84,11 +85,6 @@ std::string RegQuery(const std::string& arguments) {
 constexpr bool kOk = false;
 constexpr bool kFailed = true;
 
-bool Logical(const CallResult& r) {
-  EXPECT_EQ(r.value.kind, Value::Kind::Logical);
-  return r.value.logical;
-}
-
 // Each test has a library of its own and a private key below HKCU\Software
 // (deleted with its subtree at the end); the session is closed before the
 // key goes.
@@ -101,11 +97,11 @@ class Registry : public ::testing::Test {
 };
 
 TEST_F(Registry, WritesTypedValuesAsReRegQueryShowsThem) {
-  ASSERT_EQ(Logical(emu.call("FRSetRegPath", {Value::Text(key.path())})), kOk);
+  ASSERT_EQ(CallLogical(emu, "FRSetRegPath", {Value::Text(key.path())}), kOk);
   EXPECT_FALSE(KeyExists(key.path())) << "setting a path opens nothing";
-  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("Greeting"), Value::Text("hello world")})), kOk);
-  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("Count"), Value::Int(-2)})), kOk);
-  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text(""), Value::Text("default")})), kOk);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegValue", {Value::Text("Greeting"), Value::Text("hello world")}), kOk);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegValue", {Value::Text("Count"), Value::Int(-2)}), kOk);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegValue", {Value::Text(""), Value::Text("default")}), kOk);
   EXPECT_LAST_ERROR(emu, 0);
 
   Stored text = Get(key.path(), "Greeting");
@@ -166,13 +162,13 @@ TEST_F(Registry, NumericValuesAreRefusedWithError9) {
 
 // The test's library is fresh: its session has no path yet.
 TEST_F(Registry, WithoutAPathEverythingFails) {
-  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("a"), Value::Text("b")})), kFailed);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegValue", {Value::Text("a"), Value::Text("b")}), kFailed);
   EXPECT_EQ(emu.call("FRGetRegValue", {Value::Text("a"), Value::Text("dflt")}).value.text, "dflt");
-  EXPECT_EQ(Logical(emu.call("FRDeleteValue", {Value::Text("a")})), kFailed);
-  EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("a")})), kFailed);
+  EXPECT_EQ(CallLogical(emu, "FRDeleteValue", {Value::Text("a")}), kFailed);
+  EXPECT_EQ(CallLogical(emu, "FRDeleteKey", {Value::Text("a")}), kFailed);
   EXPECT_EQ(emu.call("FREnumRegValue", {Value::Text("arr")}).value.integer, 0);
   EXPECT_EQ(emu.call("FREnumRegKeyEx", {Value::Text("arr")}).value.integer, 0);
-  EXPECT_EQ(Logical(emu.call("FRCloseReg")), kOk);
+  EXPECT_EQ(CallLogical(emu, "FRCloseReg"), kOk);
 }
 
 TEST_F(Registry, DefaultPathComesFromTheApplicationIdentity) {
@@ -180,29 +176,29 @@ TEST_F(Registry, DefaultPathComesFromTheApplicationIdentity) {
   std::string identity = holder.path().substr(std::string("Software\\Brenwick\\").size());
 
   emu.screenTag = Value::Text("");
-  EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kFailed);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegPath"), kFailed);
   emu.screenTag = Value::Int(5);  // replaced by the program after loading
-  EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kFailed);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegPath"), kFailed);
   emu.screenTag = Value::Text(std::string(258, 'i'));  // does not fit the path buffer
-  EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kFailed);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegPath"), kFailed);
   // None of those set a path.
-  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("v"), Value::Int(1)})), kFailed);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegValue", {Value::Text("v"), Value::Int(1)}), kFailed);
 
   emu.screenTag = Value::Text(identity);
-  EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kOk);
-  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("v"), Value::Int(1)})), kOk);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegPath"), kOk);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegValue", {Value::Text("v"), Value::Int(1)}), kOk);
   EXPECT_EQ(Get(holder.path(), "v").data, Dword(1));
   emu.call("FRCloseReg");
 
   // 257 characters fit the path buffer with the prefix; 258 are refused
   // and leave the path as it was.
   emu.screenTag = Value::Text(std::string(257, 'i'));
-  EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kOk);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegPath"), kOk);
   emu.screenTag = Value::Text(identity);
   emu.call("FRSetRegPath");
   emu.screenTag = Value::Text(std::string(258, 'i'));
-  EXPECT_EQ(Logical(emu.call("FRSetRegPath")), kFailed);
-  EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("w"), Value::Int(2)})), kOk);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegPath"), kFailed);
+  EXPECT_EQ(CallLogical(emu, "FRSetRegValue", {Value::Text("w"), Value::Int(2)}), kOk);
   EXPECT_EQ(Get(holder.path(), "w").data, Dword(2));
   emu.call("FRCloseReg");
   RegDeleteTreeA(HKEY_CURRENT_USER, holder.path().c_str());
@@ -211,9 +207,10 @@ TEST_F(Registry, DefaultPathComesFromTheApplicationIdentity) {
 
 TEST_F(Registry, RootCodesOutsideTheTableMeanCurrentUser) {
   for (int root : {2, 9, 0}) {
+    SCOPED_TRACE(::testing::Message() << "root " << root);
     emu.call("FRCloseReg");
-    EXPECT_EQ(Logical(emu.call("FRSetRegPath", {Value::Text(key.path()), Value::Int(root)})), kOk);
-    EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("root"), Value::Int(root)})), kOk) << root;
+    EXPECT_EQ(CallLogical(emu, "FRSetRegPath", {Value::Text(key.path()), Value::Int(root)}), kOk);
+    EXPECT_EQ(CallLogical(emu, "FRSetRegValue", {Value::Text("root"), Value::Int(root)}), kOk) << root;
     EXPECT_EQ(Get(key.path(), "root").data, Dword(root)) << root;
   }
   // Code 3 is HKEY_LOCAL_MACHINE: its Software key can be read there.
@@ -233,7 +230,7 @@ TEST_F(Registry, AnOpenKeyOutlivesANewPathUntilClosedOrEnumerated) {
   EXPECT_EQ(which(), "A");
   emu.call("FRSetRegPath", {Value::Text(b.path())});
   EXPECT_EQ(which(), "A") << "the key opened before stays in use";
-  EXPECT_EQ(Logical(emu.call("FRCloseReg")), kOk);
+  EXPECT_EQ(CallLogical(emu, "FRCloseReg"), kOk);
   EXPECT_EQ(which(), "B");
 
   emu.call("FRSetRegPath", {Value::Text(a.path())});
@@ -248,17 +245,17 @@ TEST_F(Registry, DeletesValuesAndChildlessSubkeys) {
   Put(key.sub("parent\\child"), "v", REG_DWORD, Dword(1));
   emu.call("FRSetRegPath", {Value::Text(key.path())});
 
-  EXPECT_EQ(Logical(emu.call("FRDeleteValue", {Value::Text("gone")})), kOk);
+  EXPECT_EQ(CallLogical(emu, "FRDeleteValue", {Value::Text("gone")}), kOk);
   EXPECT_EQ(Get(key.path(), "gone").result, ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(Logical(emu.call("FRDeleteValue", {Value::Text("gone")})), kFailed);
+  EXPECT_EQ(CallLogical(emu, "FRDeleteValue", {Value::Text("gone")}), kFailed);
   EXPECT_LAST_ERROR(emu, ERROR_FILE_NOT_FOUND);
 
-  EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("")})), kFailed);
-  EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("leaf")})), kOk);
+  EXPECT_EQ(CallLogical(emu, "FRDeleteKey", {Value::Text("")}), kFailed);
+  EXPECT_EQ(CallLogical(emu, "FRDeleteKey", {Value::Text("leaf")}), kOk);
   EXPECT_FALSE(KeyExists(key.sub("leaf")));
-  EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("parent")})), kFailed) << "a key with children stays";
+  EXPECT_EQ(CallLogical(emu, "FRDeleteKey", {Value::Text("parent")}), kFailed) << "a key with children stays";
   EXPECT_TRUE(KeyExists(key.sub("parent\\child")));
-  EXPECT_EQ(Logical(emu.call("FRDeleteKey", {Value::Text("parent\\child")})), kOk);
+  EXPECT_EQ(CallLogical(emu, "FRDeleteKey", {Value::Text("parent\\child")}), kOk);
   EXPECT_LAST_ERROR(emu, 0);
 }
 
@@ -381,7 +378,7 @@ TEST_F(Registry, ChinesePathsAndDefaultsStayWhole) {
   if (dbcs) {
     const std::string cheng = "\xD5\x5C";
     emu.call("FRSetRegPath", {Value::Text(key.path() + "\\" + cheng + "\\sub")});
-    EXPECT_EQ(Logical(emu.call("FRSetRegValue", {Value::Text("v"), Value::Text("x")})), kOk);
+    EXPECT_EQ(CallLogical(emu, "FRSetRegValue", {Value::Text("v"), Value::Text("x")}), kOk);
     emu.call("FRCloseReg");
     // One key named 誠 with a subkey, as the wide API sees it.
     const std::wstring path(key.path().begin(), key.path().end());

@@ -84,14 +84,14 @@ struct ShellRun {
 };
 
 ShellRun RunShell(const std::string& arguments, const std::vector<std::string>& pieces,
-                  const std::string& directory = "") {
+                  const std::string& directory = "", Caller caller = {}) {
   ShellRun run;
   const std::string folder = host::DefaultLibraryPath().substr(0, host::DefaultLibraryPath().find_last_of('\\') + 1);
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   UniqueHandle inRead, inWrite, outRead, outWrite;
   if (!CreatePipe(inRead.put(), inWrite.put(), &inherit, 0) ||
       !CreatePipe(outRead.put(), outWrite.put(), &inherit, 0)) {
-    ADD_FAILURE() << "no pipe: " << GetLastError();
+    ADD_FAILURE_AT(caller.file, caller.line) << "no pipe: " << GetLastError();
     return run;
   }
   SetHandleInformation(inWrite.get(), HANDLE_FLAG_INHERIT, 0);
@@ -106,7 +106,7 @@ ShellRun RunShell(const std::string& arguments, const std::vector<std::string>& 
   PROCESS_INFORMATION info{};
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                       directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
-    ADD_FAILURE() << "larch-shell.exe did not start: " << GetLastError();
+    ADD_FAILURE_AT(caller.file, caller.line) << "larch-shell.exe did not start: " << GetLastError();
     return run;
   }
   UniqueHandle process(info.hProcess), thread(info.hThread);
@@ -134,7 +134,7 @@ ShellRun RunShell(const std::string& arguments, const std::vector<std::string>& 
   while (WaitForSingleObject(process.get(), 20) == WAIT_TIMEOUT) {
     drain();
     if (GetTickCount() - started > 60000) {
-      ADD_FAILURE() << "larch-shell.exe did not end within 60 s";
+      ADD_FAILURE_AT(caller.file, caller.line) << "larch-shell.exe did not end within 60 s";
       TerminateProcess(process.get(), 99);
       return run;
     }

@@ -59,6 +59,7 @@ TEST_F(ProcessSnapshot, RowsAfterTheFirstEntryReplaceTheVariable) {
   std::set<DWORD> pids;
   bool sawSelf = false, sawChild = false;
   for (uint16_t row = 1; row <= list->array.rows; ++row) {
+    SCOPED_TRACE(::testing::Message() << "row " << row);
     const Value* pid = list->array.at(row, 1);
     const Value* parent = list->array.at(row, 2);
     const Value* name = list->array.at(row, 3);
@@ -93,6 +94,7 @@ TEST_F(ProcessSnapshot, EmptyNameAndFailingHostServices) {
 
   // A host service that answers minus an error number raises that error.
   for (uint32_t failing : {27u /* new variable */, 29u /* store value */}) {
+    SCOPED_TRACE(::testing::Message() << "service " << failing);
     emu.serviceHook = [failing](ServiceRecord& record) {
       if (record.operation != failing) return false;
       record.arg1 = static_cast<uint32_t>(-43);
@@ -229,7 +231,7 @@ TEST_F(ShellExecAndWait, MissingFileShowsTheShellsBox) {
   EXPECT_EQ(boxes.size(), 2u) << "one box for each attempt";
   // The shell may leave no error code after its box; the library then
   // records the shell's own failure value, never success.
-  EXPECT_NE(RecordedErrorText(emu), ErrorText(emu, 0));
+  EXPECT_FAILURE_RECORDED(emu);
   if (shellError != 0) {
     EXPECT_LAST_ERROR(emu, shellError);
   } else if (shellValue == SE_ERR_FNF || shellValue == SE_ERR_PNF) {

@@ -114,6 +114,7 @@ TEST_F(ExitWindows, ActionsToFlagsOnTheNewerFamily) {
   // log off, restart, power off for any other value; all forced.
   const std::pair<int32_t, UINT> cases[] = {{0, 0 | 4}, {1, 2 | 4}, {5, 8 | 4}, {-1, 8 | 4}, {2, 8 | 4}};
   for (auto [action, flags] : cases) {
+    SCOPED_TRACE(::testing::Message() << "action " << action);
     g_log.exitFlags.clear();
     g_log.privileges.clear();
     CallResult r = CallExitWindows(emu, action);
@@ -135,7 +136,7 @@ TEST_F(ExitWindows, ActionsToFlagsOnTheNewerFamily) {
 TEST_F(ExitWindows, OlderFamilyTouchesNoPrivilegeAndShutsDown) {
   ASSERT_TRUE(fakes.active());
   g_log.major = 4;
-  for (int32_t action : {0, 1, 5}) EXPECT_TRUE(CallExitWindows(emu, action).value.logical);
+  for (int32_t action : {0, 1, 5}) EXPECT_TRUE(CallExitWindows(emu, action).value.logical) << action;
   EXPECT_EQ(g_log.exitFlags, (std::vector<UINT>{0, 2, 1}));
   EXPECT_TRUE(g_log.tokenAccess.empty());
   EXPECT_TRUE(g_log.privileges.empty());
@@ -223,7 +224,9 @@ TEST(ShellExecute, ParametersAsHandedToTheShell) {
       {Value::Text("b.exe"), Value::Int(5), Value::Text("open"), Value::Text("-q"), Value::Text("C:\\"), Value::Int(3)},
       {Value::Text("")},
   };
-  for (const auto& args : calls) EXPECT_FALSE(emu.call("APIShellExecute", args).sent());
+  for (const auto& args : calls) {
+    EXPECT_FALSE(emu.call("APIShellExecute", args).sent()) << "call " << &args - calls.data() + 1;
+  }
   const std::vector<ShellCall> expected = {
       {0, "(none)", "a.txt", "(none)", "(none)", 1},
       {77, "(none)", "a.txt", "(none)", "(none)", 1},

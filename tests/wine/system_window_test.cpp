@@ -35,12 +35,6 @@ class TestWindow {
   HWND window_;
 };
 
-bool Logical(HostEmulator& emu, const char* name, const Value& arg) {
-  CallResult r = emu.call(name, {arg});
-  EXPECT_EQ(r.value.kind, Value::Kind::Logical) << name;
-  return r.value.logical;
-}
-
 // Each test has a library of its own.
 class Windows : public ::testing::Test {
  protected:
@@ -52,8 +46,8 @@ TEST_F(Windows, StateQueriesAndActivationByHandle) {
   ASSERT_TRUE(window.get());
   const Value handle = Handle(window.get());
 
-  EXPECT_TRUE(Logical(emu, "APIIsWindow", handle));
-  EXPECT_FALSE(Logical(emu, "APIIsWindow", kNoWindow));
+  EXPECT_TRUE(CallLogical(emu, "APIIsWindow", {handle}));
+  EXPECT_FALSE(CallLogical(emu, "APIIsWindow", {kNoWindow}));
   EXPECT_EQ(emu.call("APIGetWindowText", {handle}).value.text, "Larch window one");
   EXPECT_EQ(emu.call("APIGetWindowText", {kNoWindow}).value.text, "");
   SetWindowTextA(window.get(), "");
@@ -63,21 +57,21 @@ TEST_F(Windows, StateQueriesAndActivationByHandle) {
   SetWindowTextA(window.get(), "Larch window one");
 
   ShowWindow(window.get(), SW_MINIMIZE);
-  EXPECT_TRUE(Logical(emu, "APIIsIconic", handle));
-  EXPECT_FALSE(Logical(emu, "APIIsZoomed", handle));
-  EXPECT_TRUE(Logical(emu, "APIOpenIcon", handle));
+  EXPECT_TRUE(CallLogical(emu, "APIIsIconic", {handle}));
+  EXPECT_FALSE(CallLogical(emu, "APIIsZoomed", {handle}));
+  EXPECT_TRUE(CallLogical(emu, "APIOpenIcon", {handle}));
   EXPECT_FALSE(IsIconic(window.get())) << "OpenIcon restores";
   ShowWindow(window.get(), SW_MAXIMIZE);
-  EXPECT_TRUE(Logical(emu, "APIIsZoomed", handle));
-  EXPECT_FALSE(Logical(emu, "APIIsIconic", handle));
+  EXPECT_TRUE(CallLogical(emu, "APIIsZoomed", {handle}));
+  EXPECT_FALSE(CallLogical(emu, "APIIsIconic", {handle}));
   ShowWindow(window.get(), SW_RESTORE);
-  EXPECT_FALSE(Logical(emu, "APIIsZoomed", handle));
+  EXPECT_FALSE(CallLogical(emu, "APIIsZoomed", {handle}));
 
-  EXPECT_TRUE(Logical(emu, "APISetForegroundWindow", handle));
+  EXPECT_TRUE(CallLogical(emu, "APISetForegroundWindow", {handle}));
   EXPECT_EQ(GetForegroundWindow(), window.get());
-  EXPECT_TRUE(Logical(emu, "APIBringWindowToTop", handle));
-  EXPECT_FALSE(Logical(emu, "APIBringWindowToTop", kNoWindow));
-  EXPECT_FALSE(Logical(emu, "APISetForegroundWindow", kNoWindow));
+  EXPECT_TRUE(CallLogical(emu, "APIBringWindowToTop", {handle}));
+  EXPECT_FALSE(CallLogical(emu, "APIBringWindowToTop", {kNoWindow}));
+  EXPECT_FALSE(CallLogical(emu, "APISetForegroundWindow", {kNoWindow}));
   // The system's answer, whatever it is, comes back as a logical.
   CallResult flashed = emu.call("APIFlashWindowEx", {handle});
   EXPECT_EQ(flashed.value.kind, Value::Kind::Logical);
@@ -97,7 +91,7 @@ TEST_F(Windows, FlashRecordGoesToTheSystem) {
   };
   ImportPatch patch(emu.module(), "USER32.dll", "FlashWindowEx", FakeOf(&Fake::Flash));
   ASSERT_TRUE(patch.active());
-  EXPECT_TRUE(Logical(emu, "APIFlashWindowEx", Value::Int(0x1234)));
+  EXPECT_TRUE(CallLogical(emu, "APIFlashWindowEx", {Value::Int(0x1234)}));
   EXPECT_EQ(seen.cbSize, 20u);
   EXPECT_EQ(reinterpret_cast<uintptr_t>(seen.hwnd), 0x1234u);
   EXPECT_EQ(seen.dwFlags, static_cast<DWORD>(FLASHW_TRAY));
@@ -112,13 +106,13 @@ TEST(ActiveWindow, ByTitleByHandleAndTheKindsWithoutResult) {
   ASSERT_TRUE(first.get() && second.get());
 
   // By title: the system's comparison ignores case.
-  EXPECT_TRUE(Logical(emu, "KVActiveWindow", Value::Text("LARCH ACTIVE ONE")));
+  EXPECT_TRUE(CallLogical(emu, "KVActiveWindow", {Value::Text("LARCH ACTIVE ONE")}));
   EXPECT_EQ(GetForegroundWindow(), first.get());
-  EXPECT_FALSE(Logical(emu, "KVActiveWindow", Value::Text("Larch no such window")));
+  EXPECT_FALSE(CallLogical(emu, "KVActiveWindow", {Value::Text("Larch no such window")}));
 
   // By handle, a minimised window comes forward without being restored.
   ShowWindow(second.get(), SW_MINIMIZE);
-  EXPECT_TRUE(Logical(emu, "KVActiveWindow", Handle(second.get())));
+  EXPECT_TRUE(CallLogical(emu, "KVActiveWindow", {Handle(second.get())}));
   EXPECT_EQ(GetForegroundWindow(), second.get());
   EXPECT_TRUE(IsIconic(second.get()));
 
@@ -145,14 +139,16 @@ TEST(Display, ScreenSizeAndCursor) {
   EXPECT_EQ(emu.call("APIGetSystemMetrics", {Value::Int(1)}).value.integer, GetSystemMetrics(SM_CYSCREEN));
   EXPECT_GT(GetSystemMetrics(SM_CXSCREEN), 0);
   // Only the screen size is answered; other metrics are 0 without asking.
-  for (int32_t index : {2, -1, 11}) EXPECT_EQ(emu.call("APIGetSystemMetrics", {Value::Int(index)}).value.integer, 0);
+  for (int32_t index : {2, -1, 11})
+    EXPECT_EQ(emu.call("APIGetSystemMetrics", {Value::Int(index)}).value.integer, 0) << index;
 
   ASSERT_TRUE(SetCursorPos(123, 234));
   POINT at{};
   GetCursorPos(&at);
   ASSERT_NE(at.x, at.y);
   EXPECT_EQ(emu.call("KVGetCursorPos", {Value::Int(1)}).value.integer, at.x);
-  for (int32_t which : {0, 2, -1}) EXPECT_EQ(emu.call("KVGetCursorPos", {Value::Int(which)}).value.integer, at.y);
+  for (int32_t which : {0, 2, -1})
+    EXPECT_EQ(emu.call("KVGetCursorPos", {Value::Int(which)}).value.integer, at.y) << which;
 }
 
 TEST(PixelFactor, TwipsPerPixelIntoBothVariables) {
@@ -167,6 +163,7 @@ TEST(PixelFactor, TwipsPerPixelIntoBothVariables) {
   TestWindow window("Larch pixel window");
 
   for (const Value& handle : {Value::Int(0), Handle(window.get())}) {
+    SCOPED_TRACE(handle.display());
     // A text held before is released after its replacement (the audit
     // checks that no block is left).
     emu.setVariable("nX", Value::Text("old text"));
@@ -213,6 +210,7 @@ TEST(DisplayMode, ModeRecordWithAndWithoutRefreshRate) {
         {{Value::Int(1280), Value::Int(1024), Value::Int(75)}, 1280, 1024, 75},
     };
     for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height);
       CallResult r = emu.call("KVChangeDisplaySettings", c.args);
       EXPECT_EQ(r.value.integer, DISP_CHANGE_RESTART) << "the system's code is passed on";
       const DEVMODEA& m = DisplayFake::mode;

@@ -88,6 +88,24 @@ HWND WINAPI NoDisplayWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HW
   SetLastError(ERROR_INVALID_WINDOW_HANDLE);
   return nullptr;
 }
+
+// One result of type `type` ('H', 'C', 'I', 'N', 'L') and no host error.
+CallResult CallFor(HostEmulator& emu, char type, const std::string& name, const std::vector<Arg>& args, Caller caller) {
+  CallResult r = emu.call(name, args);
+  const Value::Kind kind = type == 'H' || type == 'C' ? Value::Kind::Char
+                           : type == 'I'              ? Value::Kind::Int
+                           : type == 'N'              ? Value::Kind::Number
+                           : type == 'L'              ? Value::Kind::Logical
+                                                      : Value::Kind::None;
+  if (r.error != 0 || r.returns != 1 || r.rawType != type || r.value.kind != kind) {
+    ADD_FAILURE_AT(caller.file, caller.line)
+        << name << ": expected one result of type '" << type << "' and no host error; got " << r.returns
+        << " result(s), type " << (r.rawType ? std::string(1, r.rawType) : std::string("none")) << ", "
+        << ::testing::PrintToString(r.value) << ", host error " << r.error;
+  }
+  return r;
+}
+
 }  // namespace
 
 NoDesktop::NoDesktop(HostEmulator& emu)
@@ -97,6 +115,17 @@ std::string RecordedErrorText(HostEmulator& emu) { return emu.call("KVGetLastErr
 
 std::string ErrorText(HostEmulator& emu, DWORD code) {
   return emu.call("KVGetLastErrorMsg", {Value::Int(static_cast<int32_t>(code))}).value.text;
+}
+
+::testing::AssertionResult FailureRecorded(HostEmulator& emu) {
+  const CallResult recordedCall = emu.call("KVGetLastErrorMsg");
+  if (!recordedCall.sent()) return ::testing::AssertionFailure() << "KVGetLastErrorMsg gave no result";
+  const std::string& recorded = recordedCall.value.text;
+  if (recorded.empty()) return ::testing::AssertionFailure() << "LastSystemError has no text: no failure recorded";
+  if (recorded == ErrorText(emu, 0)) {
+    return ::testing::AssertionFailure() << "LastSystemError says success: \"" << recorded << "\"";
+  }
+  return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult LastErrorIs(HostEmulator& emu, DWORD code) {
@@ -112,6 +141,31 @@ std::string ErrorText(HostEmulator& emu, DWORD code) {
                                          << expected << "\", got \"" << recorded << "\"";
   }
   return ::testing::AssertionSuccess();
+}
+
+std::string CallText(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args, Caller caller) {
+  return CallFor(emu, 'H', name, args, caller).value.text;
+}
+
+bool CallLogical(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args, Caller caller) {
+  return CallFor(emu, 'L', name, args, caller).value.logical;
+}
+
+int32_t CallInteger(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args, Caller caller) {
+  const CallResult r = CallFor(emu, 'I', name, args, caller);
+  if (r.value.kind == Value::Kind::Int && r.value.width != 10) {
+    ADD_FAILURE_AT(caller.file, caller.line) << name << ": an integer of width " << r.value.width << ", expected 10";
+  }
+  return r.value.integer;
+}
+
+void CallWithoutResult(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args, Caller caller) {
+  const CallResult r = emu.call(name, args);
+  if (r.error != 0 || r.sent()) {
+    ADD_FAILURE_AT(caller.file, caller.line)
+        << name << ": expected no result and no host error; got " << r.returns << " result(s), "
+        << ::testing::PrintToString(r.value) << ", host error " << r.error;
+  }
 }
 
 ChildProcess StartProcess(std::string commandLine, const ProcessOptions& options) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "bridge/win_handles.h"
 #include "host_emulator.h"
@@ -59,9 +60,33 @@ class NoDesktop {
 // text of the recorded code, and the system's text for a given code.
 std::string RecordedErrorText(HostEmulator& emu);
 std::string ErrorText(HostEmulator& emu, DWORD code);
+// The recorded text names a failure: it is neither the text of success
+// nor empty (a code the system has no text for is no failure recorded).
+::testing::AssertionResult FailureRecorded(HostEmulator& emu);
 // The recorded text is the text of `code`. That text must exist: two empty
 // texts would match whatever was recorded.
 ::testing::AssertionResult LastErrorIs(HostEmulator& emu, DWORD code);
+
+// Where a helper was called from, taken as its last parameter with a
+// default (`Caller caller = {}`): what the helper finds wrong is reported
+// at the test's line, and a helper that calls another passes it on.
+struct Caller {
+  Caller(const char* file = __builtin_FILE(), int line = __builtin_LINE()) : file(file), line(line) {}
+  const char* file;
+  int line;
+};
+
+// Calls that answer one result of a kind: a text (handed over, type 'H'),
+// a logical, or an integer of the usual width (10); the answer comes back.
+// Another kind of answer, none or more than one, or a host error is a
+// failure at the caller's line that names the function and shows what came.
+std::string CallText(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args = {}, Caller caller = {});
+bool CallLogical(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args = {}, Caller caller = {});
+int32_t CallInteger(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args = {}, Caller caller = {});
+// A call that answers nothing (its work is in the variables it was given, or
+// in what it did), and raises no host error.
+void CallWithoutResult(HostEmulator& emu, const std::string& name, const std::vector<Arg>& args = {},
+                       Caller caller = {});
 
 // How StartProcess starts a program and what its owner does at the end.
 struct ProcessOptions {
@@ -137,3 +162,9 @@ void PrintTo(const Value& value, std::ostream* out);
 // takes more text with <<.
 #define EXPECT_LAST_ERROR(emu, code) EXPECT_TRUE(::larch::test::LastErrorIs((emu), (code)))
 #define ASSERT_LAST_ERROR(emu, code) ASSERT_TRUE(::larch::test::LastErrorIs((emu), (code)))
+#define EXPECT_FAILURE_RECORDED(emu) EXPECT_TRUE(::larch::test::FailureRecorded((emu)))
+
+// In a helper that checks with EXPECT_*/ASSERT_* itself: every failure of
+// the scope also names the line the helper was called from.
+#define TRACE_CALLER(caller) \
+  const ::testing::ScopedTrace caller_trace_((caller).file, (caller).line, "called from here")

@@ -8,14 +8,6 @@
 namespace larch::test {
 namespace {
 
-std::string CallText(HostEmulator& emu, const std::string& name, std::vector<Arg> args) {
-  CallResult r = emu.call(name, args);
-  EXPECT_EQ(r.error, 0) << name;
-  EXPECT_EQ(r.returns, 1) << name;
-  EXPECT_EQ(r.value.kind, Value::Kind::Char) << name;
-  return r.value.text;
-}
-
 struct Conversion {
   const char* traditional;  // as Big5 holds it
   const char* simplified;   // as GBK holds it

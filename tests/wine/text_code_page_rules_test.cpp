@@ -18,11 +18,13 @@ const std::string kDong = "\x96\x7C", kYi = "\x83\x7C", kWei = "\xAC\x7C";
 const std::string kFang = "\xB7\xBD", kYuan = "\xD4\xAA";
 const std::string kZhongWen = "\xD6\xD0\xCE\xC4", kXing = "\xD0\xCE";
 
-std::vector<std::string> Items(HostEmulator& emu, const std::string& line) {
-  EXPECT_TRUE(emu.call("PSSetStringLine", {Value::Text(line)}).value.logical);
+std::vector<std::string> Items(HostEmulator& emu, const std::string& line, Caller caller = {}) {
+  if (!CallLogical(emu, "PSSetStringLine", {Value::Text(line)}, caller)) {
+    ADD_FAILURE_AT(caller.file, caller.line) << "PSSetStringLine refused the line";
+  }
   std::vector<std::string> items;
-  for (int guard = 0; guard < 20 && !emu.call("PSIsEnd").value.logical; ++guard) {
-    items.push_back(emu.call("PSGetItem").value.text);
+  for (int guard = 0; guard < 20 && !CallLogical(emu, "PSIsEnd", {}, caller); ++guard) {
+    items.push_back(CallText(emu, "PSGetItem", {}, caller));
   }
   return items;
 }
@@ -47,13 +49,11 @@ TEST_F(TextCodePage, TokenizerSplitsAtDelimiterCharacters) {
 
 TEST_F(TextCodePage, WildcardsMatchWholeCharacters) {
   const bool dbcs = DoubleByteCodePage();
-  auto find = [&](const std::string& text, const std::string& pattern) {
-    CallResult r = emu.call("KVFindMatchString", {Value::Text(text), Value::Text(pattern)});
-    EXPECT_EQ(r.error, 0);
-    return r.value.integer;
+  auto find = [&](const std::string& text, const std::string& pattern, Caller caller = {}) {
+    return CallInteger(emu, "KVFindMatchString", {Value::Text(text), Value::Text(pattern)}, caller);
   };
-  auto match = [&](const std::string& text, const std::string& pattern) {
-    return emu.call("KVIsMatchString", {Value::Text(text), Value::Text(pattern)}).value.logical;
+  auto match = [&](const std::string& text, const std::string& pattern, Caller caller = {}) {
+    return CallLogical(emu, "KVIsMatchString", {Value::Text(text), Value::Text(pattern)}, caller);
   };
   EXPECT_EQ(find(kZhongWen, kXing), dbcs ? 0 : 2);
   EXPECT_EQ(find(kZhongWen + kXing, kXing), dbcs ? 5 : 2);

@@ -51,6 +51,7 @@ TEST(FindMatchString, PositionsAndOffsets) {
       {"ABC", "abc", {}, 0},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.text << " / " << c.pattern);
     std::vector<Arg> args = {Value::Text(c.text), Value::Text(c.pattern)};
     args.insert(args.end(), c.start.begin(), c.start.end());
     CallResult r = emu.call("KVFindMatchString", args);
@@ -62,10 +63,8 @@ TEST(FindMatchString, PositionsAndOffsets) {
 
 TEST(IsMatchString, CaseSwitch) {
   HostEmulator emu;
-  auto match = [&](std::vector<Arg> args) {
-    CallResult r = emu.call("KVIsMatchString", args);
-    EXPECT_EQ(r.value.kind, Value::Kind::Logical);
-    return r.value.logical;
+  auto match = [&](const std::vector<Arg>& args, Caller caller = {}) {
+    return CallLogical(emu, "KVIsMatchString", args, caller);
   };
   const Value text = Value::Text("Hello.txt");
   const Value pattern = Value::Text("*.TXT");
@@ -81,12 +80,10 @@ TEST(IsMatchString, CaseSwitch) {
 
 TEST(MultiMatchString, PatternLists) {
   HostEmulator emu;
-  auto match = [&](const char* text, const char* list, std::vector<Arg> extra = {}) {
+  auto match = [&](const char* text, const char* list, std::vector<Arg> extra = {}, Caller caller = {}) {
     std::vector<Arg> args = {Value::Text(text), Value::Text(list)};
     args.insert(args.end(), extra.begin(), extra.end());
-    CallResult r = emu.call("KVMultiMatchString", args);
-    EXPECT_EQ(r.value.kind, Value::Kind::Logical);
-    return r.value.logical;
+    return CallLogical(emu, "KVMultiMatchString", args, caller);
   };
   EXPECT_TRUE(match("report.doc", "*.txt,*.doc"));
   EXPECT_FALSE(match("report.doc", ",,,"));
@@ -129,6 +126,7 @@ TEST_F(StrRev, ChangesTheVariableInPlace) {
 
 TEST_F(StrRev, RefusesAVariableThatIsNotText) {
   for (const Value& v : {Value::Int(42), Value::Num(1.5), Value::Bool(true)}) {
+    SCOPED_TRACE(v.display());
     emu.setVariable("n", v);
     CallResult r = emu.call("KVStrRev", {ByRef("n")});
     EXPECT_EQ(r.error, 9) << v.display();
@@ -138,20 +136,14 @@ TEST_F(StrRev, RefusesAVariableThatIsNotText) {
 
 class ParseString : public testing::Test {
  protected:
-  std::string Item() { return Text("PSGetItem"); }
-  std::string Rest() { return Text("PSGetRestString"); }
-  bool Logical(const std::string& name, std::vector<Arg> args = {}) {
-    CallResult r = emu_.call(name, args);
-    EXPECT_EQ(r.value.kind, Value::Kind::Logical) << name;
-    return r.value.logical;
+  std::string Item(Caller caller = {}) { return CallText(emu_, "PSGetItem", {}, caller); }
+  std::string Rest(Caller caller = {}) { return CallText(emu_, "PSGetRestString", {}, caller); }
+  bool AtEnd(Caller caller = {}) { return CallLogical(emu_, "PSIsEnd", {}, caller); }
+  bool Load(const std::string& line, Caller caller = {}) {
+    return CallLogical(emu_, "PSSetStringLine", {Value::Text(line)}, caller);
   }
-  bool AtEnd() { return Logical("PSIsEnd"); }
-  bool Load(const std::string& line) { return Logical("PSSetStringLine", {Value::Text(line)}); }
-  bool Flag(const std::string& flag) { return Logical("PSSetFlagChar", {Value::Text(flag)}); }
-  std::string Text(const std::string& name) {
-    CallResult r = emu_.call(name);
-    EXPECT_EQ(r.value.kind, Value::Kind::Char) << name;
-    return r.value.text;
+  bool Flag(const std::string& flag, Caller caller = {}) {
+    return CallLogical(emu_, "PSSetFlagChar", {Value::Text(flag)}, caller);
   }
   HostEmulator emu_;
 };

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "../native/traverse_host_reader.h"
+#include "../native/archive_traverse_host_reader.h"
 #include "archive/traverse_command.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "archive/traverse_command.h"
 #include "archive/traverse_walk.h"
-#include "traverse_host_reader.h"
+#include "archive_traverse_host_reader.h"
 
 namespace larch {
 namespace {

@@ -12,13 +12,14 @@ namespace {
 struct IniFile {
   HostEmulator& emu;
   std::string file;
-  bool write(const std::string& section, const std::string& key, const std::string& value) {
-    return emu.call("KVWriteIniStr", {Value::Text(section), Value::Text(key), Value::Text(value), Value::Text(file)})
-        .value.logical;
+  bool write(const std::string& section, const std::string& key, const std::string& value, Caller caller = {}) {
+    return CallLogical(emu, "KVWriteIniStr",
+                       {Value::Text(section), Value::Text(key), Value::Text(value), Value::Text(file)}, caller);
   }
-  std::string text(const std::string& section, const std::string& key, const std::string& fallback = "dflt") {
-    return emu.call("KVGetIniStr", {Value::Text(section), Value::Text(key), Value::Text(fallback), Value::Text(file)})
-        .value.text;
+  std::string text(const std::string& section, const std::string& key, const std::string& fallback = "dflt",
+                   Caller caller = {}) {
+    return CallText(emu, "KVGetIniStr",
+                    {Value::Text(section), Value::Text(key), Value::Text(fallback), Value::Text(file)}, caller);
   }
   CallResult integer(const std::string& section, const std::string& key, int32_t fallback) {
     return emu.call("KVGetIniInt", {Value::Text(section), Value::Text(key), Value::Int(fallback), Value::Text(file)});
@@ -90,9 +91,7 @@ TEST_F(Ini, EmptyTextsAreTextsNotAbsences) {
 TEST_F(Ini, AFailedWriteIsRecorded) {
   IniFile ini = File("no\\such\\folder\\x.ini");
   EXPECT_FALSE(ini.write("Main", "Key", "value"));
-  std::string message = RecordedErrorText(emu);
-  EXPECT_NE(message, ErrorText(emu, 0));
-  EXPECT_NE(message, "");
+  EXPECT_FAILURE_RECORDED(emu);
 }
 
 TEST_F(Ini, TextsThatWouldBreakTheirLineAreRefused) {
@@ -149,12 +148,13 @@ TEST_F(Ini, IntegersOfEntriesThatAreNotNumbers) {
   IniFile ini = File("numbers.ini");
   const std::pair<const char*, int32_t> cases[] = {{"42", 42}, {"-7", -7}, {"12abc", 12}, {"abc", 0}};
   for (const auto& [text, number] : cases) {
+    SCOPED_TRACE(text);
     ASSERT_TRUE(ini.write("Main", "Value", text));
     EXPECT_EQ(ini.integer("Main", "Value", 99).value, Value::Int(number)) << text << ": not the default";
   }
 }
 
-// Entries written for the configparser check (tests/wine/ini_configparser_check.py
+// Entries written for the configparser check (tests/wine/files_ini_configparser_check.py
 // reads the file with Python's configparser and compares the same table).
 // clang-format off
 const char* const kInteropEntries[][3] = {

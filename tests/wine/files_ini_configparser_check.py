@@ -2,7 +2,7 @@
 """Checks that an INI file written by KVWriteIniStr reads back the same in
 Python's configparser: runs the Wine test that writes it, then compares.
 
-Usage: ini_configparser_check.py --tests larch_tests.exe --wine-run scripts/wine-run
+Usage: files_ini_configparser_check.py --tests larch_tests.exe --wine-run scripts/wine-run
 """
 import argparse
 import configparser
@@ -11,7 +11,7 @@ import subprocess
 import sys
 import tempfile
 
-# The same table as kInteropEntries in ini_files_test.cpp.
+# The same table as kInteropEntries in files_ini_test.cpp.
 ENTRIES = [
     ("Main", "Name", "larch library"),
     ("Main", "Path", "C:\\Program Files\\larch\\larch.dll"),

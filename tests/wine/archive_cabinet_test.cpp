@@ -218,23 +218,20 @@ class Cabinet : public testing::Test {
  protected:
   Cabinet() : out(dir.file("out")) { CreateDirectoryA(out.c_str(), nullptr); }
 
-  int32_t Call(const std::string& name, const std::vector<Arg>& args) {
-    CallResult r = emu.call(name, args);
-    EXPECT_EQ(r.error, 0) << name;
-    EXPECT_EQ(r.rawType, 'I') << name;
-    EXPECT_EQ(r.value.width, 10) << name;
-    return r.value.integer;
+  int32_t Create(const std::string& cab, Caller caller = {}) {
+    return CallInteger(emu, "CabCreateCabinet", {Value::Text(cab)}, caller);
   }
-  int32_t Create(const std::string& cab) { return Call("CabCreateCabinet", {Value::Text(cab)}); }
-  int32_t Add(int32_t handle, const std::string& file) {
-    return Call("CabAddFile2Cab", {Value::Int(handle), Value::Text(file)});
+  int32_t Add(int32_t handle, const std::string& file, Caller caller = {}) {
+    return CallInteger(emu, "CabAddFile2Cab", {Value::Int(handle), Value::Text(file)}, caller);
   }
-  int32_t Flush(int32_t handle) { return Call("CabFlushCab", {Value::Int(handle)}); }
-  int32_t Compress(const std::string& file, const std::string& cab) {
-    return Call("CabCompress", {Value::Text(file), Value::Text(cab)});
+  int32_t Flush(int32_t handle, Caller caller = {}) {
+    return CallInteger(emu, "CabFlushCab", {Value::Int(handle)}, caller);
   }
-  int32_t Extract(const std::string& cab, const std::string& folder) {
-    return Call("CabDecompress", {Value::Text(cab), Value::Text(folder)});
+  int32_t Compress(const std::string& file, const std::string& cab, Caller caller = {}) {
+    return CallInteger(emu, "CabCompress", {Value::Text(file), Value::Text(cab)}, caller);
+  }
+  int32_t Extract(const std::string& cab, const std::string& folder, Caller caller = {}) {
+    return CallInteger(emu, "CabDecompress", {Value::Text(cab), Value::Text(folder)}, caller);
   }
 
   TempDir dir;
@@ -574,8 +571,9 @@ TEST_F(Cabinet, LongPathsFailCleanly) {
     // At 259 characters the calls are made (the paths just do not exist,
     // or the cabinet is written); beyond, they are refused.
     const bool refused = length > 259;
-    auto expectRefused = [&](int32_t result, const char* row) {
+    auto expectRefused = [&](int32_t result, const char* row, Caller caller = {}) {
       if (!refused) return;
+      TRACE_CALLER(caller);
       EXPECT_EQ(result, 0) << row;
       EXPECT_LAST_ERROR(emu, ERROR_FILENAME_EXCED_RANGE) << row;
     };
@@ -611,7 +609,7 @@ TEST_F(Cabinet, FailuresAreRecorded) {
   WriteFile(dir.file("junk.cab"), std::string(100, 'j'));
   WriteFile(dir.file("escape.cab"), StoredCabinet({{"..\\x.txt", "x"}}));
   ASSERT_EQ(Compress(dir.file("a.txt"), dir.file("a.cab")), 1);
-  const std::string success = ErrorText(emu, 0), invalidHandle = ErrorText(emu, ERROR_INVALID_HANDLE);
+  const std::string invalidHandle = ErrorText(emu, ERROR_INVALID_HANDLE);
   struct Case {
     const char* what;
     std::function<int32_t()> call;
@@ -626,12 +624,12 @@ TEST_F(Cabinet, FailuresAreRecorded) {
       {"missing destination", [&] { return Extract(dir.file("a.cab"), dir.file("none")); }},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     EXPECT_EQ(Flush(-1), 0);
     ASSERT_LAST_ERROR(emu, ERROR_INVALID_HANDLE);
     EXPECT_EQ(c.call(), 0) << c.what;
-    std::string recorded = RecordedErrorText(emu);
-    EXPECT_NE(recorded, success) << c.what;
-    EXPECT_NE(recorded, invalidHandle) << c.what;
+    EXPECT_FAILURE_RECORDED(emu) << c.what;
+    EXPECT_NE(RecordedErrorText(emu), invalidHandle) << c.what;
   }
   EXPECT_EQ(Add(0x12345678, dir.file("a.txt")), 0);
   EXPECT_LAST_ERROR(emu, ERROR_INVALID_HANDLE);

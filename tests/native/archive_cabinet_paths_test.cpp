@@ -145,6 +145,7 @@ TEST(CabinetPaths, OnlySingleCabinetsAreRead) {
   EXPECT_FALSE(ContinuesAfter(CabNotice::kNextCabinet));
   EXPECT_FALSE(ContinuesAfter(CabNotice::kPartialFile));
   for (CabNotice notice : {CabNotice::kCopyFile, CabNotice::kCloseFile, CabNotice::kOther}) {
+    SCOPED_TRACE(static_cast<int>(notice));
     EXPECT_TRUE(ContinuesAfter(notice, "ignored.cab"));
   }
 }

@@ -31,11 +31,9 @@ class Traverse : public testing::Test {
     emu.commandHook = [](const std::string&) { return true; };  // record only
   }
 
-  Lines Walk(const std::vector<Arg>& args) {
+  Lines Walk(const std::vector<Arg>& args, Caller caller = {}) {
     emu.commands.clear();
-    CallResult r = emu.call("KVTraverseDirectory", args);
-    EXPECT_EQ(r.error, 0);
-    EXPECT_FALSE(r.sent());
+    CallWithoutResult(emu, "KVTraverseDirectory", args, caller);
     return emu.commands;
   }
 
@@ -165,6 +163,7 @@ TEST(TraverseNames, PathsReachTheHostIntact) {
   HostEmulator emu;
   emu.commandHook = [](const std::string&) { return true; };  // record only
   for (const Style& style : styles) {
+    SCOPED_TRACE(style.command);
     emu.commands.clear();
     CallResult r =
         emu.call("KVTraverseDirectory", {Value::Text(dir.path()), Value::Text(style.command), Value::Text("")});
@@ -331,10 +330,11 @@ class TraverseLinks : public testing::Test {
     });
   }
 
-  std::vector<std::string> Walk(int flags) {
+  std::vector<std::string> Walk(int flags, Caller caller = {}) {
     emu.commands.clear();
-    emu.call("KVTraverseDirectory",
-             {Value::Text(root), Value::Text("G %s"), Value::Text("F %s"), Value::Text("*.txt"), Value::Int(flags)});
+    CallWithoutResult(
+        emu, "KVTraverseDirectory",
+        {Value::Text(root), Value::Text("G %s"), Value::Text("F %s"), Value::Text("*.txt"), Value::Int(flags)}, caller);
     return emu.commands;
   }
 
