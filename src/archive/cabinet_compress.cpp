@@ -66,10 +66,7 @@ void DestroyContext(uint32_t handle) {
 INT_PTR DIAMONDAPI FciOpen(char* path, int flags, int mode, int* err, void*) {
   return CallbackGuard<INT_PTR>(-1, [&]() -> INT_PTR {
     INT_PTR file = CabOpen(path, flags, mode);
-    if (file == -1 && err) {
-      DWORD code = GetLastError();
-      *err = static_cast<int>(code != ERROR_SUCCESS ? code : ERROR_OPEN_FAILED);
-    }
+    if (file == -1 && err) *err = static_cast<int>(LastErrorOr(ERROR_OPEN_FAILED));
     return file;
   });
 }
@@ -113,8 +110,7 @@ BOOL DIAMONDAPI FciNextCabinet(PCCAB, ULONG, void*) { return TRUE; }
 INT_PTR DIAMONDAPI FciOpenInfo(char* path, USHORT* date, USHORT* time, USHORT* attributes, int* err, void* pv) {
   FciContext& context = *static_cast<FciContext*>(pv);
   auto failed = [&]() -> INT_PTR {
-    DWORD code = GetLastError();
-    context.openFailure = code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE;
+    context.openFailure = LastErrorOr(ERROR_GEN_FAILURE);
     *err = static_cast<int>(context.openFailure);
     return -1;
   };
@@ -213,8 +209,7 @@ bool FlushCabinet(uint32_t handle) {
     return false;
   }
   SetLastError(ERROR_SUCCESS);
-  bool written = FCIFlushCabinet(context->fci, FALSE, FciNextCabinet, FciStatus);
-  if (!written) RecordSystemError();
+  bool written = Recorded(FCIFlushCabinet(context->fci, FALSE, FciNextCabinet, FciStatus));
   bool destroyed = FCIDestroy(context->fci);
   Contexts().erase(handle);
   if (written && !destroyed) RecordSystemError();

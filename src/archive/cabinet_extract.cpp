@@ -13,6 +13,7 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/path_length.h"
 #include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 
@@ -212,8 +213,7 @@ bool ExtractCabinet(std::string_view cabinet, std::string_view destination) {
   SetLastError(ERROR_SUCCESS);
   if (!IsCabinetFile(fdi.get(), std::string(cabinet))) {
     // A file that opens but is no cabinet leaves no system error behind.
-    DWORD code = GetLastError();
-    RecordFailure(code != ERROR_SUCCESS ? code : ERROR_BAD_FORMAT);
+    RecordFailure(LastErrorOr(ERROR_BAD_FORMAT));
     return false;
   }
   const std::string cabinetPath(cabinet);
@@ -222,11 +222,7 @@ bool ExtractCabinet(std::string_view cabinet, std::string_view destination) {
     if (!state.recorded) RecordSystemError();
     return false;
   }
-  if (!FDIDestroy(fdi.release())) {
-    RecordSystemError();
-    return false;
-  }
-  return true;
+  return Recorded(FDIDestroy(fdi.release()));
 }
 
 }  // namespace larch

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "bridge/dbcs.h"
-#include "bridge/system_error.h"
+#include "bridge/path_length.h"
 
 namespace larch {
 

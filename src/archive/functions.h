@@ -5,7 +5,10 @@
 
 namespace larch {
 
+// The directory walk (traverse_function.cpp).
 void KVTraverseDirectory(ParamBlock* block);
+
+// Cabinets (cabinet_functions.cpp).
 void CabCreateCabinet(ParamBlock* block);
 void CabAddFile2Cab(ParamBlock* block);
 void CabFlushCab(ParamBlock* block);

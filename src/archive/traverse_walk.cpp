@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "archive/traverse_command.h"
+#include "bridge/host_command.h"
 
 namespace larch {
 namespace {
@@ -36,7 +36,7 @@ class Walker {
   }
 
   void run(const std::string& command, const std::string& path) {
-    std::optional<std::string> line = ExpandWalkCommand(leads_, command, path);
+    std::optional<std::string> line = ExpandHostCommand(leads_, command, path);
     if (line) {
       services_.run(*line);
     } else {

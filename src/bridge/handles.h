@@ -16,32 +16,8 @@ char* LockHandle(MemHandle h);
 int UnlockHandle(MemHandle h);
 int ResizeHandle(MemHandle h, uint32_t size);
 
-// Owns a handle block the library made for itself and frees it when done.
-class OwnedHandle {
- public:
-  OwnedHandle() = default;
-  explicit OwnedHandle(MemHandle h) : h_(h) {}
-  OwnedHandle(const OwnedHandle&) = delete;
-  OwnedHandle& operator=(const OwnedHandle&) = delete;
-  OwnedHandle(OwnedHandle&& other) noexcept : h_(other.h_) { other.h_ = 0; }
-  ~OwnedHandle() { reset(); }
-  MemHandle get() const { return h_; }
-  explicit operator bool() const { return h_ != 0; }
-  void reset() {
-    if (h_) FreeHandle(h_);
-    h_ = 0;
-  }
-  [[nodiscard]] MemHandle release() {
-    MemHandle h = h_;
-    h_ = 0;
-    return h;
-  }
-
- private:
-  MemHandle h_ = 0;
-};
-
-// Keeps a block locked for the length of a scope.
+// Keeps a block locked for the length of a scope. Not a UniqueOwner: it is
+// never moved or handed on, and what it gives is the locked address.
 class HandleLock {
  public:
   explicit HandleLock(MemHandle h) : h_(h), data_(LockHandle(h)) {}

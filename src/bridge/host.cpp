@@ -7,6 +7,7 @@
 
 #include "bridge/state.h"
 #include "bridge/values.h"
+#include "bridge/win_handles.h"
 
 namespace larch {
 
@@ -41,14 +42,13 @@ void ReturnText(std::string_view text) {
 }
 
 void ReturnBytes(std::string_view bytes) {
-  OwnedHandle block(NewTextBlock(bytes, true));
+  UniqueHostBlock block(NewTextBlock(bytes, true));
   if (!block) RaiseMemoryError();
   ReturnValue(TextValue(kTypeChar, block.get(), static_cast<uint32_t>(bytes.size())));
 }
 
 void ReturnInt(int32_t value, uint16_t width) { ReturnValue(IntValue(value, width)); }
 void ReturnLogical(bool flag) { ReturnValue(LogicalValue(flag)); }
-void ReturnNumber(double value, uint16_t width) { ReturnValue(NumberValue(value, width)); }
 
 void ExecuteCommand(const char* commandLine) { CallHost(kExecuteCommand, Address(commandLine)); }
 
@@ -58,15 +58,14 @@ namespace {
 // handed to the library.
 std::string TakeText(const HostValue& v) {
   if (v.type != kTypeChar || v.handle == 0) return {};
-  OwnedHandle block(v.handle);
+  UniqueHostBlock block(v.handle);
   std::string text;
   HandleLock lock(v.handle);
   if (lock.data()) text.assign(lock.data(), v.length);
   return text;
 }
 
-}  // namespace
-
+// Evaluates an expression.
 Evaluated EvaluateExpr(const char* expression) {
   Evaluated result;
   CallHost(kEvaluateExpr, Address(&result.raw), Address(expression));
@@ -74,6 +73,8 @@ Evaluated EvaluateExpr(const char* expression) {
   result.text = TakeText(result.raw);
   return result;
 }
+
+}  // namespace
 
 Evaluated ReadAppIdentity() { return EvaluateExpr("_screen.tag"); }
 
@@ -92,7 +93,7 @@ namespace {
 
 // Stores a character value from a block of the library's own, freed after.
 uint32_t SendText(HostVarRef& ref, std::string_view bytes) {
-  OwnedHandle block(NewTextBlock(bytes, false));
+  UniqueHostBlock block(NewTextBlock(bytes, false));
   if (!block) RaiseMemoryError();
   HostValue value = TextValue(kTypeChar, block.get(), static_cast<uint32_t>(bytes.size()));
   return CallHost(kStoreValue, Address(&ref), Address(&value));
@@ -102,10 +103,6 @@ uint32_t SendText(HostVarRef& ref, std::string_view bytes) {
 
 void StoreText(HostVarRef& ref, std::string_view bytes) { RaiseIfNegative(SendText(ref, bytes)); }
 void StoreTextUnchecked(HostVarRef& ref, std::string_view bytes) { SendText(ref, bytes); }
-
-void StoreInt(HostVarRef& ref, int32_t value, uint16_t width) { StoreValue(ref, IntValue(value, width)); }
-void StoreNumber(HostVarRef& ref, double value, uint16_t width) { StoreValue(ref, NumberValue(value, width)); }
-void StoreLogical(HostVarRef& ref, bool flag) { StoreValue(ref, LogicalValue(flag)); }
 
 void* HostMainWindow() {
   uint32_t window = CallHost(kPlatformWindowOf, CallHost(kCurrentWindowId, 0));

@@ -39,20 +39,18 @@ void ReturnLogical(bool flag);
 // The registry session's functions answer .F. for success and .T. for
 // failure, the reverse of every other logical result.
 inline void ReturnRegistryOutcome(bool succeeded) { ReturnLogical(!succeeded); }
-void ReturnNumber(double value, uint16_t width);
 // Type 'C': the host copies the bytes (which may hold NULs) and the
 // library frees its block afterwards.
 void ReturnBytes(std::string_view bytes);
 
 // Other services.
 void ExecuteCommand(const char* commandLine);
-// Evaluates an expression; a character result comes back as its text.
+// An evaluated expression; a character result comes back as its text.
 struct Evaluated {
   uint8_t type = 0;
   std::string text;  // C: the text
   HostValue raw{};   // as the host filled it
 };
-Evaluated EvaluateExpr(const char* expression);
 // The application identity held in _screen.tag.
 Evaluated ReadAppIdentity();
 
@@ -67,9 +65,6 @@ void StoreText(HostVarRef& ref, std::string_view bytes);
 // For functions that leave a refused store to the host: the service's
 // answer is not examined.
 void StoreTextUnchecked(HostVarRef& ref, std::string_view bytes);
-void StoreInt(HostVarRef& ref, int32_t value, uint16_t width = 10);
-void StoreNumber(HostVarRef& ref, double value, uint16_t width);
-void StoreLogical(HostVarRef& ref, bool flag);
 
 // The window that owns the library's dialogs (an HWND).
 void* HostMainWindow();

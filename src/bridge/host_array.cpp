@@ -4,6 +4,7 @@
 #include "bridge/handles.h"
 #include "bridge/host.h"
 #include "bridge/values.h"
+#include "bridge/win_handles.h"
 
 namespace larch {
 void ReleaseHostVariable(const std::string& name) {
@@ -29,7 +30,7 @@ void HostArray::store(uint16_t row, uint16_t column, const HostValue& value) {
 }
 
 void HostArray::setText(uint16_t row, uint16_t column, std::string_view bytes) {
-  OwnedHandle block(NewTextBlock(bytes, false));
+  UniqueHostBlock block(NewTextBlock(bytes, false));
   if (!block) RaiseMemoryError();
   store(row, column, TextValue(kTypeChar, block.get(), static_cast<uint32_t>(bytes.size())));
 }
@@ -37,11 +38,5 @@ void HostArray::setText(uint16_t row, uint16_t column, std::string_view bytes) {
 void HostArray::setInt(uint16_t row, uint16_t column, int32_t value, uint16_t width) {
   store(row, column, IntValue(value, width));
 }
-
-void HostArray::setNumber(uint16_t row, uint16_t column, double value, uint16_t width) {
-  store(row, column, NumberValue(value, width));
-}
-
-void HostArray::setLogical(uint16_t row, uint16_t column, bool flag) { store(row, column, LogicalValue(flag)); }
 
 }  // namespace larch

@@ -18,8 +18,6 @@ class HostArray {
   // Elements are counted from 1.
   void setText(uint16_t row, uint16_t column, std::string_view bytes);
   void setInt(uint16_t row, uint16_t column, int32_t value, uint16_t width = 10);
-  void setNumber(uint16_t row, uint16_t column, double value, uint16_t width);
-  void setLogical(uint16_t row, uint16_t column, bool flag);
 
  private:
   void store(uint16_t row, uint16_t column, const HostValue& value);

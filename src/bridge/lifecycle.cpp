@@ -1,4 +1,5 @@
-// Process attach, the load and release hooks, and the information functions.
+// The module handles, the load and release hooks, and the information
+// functions.
 #include "bridge/lifecycle.h"
 
 #include <optional>
@@ -6,12 +7,13 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/traverse_command.h"
 #include "bridge/cpu_id.h"
 #include "bridge/dbcs.h"
 #include "bridge/functions.h"
 #include "bridge/host.h"
+#include "bridge/host_command.h"
 #include "bridge/params.h"
+#include "bridge/path_length.h"
 #include "bridge/system_error.h"
 #include "bridge/version.h"
 
@@ -76,6 +78,7 @@ void GetCpuID(ParamBlock*) { ReturnText(FormatCpuId(ReadCpuId())); }
 
 void LangIsChinese(ParamBlock*) { ReturnLogical(GetUserDefaultLangID() == kChinesePrc); }
 
+void RecordLibraryModule(HMODULE module) { g_module = module; }
 HMODULE LibraryModule() { return g_module; }
 HMODULE DialogInstance() { return g_dialogInstance; }
 
@@ -104,11 +107,3 @@ void OnQuitHook() {
 }
 
 }  // namespace larch
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    DisableThreadLibraryCalls(instance);
-    larch::g_module = instance;
-  }
-  return TRUE;
-}

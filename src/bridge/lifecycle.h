@@ -8,7 +8,8 @@ namespace larch {
 void OnLoadHook();
 void OnQuitHook();
 
-// The module handle recorded when the process attached the library.
+// The module handle of the library, recorded when the process attaches it.
+void RecordLibraryModule(HMODULE module);
 HMODULE LibraryModule();
 // The copy ONLOAD records; it owns the dialog templates.
 HMODULE DialogInstance();

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "bridge/host.h"
+#include "bridge/path_length.h"
 #include "bridge/system_error.h"
 
 namespace larch {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "bridge/handles.h"
+#include "bridge/path_length.h"
 #include "bridge/records.h"
 #include "bridge/system_error.h"
 

@@ -13,14 +13,6 @@ inline HostValue IntValue(int32_t value, uint16_t width) {
   return v;
 }
 
-inline HostValue NumberValue(double value, uint16_t width) {
-  HostValue v{};
-  v.type = kTypeNumber;
-  v.width = width;
-  v.number = value;
-  return v;
-}
-
 // The logical value goes in the field that holds a text's length.
 inline HostValue LogicalValue(bool flag) {
   HostValue v{};

@@ -1,8 +1,6 @@
-// One owner type per kind of handle, each kind declared in one line below.
-// An owner closes what it holds at the end of its scope, can be moved but
-// not copied, and holds nothing once moved from or released. Closing keeps
-// GetLastError() intact, so clean-up never overwrites the code about to be
-// recorded.
+// One owner type per kind of handle, each kind declared in one line below:
+// a UniqueOwner (bridge/unique_owner.h) that keeps GetLastError() intact
+// when it closes.
 #pragma once
 
 #include <windows.h>
@@ -13,49 +11,24 @@
 #include <wininet.h>
 #include <winnetwk.h>
 
-#include <cstdio>
-#include <utility>
+#include "bridge/handles.h"
+#include "bridge/unique_owner.h"
 
 namespace larch {
 
-// Traits tell the owner about its kind: Type, None() (the value that
-// stands for "no handle") and Close(value), called only for other values.
+// Closes with the thread's last error kept, so that clean-up never
+// overwrites the code about to be recorded.
 template <typename Traits>
-class UniqueAny {
- public:
-  using Type = typename Traits::Type;
-
-  UniqueAny() = default;
-  explicit UniqueAny(Type value) : value_(value) {}
-  UniqueAny(const UniqueAny&) = delete;
-  UniqueAny& operator=(const UniqueAny&) = delete;
-  UniqueAny(UniqueAny&& other) noexcept : value_(other.release()) {}
-  UniqueAny& operator=(UniqueAny&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
+struct KeepingLastError : Traits {
+  static void Close(typename Traits::Type value) {
+    DWORD saved = GetLastError();
+    Traits::Close(value);
+    SetLastError(saved);
   }
-  ~UniqueAny() { reset(); }
-
-  Type get() const { return value_; }
-  explicit operator bool() const { return !(value_ == Traits::None()); }
-  // For out-parameters: closes the current value first.
-  Type* put() {
-    reset();
-    return &value_;
-  }
-  void reset(Type value = Traits::None()) {
-    if (*this) {
-      DWORD saved = GetLastError();
-      Traits::Close(value_);
-      SetLastError(saved);
-    }
-    value_ = value;
-  }
-  [[nodiscard]] Type release() { return std::exchange(value_, Traits::None()); }
-
- private:
-  Type value_ = Traits::None();
 };
+// The owner of a kind of the system's (bridge/unique_owner.h).
+template <typename Traits>
+using UniqueAny = UniqueOwner<KeepingLastError<Traits>>;
 
 // Which value a kind's functions return for "no handle": null for most,
 // INVALID_HANDLE_VALUE for files, snapshots and find handles.
@@ -125,7 +98,8 @@ using UniqueNetEnum = UniqueAny<HandleTraits<HANDLE, &WNetCloseEnum>>;
 using UniqueItemList = UniqueAny<HandleTraits<LPITEMIDLIST, &CoTaskMemFree>>;
 using UniqueRpcString = UniqueAny<HandleTraits<RPC_CSTR, &FreeRpcString>>;
 using UniqueFdi = UniqueAny<HandleTraits<HFDI, &FDIDestroy>>;
-using UniqueCFile = UniqueAny<HandleTraits<std::FILE*, &std::fclose>>;
+// The host's handle blocks the library makes for itself.
+using UniqueHostBlock = UniqueAny<HandleTraits<MemHandle, &FreeHandle>>;
 
 // The window's device context (the screen's for null), or an empty owner
 // when there is none.
@@ -149,8 +123,10 @@ struct ComTraits {
 };
 template <typename I>
 class ComPtr : public UniqueAny<ComTraits<I>> {
+  using Owner = UniqueAny<ComTraits<I>>;
+
  public:
-  using UniqueAny<ComTraits<I>>::UniqueAny;
+  using Owner::Owner;
   I* operator->() const { return this->get(); }
   void** putVoid() { return reinterpret_cast<void**>(this->put()); }
 };

@@ -9,46 +9,42 @@
 
 namespace larch {
 
-// Nothing derives from the codec: its operations are virtual, in this order,
-// because the object keeps the layout it has always had (a table of
-// operations first, then the two buffers), not to be overridden.
+// The codec keeps both buffers between calls: encode fills the encoded
+// text from the plain bytes, decode the plain bytes from the encoded text.
 class Base64Codec {
  public:
   Base64Codec() = default;
   Base64Codec(const Base64Codec&) = delete;
   Base64Codec& operator=(const Base64Codec&) = delete;
-  virtual ~Base64Codec() = default;
 
-  virtual void encode(const char* text);
-  virtual void encode(const uint8_t* data, size_t length);
-  virtual void decode(const char* text);
+  void encode(const char* text);
+  void encode(const uint8_t* data, size_t length);
+  void decode(const char* text);
   // Characters outside the alphabet are not rejected: they decode through
   // the formulas like any other value.
-  virtual void decode(const char* chars, size_t length);
+  void decode(const char* chars, size_t length);
 
-  virtual const uint8_t* plain() const { return plain_.data(); }
-  virtual const char* encoded() const { return reinterpret_cast<const char*>(encoded_.data()); }
-  virtual size_t plainLength() const { return plainLength_; }
-  virtual size_t encodedLength() const { return encodedLength_; }
+  const uint8_t* plain() const { return plain_.data(); }
+  const char* encoded() const { return reinterpret_cast<const char*>(encoded_.data()); }
+  size_t plainLength() const { return plainLength_; }
+  size_t encodedLength() const { return encodedLength_; }
 
- protected:
+ private:
   // Capacity grows to the next multiple of 4096 strictly above the size
   // whenever it does not already exceed it;
   // the whole buffer is zeroed and its length reset in every case.
-  virtual void reserveEncoded(size_t size);
-  virtual void reservePlain(size_t size);
-  // Copies the characters, leaving out the ignorable ones.
-  virtual void loadEncoded(const char* chars, size_t length);
-  virtual void loadPlain(const uint8_t* data, size_t length);
-  virtual void encodeGroup(const uint8_t group[3], int realBytes, size_t at);
-  // Returns how many of the three bytes written are not 0xFF.
-  virtual int decodeGroup(const uint8_t sextets[4], int count, size_t at);
-  virtual void splitGroup(const uint8_t bytes[3], uint8_t sextets[4]) const;
-  virtual void joinGroup(const uint8_t sextets[4], uint8_t bytes[3]) const;
-  virtual bool isIgnorable(uint8_t c) const;
-
- private:
   static void reserve(std::vector<uint8_t>& buffer, size_t& length, size_t size);
+  void reserveEncoded(size_t size);
+  void reservePlain(size_t size);
+  // Copies the characters, leaving out the ignorable ones.
+  void loadEncoded(const char* chars, size_t length);
+  void loadPlain(const uint8_t* data, size_t length);
+  void encodeGroup(const uint8_t group[3], int realBytes, size_t at);
+  // Returns how many of the three bytes written are not 0xFF.
+  int decodeGroup(const uint8_t sextets[4], int count, size_t at);
+  void splitGroup(const uint8_t bytes[3], uint8_t sextets[4]) const;
+  void joinGroup(const uint8_t sextets[4], uint8_t bytes[3]) const;
+  bool isIgnorable(uint8_t c) const;
 
   std::vector<uint8_t> plain_;
   std::vector<uint8_t> encoded_;

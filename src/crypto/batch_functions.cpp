@@ -5,7 +5,6 @@
 
 #include "bridge/host.h"
 #include "bridge/params.h"
-#include "bridge/system_error.h"
 #include "crypto/block_key.h"
 #include "crypto/command_lines.h"
 #include "crypto/functions.h"

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "bridge/reverse_bytes.h"
 #include "crypto/block_cipher.h"
-#include "text/reverse_bytes.h"
 
 namespace larch {
 

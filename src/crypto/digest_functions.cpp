@@ -1,7 +1,6 @@
 // Get32Md5 and Get32Md5FileChecksum.
 #include "bridge/host.h"
 #include "bridge/params.h"
-#include "bridge/system_error.h"
 #include "crypto/functions.h"
 #include "crypto/md5.h"
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "bridge/reverse_bytes.h"
 #include "crypto/block_cipher.h"
 #include "crypto/md5.h"
-#include "text/reverse_bytes.h"
 
 namespace larch {
 

@@ -7,6 +7,7 @@
 #include "bridge/host.h"
 #include "bridge/params.h"
 #include "bridge/values.h"
+#include "bridge/win_handles.h"
 #include "crypto/file_buffer_cipher.h"
 #include "crypto/functions.h"
 #include "crypto/resource_key.h"
@@ -30,7 +31,7 @@ void KVEncryptFileBuffer2(ParamBlock* block) {
 
   // The result is written straight into the block handed to the host;
   // the buffer parameter is used with its exact length, not terminated.
-  OwnedHandle result(AllocHandle(static_cast<uint32_t>(outLength) + 1, kResultTag));
+  UniqueHostBlock result(AllocHandle(static_cast<uint32_t>(outLength) + 1, kResultTag));
   if (!result) RaiseMemoryError();
   bool ok = true;
   {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "bridge/system_error.h"
+#include "bridge/path_length.h"
 #include "crypto/md5.h"
 
 namespace larch {

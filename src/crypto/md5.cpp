@@ -5,8 +5,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <utility>
+
+#include "bridge/unique_owner.h"
 
 namespace larch {
 namespace {
@@ -156,10 +157,6 @@ void SwapDigitPairs(char* text) {
   for (int i = 0; i < 32; i += 2) std::swap(text[i], text[i + 1]);
 }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 }  // namespace
 
 void Md5Init(Md5Context& context) {
@@ -221,7 +218,7 @@ void Md5HexOfBytes(char* out, const void* data, size_t length) {
 
 void Md5HexOfFile(char* out, const char* path) {
   if (!out) return;
-  std::unique_ptr<std::FILE, FileCloser> file(path ? std::fopen(path, "rb") : nullptr);
+  UniqueCFile file(path ? std::fopen(path, "rb") : nullptr);
   if (!file) {
     out[0] = '\0';
     return;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bridge/reverse_bytes.h"
 #include "crypto/additive_xor.h"
 #include "crypto/md5.h"
-#include "text/reverse_bytes.h"
 
 namespace larch {
 

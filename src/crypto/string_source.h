@@ -39,7 +39,6 @@ struct StringSourceShape {
 class StringSrcTable {
  public:
   StringSrcTable() = default;
-  virtual ~StringSrcTable() = default;
 
   // Replaces the contents with the strings of the text. A payload whose
   // strings do not match its lines keeps those it can: never more entries

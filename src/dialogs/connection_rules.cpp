@@ -1,6 +1,6 @@
 #include "dialogs/connection_rules.h"
 
-#include "bridge/system_error.h"
+#include "bridge/path_length.h"
 
 namespace larch {
 

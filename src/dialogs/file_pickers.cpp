@@ -5,7 +5,6 @@
 #include "bridge/desktop.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
-#include "bridge/system_error.h"
 #include "dialogs/file_dialog_record.h"
 #include "dialogs/functions.h"
 #include "dialogs/picker_text.h"

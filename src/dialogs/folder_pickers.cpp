@@ -5,7 +5,7 @@
 #include "bridge/desktop.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
-#include "bridge/system_error.h"
+#include "bridge/path_length.h"
 #include "bridge/win_handles.h"
 #include "dialogs/functions.h"
 #include "dialogs/picker_text.h"

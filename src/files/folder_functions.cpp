@@ -9,6 +9,7 @@
 
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/path_length.h"
 #include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 #include "files/functions.h"

@@ -5,7 +5,7 @@
 
 namespace larch {
 
-// Files.
+// Files (file_functions.cpp).
 void APIDeleteFile(ParamBlock* block);
 void APICopyFile(ParamBlock* block);
 void APIMoveFile(ParamBlock* block);
@@ -14,7 +14,7 @@ void APISetFileAttributes(ParamBlock* block);
 void APIGetFileLength(ParamBlock* block);
 void KVPathFileExists(ParamBlock* block);
 
-// Folders and paths.
+// Folders and paths (folder_functions.cpp).
 void APICreateDirectory(ParamBlock* block);
 void APIRemoveDirectory(ParamBlock* block);
 void APIGetLongPathName(ParamBlock* block);
@@ -25,16 +25,16 @@ void KVCurPath(ParamBlock* block);
 void KVSetPath(ParamBlock* block);
 void KVGetSpecialFolder(ParamBlock* block);
 
-// Drives.
+// Drives (drive_functions.cpp).
 void APIGetDriveType(ParamBlock* block);
 void APIGetVolumeInfo(ParamBlock* block);
 void KVGetLogicalDrive(ParamBlock* block);
 
-// Shell file operations.
+// Shell file operations (shell_operations.cpp).
 void APIDeleteFolder(ParamBlock* block);
 void APIDisposeFolder(ParamBlock* block);
 
-// INI files.
+// INI files (ini_functions.cpp).
 void KVWriteIniStr(ParamBlock* block);
 void KVGetIniStr(ParamBlock* block);
 void KVGetIniInt(ParamBlock* block);

@@ -8,6 +8,7 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/path_length.h"
 #include "bridge/system_error.h"
 #include "files/functions.h"
 #include "files/ini_names.h"

@@ -10,6 +10,7 @@
 #include "bridge/desktop.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/path_length.h"
 #include "bridge/system_error.h"
 #include "files/drive_texts.h"
 #include "files/functions.h"
@@ -51,8 +52,7 @@ bool RunShellOperation(HWND owner, UINT operation, std::string_view from, const 
   if (result != 0) {
     // The shell often fails without setting the thread's error code; its
     // own result code is recorded then.
-    const DWORD code = GetLastError();
-    RecordFailure(code != 0 ? code : static_cast<uint32_t>(result));
+    RecordFailure(LastErrorOr(static_cast<uint32_t>(result)));
     return false;
   }
   // A confirmation the user declined ends the call "successfully" with

@@ -7,6 +7,7 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/path_length.h"
 #include "bridge/system_error.h"
 #include "net/ftp_session.h"
 #include "net/functions.h"
@@ -42,11 +43,9 @@ void RunFtpCall(ParamBlock* block, FtpName firstKind, std::optional<FtpName> sec
   if (Refused(first, firstKind) || (second && Refused(*second, *secondKind))) return ReturnLogical(false);
   HINTERNET connection = Ftp().connection();
   if (!connection) return ReturnLogical(false);
-  const bool done = call(connection, first.c_str(), second ? second->c_str() : nullptr) != FALSE;
   // A command the server refused leaves ERROR_INTERNET_EXTENDED_ERROR
   // (its reply is the detail); a call that gives no code still counts.
-  if (!done) RecordSystemError();
-  ReturnLogical(done);
+  ReturnLogical(Recorded(call(connection, first.c_str(), second ? second->c_str() : nullptr)));
 }
 
 }  // namespace
@@ -111,10 +110,7 @@ void KVFtpGetCurDir(ParamBlock*) {
   // which cuts off the end of a name in double-byte characters.
   wchar_t wide[1024] = {};
   DWORD length = sizeof wide / sizeof wide[0];
-  if (!FtpGetCurrentDirectoryW(connection, wide, &length)) {
-    RecordSystemError();
-    return ReturnText("");
-  }
+  if (!Recorded(FtpGetCurrentDirectoryW(connection, wide, &length))) return ReturnText("");
   wide[sizeof wide / sizeof wide[0] - 1] = L'\0';
   const int needed = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
   if (needed <= 0) {

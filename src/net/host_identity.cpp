@@ -110,20 +110,14 @@ void KVGetHostIP(ParamBlock* block) {
 void APIGetComputerName(ParamBlock*) {
   char name[kComputerNameCapacity] = {};
   DWORD size = kComputerNameCapacity;
-  if (!GetComputerNameA(name, &size)) {
-    RecordSystemError();
-    return ReturnText("");
-  }
+  if (!Recorded(GetComputerNameA(name, &size))) return ReturnText("");
   ReturnText(name);
 }
 
 void APIGetUserName(ParamBlock*) {
   char name[kUserNameCapacity] = {};
   DWORD size = kUserNameCapacity;
-  if (!GetUserNameA(name, &size)) {
-    RecordSystemError();
-    return ReturnText("");
-  }
+  if (!Recorded(GetUserNameA(name, &size))) return ReturnText("");
   ReturnText(name);
 }
 

@@ -5,7 +5,7 @@
 
 #include "bridge/host.h"
 #include "bridge/params.h"
-#include "bridge/system_error.h"
+#include "bridge/path_length.h"
 #include "net/functions.h"
 #include "net/net_handles.h"
 #include "net/protocol_text.h"

@@ -32,7 +32,8 @@ constexpr DWORD kReceiveTimeoutMs = 30000;
 // without them still works as before.
 void SetInternetTimeouts(HINTERNET session);
 
-// Windows Sockets for the life of the object; ended only when started.
+// Windows Sockets for the life of the object; ended only when started. Not
+// a UniqueOwner: it holds no value, only whether the start took.
 class WinsockSession {
  public:
   explicit WinsockSession(WORD version) {

@@ -11,6 +11,7 @@
 #include "bridge/desktop.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/path_length.h"
 #include "bridge/system_error.h"
 #include "net/address_text.h"
 #include "net/functions.h"
@@ -132,10 +133,7 @@ void KVComputerBrowser(ParamBlock*) {
   // A name that fills the buffer without its NUL does not fit either.
   if (status != 0 || !ok || wcsnlen(name, kBrowseNameCapacity) == kBrowseNameCapacity) return ReturnText("");
   char ansi[kBrowseAnsiCapacity] = {};
-  if (!WideCharToMultiByte(CP_ACP, 0, name, -1, ansi, sizeof ansi, nullptr, nullptr)) {
-    RecordSystemError();
-    return ReturnText("");
-  }
+  if (!Recorded(WideCharToMultiByte(CP_ACP, 0, name, -1, ansi, sizeof ansi, nullptr, nullptr))) return ReturnText("");
   ReturnText(ansi);
 }
 

@@ -1,6 +1,6 @@
 #include "net/protocol_text.h"
 
-#include "bridge/system_error.h"
+#include "bridge/path_length.h"
 
 namespace larch {
 

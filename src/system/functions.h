@@ -1,19 +1,23 @@
-// Entry points of the process, window, display and session functions.
+// The published process, window, display, session and error-text functions.
 #pragma once
 
 #include "bridge/records.h"
 
 namespace larch {
 
-// Processes (process_functions.cpp, process_snapshot.cpp, instance_marker.cpp).
-void KVGetProcessSnapshot(ParamBlock* block);
+// Processes (process_functions.cpp).
 void KVKillProcess(ParamBlock* block);
 void KVKillProcess2(ParamBlock* block);
 void KVWinExec(ParamBlock* block);
 void KVExeSleep(ParamBlock* block);
 void KVShellExecAndWait(ParamBlock* block);
-void KVTestExeIsRun(ParamBlock* block);
 void KVShowTextInNotepad(ParamBlock* block);
+
+// The process list (process_snapshot.cpp).
+void KVGetProcessSnapshot(ParamBlock* block);
+
+// The single-instance marker (instance_marker.cpp).
+void KVTestExeIsRun(ParamBlock* block);
 
 // Windows (window_functions.cpp).
 void APIGetDesktopWindow(ParamBlock* block);
@@ -35,9 +39,11 @@ void KVGetCursorPos(ParamBlock* block);
 void KVChangeDisplaySettings(ParamBlock* block);
 void KVGet2PixeFactor(ParamBlock* block);
 
-// Session and shell (session_functions.cpp, shell_functions.cpp).
+// Ending the session (session_functions.cpp).
 void KVExitWindows(ParamBlock* block);
 void KVExitRemoteWindows(ParamBlock* block);
+
+// The shell, shortcuts and UUIDs (shell_functions.cpp).
 void APIShellExecute(ParamBlock* block);
 void KVCreateShortcut(ParamBlock* block);
 void KVGetGUID(ParamBlock* block);

@@ -7,6 +7,7 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/path_length.h"
 #include "bridge/system_error.h"
 #include "bridge/win_handles.h"
 #include "system/functions.h"
@@ -30,9 +31,7 @@ void KVKillProcess(ParamBlock* block) {
   UniqueHandle process(OpenProcess(kAllProcessAccess, TRUE, static_cast<DWORD>(p.integer(1))));
   // When the open failed the termination is still tried without a handle,
   // so the code recorded is the one callers know: an invalid handle.
-  if (TerminateProcess(process.get(), 0)) return ReturnLogical(true);
-  RecordSystemError();
-  ReturnLogical(false);
+  ReturnLogical(Recorded(TerminateProcess(process.get(), 0)));
 }
 
 void KVKillProcess2(ParamBlock* block) {

@@ -10,7 +10,7 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
-#include "bridge/system_error.h"
+#include "bridge/path_length.h"
 #include "bridge/win_handles.h"
 #include "system/functions.h"
 #include "system/long_inputs.h"

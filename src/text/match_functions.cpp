@@ -5,8 +5,8 @@
 #include "bridge/dbcs.h"
 #include "bridge/host.h"
 #include "bridge/params.h"
+#include "bridge/reverse_bytes.h"
 #include "text/functions.h"
-#include "text/reverse_bytes.h"
 #include "text/wildcard.h"
 
 namespace larch {

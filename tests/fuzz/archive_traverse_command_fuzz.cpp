@@ -10,6 +10,7 @@
 
 #include "../native/archive_traverse_host_reader.h"
 #include "archive/traverse_command.h"
+#include "bridge/host_command.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const auto& styles = larch::test::kWalkCommandStyles;
   const larch::test::WalkCommandStyle& style = styles[data[0] % (sizeof styles / sizeof styles[0])];
-  std::optional<std::string> line = larch::ExpandWalkCommand(leads, *larch::PrepareWalkCommand(style.command), path);
+  std::optional<std::string> line = larch::ExpandHostCommand(leads, *larch::PrepareWalkCommand(style.command), path);
   if (line.has_value() == unsafe) abort();
   if (line) {
     const std::string before = style.before, after = style.after;
@@ -59,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   // Outside any literal the path goes in as it is, or not at all.
-  std::optional<std::string> bare = larch::ExpandWalkCommand(leads, "DO %s", path);
+  std::optional<std::string> bare = larch::ExpandHostCommand(leads, "DO %s", path);
   bool plain = !unsafe;
   for (unsigned char b : path) plain = plain && IsPlainByte(b);
   if (bare.has_value() != plain) abort();

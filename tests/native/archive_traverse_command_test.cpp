@@ -8,6 +8,7 @@
 #include "archive/traverse_command.h"
 #include "archive/traverse_walk.h"
 #include "archive_traverse_host_reader.h"
+#include "bridge/host_command.h"
 
 namespace larch {
 namespace {
@@ -63,7 +64,7 @@ TEST(WalkCommand, PreparationAndExpansion) {
   for (const Case& c : cases) {
     std::optional<std::string> prepared = PrepareWalkCommand(c.command);
     ASSERT_TRUE(prepared) << c.command;
-    EXPECT_EQ(ExpandWalkCommand(kSingle, *prepared, c.path), c.line) << c.command;
+    EXPECT_EQ(ExpandHostCommand(kSingle, *prepared, c.path), c.line) << c.command;
   }
 }
 
@@ -75,7 +76,7 @@ TEST(WalkCommand, OtherConversionsAreRefused) {
 
 TEST(WalkCommand, LongPathsAndManyConversions) {
   std::string path(5000, 'p');
-  std::optional<std::string> line = ExpandWalkCommand(kSingle, *PrepareWalkCommand("%s%s%s%s"), path);
+  std::optional<std::string> line = ExpandHostCommand(kSingle, *PrepareWalkCommand("%s%s%s%s"), path);
   EXPECT_EQ(line, path + path + path + path);
 }
 
@@ -105,7 +106,7 @@ TEST(WalkCommand, PathsArriveAsOneLiteral) {
       std::string prepared = *PrepareWalkCommand(style.command);
       for (const std::string& name : names) {
         SCOPED_TRACE(std::string(style.command) + " | " + Hex(name) + (leads == &kGbk ? " | GBK" : " | single"));
-        std::optional<std::string> line = ExpandWalkCommand(*leads, prepared, name);
+        std::optional<std::string> line = ExpandHostCommand(*leads, prepared, name);
         ASSERT_TRUE(line);
         std::string before = style.before, after = style.after;
         ASSERT_EQ(line->substr(0, before.size()), before) << *line;
@@ -127,27 +128,27 @@ TEST(WalkCommand, PathsWithoutASafeFormAreRefused) {
   for (const char* command : {"? '%s'", "? \"%s\"", "? [%s]", "MYPROC", "DO p WITH '%s'", "DO %s"}) {
     std::string prepared = *PrepareWalkCommand(command);
     for (std::string name : {"a\rb", "a\nb", "a\tb", "a\x7F", "a\x01"}) {
-      EXPECT_FALSE(ExpandWalkCommand(kGbk, prepared, name)) << command << " " << Hex(name);
-      EXPECT_FALSE(ExpandWalkCommand(kSingle, prepared, name)) << command << " " << Hex(name);
+      EXPECT_FALSE(ExpandHostCommand(kGbk, prepared, name)) << command << " " << Hex(name);
+      EXPECT_FALSE(ExpandHostCommand(kSingle, prepared, name)) << command << " " << Hex(name);
     }
-    EXPECT_FALSE(ExpandWalkCommand(kGbk, prepared, "a\xD5")) << command;
+    EXPECT_FALSE(ExpandHostCommand(kGbk, prepared, "a\xD5")) << command;
   }
   // Byte by byte the same last byte is a letter of the code page.
-  EXPECT_EQ(ExpandWalkCommand(kSingle, "? '%s'", "a\xD5"), "? 'a\xD5'");
+  EXPECT_EQ(ExpandHostCommand(kSingle, "? '%s'", "a\xD5"), "? 'a\xD5'");
 
   // Outside a literal only name characters pass.
-  EXPECT_EQ(ExpandWalkCommand(kGbk, "DO %s", "C:\\d-1\\\xD5\x5C_~.prg"), "DO C:\\d-1\\\xD5\x5C_~.prg");
+  EXPECT_EQ(ExpandHostCommand(kGbk, "DO %s", "C:\\d-1\\\xD5\x5C_~.prg"), "DO C:\\d-1\\\xD5\x5C_~.prg");
   for (const char* name : {"C:\\a b.prg", "x(1)", "a'b", "a\"b", "a[b]", "&x", "a;b", "a,b", "a=b", "a+b", "a%b"}) {
-    EXPECT_FALSE(ExpandWalkCommand(kSingle, "DO %s", name)) << name;
+    EXPECT_FALSE(ExpandHostCommand(kSingle, "DO %s", name)) << name;
   }
   // Where the host reads a subscript, a path that is no plain name is
   // refused rather than put in as a literal the host would parse as code.
   for (const char* command : {"? arr [%s]", "? arr  [%s]", "? arr\t[%s]", "? x.y [%s]"}) {
-    EXPECT_FALSE(ExpandWalkCommand(kSingle, command, "a', APICreateDirectory('pwned'), '")) << command;
-    EXPECT_FALSE(ExpandWalkCommand(kSingle, command, "a b")) << command;
+    EXPECT_FALSE(ExpandHostCommand(kSingle, command, "a', APICreateDirectory('pwned'), '")) << command;
+    EXPECT_FALSE(ExpandHostCommand(kSingle, command, "a b")) << command;
   }
   // One unsafe place refuses the whole line.
-  EXPECT_FALSE(ExpandWalkCommand(kSingle, "? '%s' + %s", "a b"));
+  EXPECT_FALSE(ExpandHostCommand(kSingle, "? '%s' + %s", "a b"));
 }
 
 TEST(WalkCommand, TextExpressionForTheHost) {

@@ -7,12 +7,12 @@
 #include <iterator>
 
 #include "archive/functions.h"
-#include "bridge/function_table.h"
 #include "bridge/functions.h"
 #include "bridge/lifecycle.h"
 #include "crypto/functions.h"
 #include "dialogs/functions.h"
 #include "files/functions.h"
+#include "library/function_table.h"
 #include "net/functions.h"
 #include "registry/functions.h"
 #include "system/functions.h"

@@ -1,47 +1,18 @@
-// The library's one export. Every operation runs inside an error frame: a
-// host error raised while a library function runs abandons that function
-// and makes this DispatchAPI call return 0. Nested calls (a host command
-// that calls the library again) each catch their own errors.
+// The library's entry points: DllMain, which the system calls, and
+// DispatchAPI, the one export the host calls. Every dispatch operation runs
+// inside an error frame: a host error raised while a library function runs
+// abandons that function and makes this DispatchAPI call return 0. Nested
+// calls (a host command that calls the library again) each catch their own
+// errors.
 #include <windows.h>
 
-#include <new>
-#include <stdexcept>
-
-#include "bridge/function_table.h"
+#include "bridge/handles.h"
 #include "bridge/host.h"
+#include "bridge/lifecycle.h"
 #include "bridge/state.h"
+#include "library/function_table.h"
 
 namespace larch {
-
-BridgeState& Bridge() {
-  static BridgeState state;
-  return state;
-}
-
-// Calls a foreign function with one or two 32-bit arguments so that it works
-// whether it was declared cdecl, stdcall or fastcall: the arguments go both
-// in ECX/EDX and on the stack, and the stack pointer is put back afterwards.
-// The frame pointer keeps the unwinder's view of this frame valid while the
-// stack pointer is moved by hand.
-// clang-format off
-__attribute__((noinline, optimize("no-omit-frame-pointer")))
-uint32_t CallForeign(uint32_t function, uint32_t a, uint32_t b) {
-  uint32_t result;
-  asm volatile(
-      "movl %%esp, %%esi\n\t"
-      "pushl %3\n\t"
-      "pushl %2\n\t"
-      "movl %2, %%ecx\n\t"
-      "movl %3, %%edx\n\t"
-      "call *%1\n\t"
-      "movl %%esi, %%esp\n\t"
-      : "=a"(result)
-      : "r"(function), "r"(a), "r"(b)
-      : "ecx", "edx", "esi", "memory", "cc");
-  return result;
-}
-// clang-format on
-
 namespace {
 
 void SlotAdd(DispatchRecord* r) {
@@ -124,4 +95,12 @@ extern "C" __declspec(dllexport) int __fastcall DispatchAPI(larch::DispatchRecor
     RaiseMemoryErrorQuietly();
   }
   return 0;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    DisableThreadLibraryCalls(instance);
+    larch::RecordLibraryModule(instance);
+  }
+  return TRUE;
 }
