@@ -35,10 +35,6 @@ const DecodeTable& DecodeValues() {
 
 }  // namespace
 
-void Base64Codec::encode(const char* text) {
-  encode(reinterpret_cast<const uint8_t*>(text), text ? std::strlen(text) : 0);
-}
-
 void Base64Codec::encode(const uint8_t* data, size_t length) {
   loadPlain(data, length);
   reserveEncoded(2 * length);

@@ -17,7 +17,6 @@ class Base64Codec {
   Base64Codec(const Base64Codec&) = delete;
   Base64Codec& operator=(const Base64Codec&) = delete;
 
-  void encode(const char* text);
   void encode(const uint8_t* data, size_t length);
   void decode(const char* text);
   // Characters outside the alphabet are not rejected: they decode through
